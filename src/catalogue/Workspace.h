@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class TSQLConnection;
+class TSQLDataSet;
+class TDataSetProvider;
+class TClientDataSet;
+
+// What the catalogue, the copy and the maintenance borrow from the main window, which owns
+// every piece and hands this object down.
+struct Workspace {
+    TSQLConnection* SQLConnection = nullptr;          // source
+    TSQLConnection* SQLConnectionDestino = nullptr;   // destination
+
+    // Shared working queries: every user sets its own command text first.
+    TSQLDataSet* SQLDSOrigem = nullptr;
+    TDataSetProvider* DSPOrigem = nullptr;
+    TClientDataSet* CDSOrigem = nullptr;
+    TSQLDataSet* SQLDSDestino = nullptr;
+    TDataSetProvider* DSPDestino = nullptr;
+    TClientDataSet* CDSDestino = nullptr;
+
+    // The foreign-key query, its text fixed by the main window.
+    TSQLDataSet* SQLDSForeignKey = nullptr;
+    TDataSetProvider* DSPForeignKey = nullptr;
+    TClientDataSet* CDSForeignKey = nullptr;
+
+    // Item index of the synchronisation radio group; -1 when no item is selected.
+    std::function<int()> SyncItemIndex;
+    // Shows a text in the status line and lets the window repaint.
+    std::function<void(const QString&)> SetStatus;
+};

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+// Lets the window handle what is waiting in its queue: repaints, clicks, timers.
+void ProcessMessages();
+
+// Milliseconds since an arbitrary start, in 32 bits: it wraps after 2^32 ms, so take
+// differences as 32-bit unsigned (now - then).
+uint32_t GetTickCount();
+
+void Sleep(uint32_t milliseconds);
+
+// Folder of the running executable, with a trailing separator.
+QString ExecutableFolder();

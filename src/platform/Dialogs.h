@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+class QWidget;
+class QDialog;
+
+// Message-box flags, as the commands pass them.
+enum MessageBoxFlag : int {
+    MB_OK = 0x00,
+    MB_ICONSTOP = 0x10,          // critical error
+    MB_ICONWARNING = 0x30,
+    MB_ICONINFORMATION = 0x40,
+};
+
+// Every message box, file dialog and modal dialog goes through here, so tests can answer them.
+class DialogProvider {
+public:
+    virtual ~DialogProvider() = default;
+    virtual int MessageBox(const QString& text, const QString& caption, int flags) = 0;
+    // filter in the "Description|pattern|Description|pattern" form; nullopt when cancelled.
+    virtual std::optional<QString> OpenFileName(QWidget* parent, const QString& filter) = 0;
+    virtual int ExecModal(QDialog& dialog) = 0;
+};
+
+// The provider in use: the real dialogs unless a test has installed its own.
+DialogProvider& Dialogs();
+// Installs a provider (nullptr restores the real dialogs); the caller keeps ownership.
+void SetDialogProvider(DialogProvider* provider);

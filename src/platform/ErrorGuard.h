@@ -1,0 +1,11 @@
+#pragma once
+
+#include <exception>
+#include <functional>
+
+// The application's default error handler: shows the error's message in a message box.
+void ShowException(const std::exception& error);
+
+// Runs a command so that no exception leaves it: whatever it raises is shown by ShowException.
+// Every command handler of the windows runs through here.
+void RunGuarded(const std::function<void()>& command);

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "TField.h"
+
+#include <QString>
+#include <memory>
+#include <vector>
+
+class TSQLConnection;
+
+// A named input parameter (:NAME) of a statement; given as text, the server converts it.
+class TParam {
+public:
+    explicit TParam(QString name) : name_(std::move(name)) {}
+    const QString& Name() const { return name_; }
+    void SetAsString(const QString& value) { value_ = value; isNull_ = false; }
+    QString AsString() const { return value_; }
+    bool IsNull() const { return isNull_; }
+    void Clear() { isNull_ = true; value_.clear(); }
+
+private:
+    QString name_;
+    QString value_;
+    bool isNull_ = true;
+};
+
+// A statement on one connection: a forward-only cursor for a SELECT, or ExecSQL for the rest.
+class TSQLDataSet {
+public:
+    explicit TSQLDataSet(TSQLConnection* connection = nullptr);
+    ~TSQLDataSet();
+    TSQLDataSet(const TSQLDataSet&) = delete;
+    TSQLDataSet& operator=(const TSQLDataSet&) = delete;
+
+    void SetSQLConnection(TSQLConnection* connection);
+    TSQLConnection* SQLConnection() const { return connection_; }
+
+    // Setting the text closes the dataset and re-reads the :NAME parameters.
+    void SetCommandText(const QString& text);
+    const QString& CommandText() const { return commandText_; }
+    TParam& ParamByName(const QString& name);
+
+    // Opens the cursor on the first row. Without a held transaction the cursor reads in one of
+    // its own (read committed), ended on Close; Snapshot makes it a stable snapshot instead.
+    void Open();
+    void Close();
+    bool Active() const;
+    bool Eof() const;
+    void Next();
+
+    int FieldCount() const;
+    TField* Fields(int index);
+    TField* FieldByName(const QString& name);   // case-insensitive; raises when absent
+    TField* FindField(const QString& name);     // nullptr when absent
+
+    // Runs a statement that returns no rows; returns the rows it changed.
+    int ExecSQL();
+
+    // Reading from a consistent snapshot: the row count of the statement read first, in the
+    // same transaction as the rows. Used by client datasets that fetch on demand.
+    bool Snapshot = false;
+    int SnapshotRecordCount() const;
+
+    // The output columns described as fields, available after Open or Prepare.
+    void Prepare();
+    const std::vector<std::unique_ptr<TField>>& FieldList() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+    TSQLConnection* connection_;
+    QString commandText_;
+    std::vector<std::unique_ptr<TParam>> params_;
+};
