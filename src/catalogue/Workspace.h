@@ -29,6 +29,6 @@ struct Workspace {
 
     // Item index of the synchronisation radio group; -1 when no item is selected.
     std::function<int()> SyncItemIndex;
-    // Shows a text in the status line and lets the window repaint.
+    // Puts a text into the status line (the caller lets the window repaint).
     std::function<void(const QString&)> SetStatus;
 };
