@@ -10,6 +10,13 @@ class IAttachment;
 class ITransaction;
 }
 
+// A dataset using a connection; told to drop its server handles before the connection closes.
+class ConnectionClient {
+public:
+    virtual ~ConnectionClient() = default;
+    virtual void ConnectionClosing() = 0;
+};
+
 // One Firebird attachment. A plain path opens the file with the embedded engine; host:/path
 // goes through a server. No connection character set: bytes travel as stored.
 // Unless a caller holds a transaction (StartTransaction), each statement commits on its own.
@@ -34,15 +41,18 @@ public:
     void GetFieldNames(const QString& tableName, TStringList& list);
 
     // A transaction held by the caller; every statement of this connection runs in it until
-    // Commit or Rollback. Commit keeps the transaction going (commit retaining) when asked.
+    // Commit or Rollback ends it. CommitRetaining makes its work permanent and keeps it going.
     void StartTransaction();
     void Commit();
+    void CommitRetaining();
     void Rollback();
     bool InTransaction() const;
 
     // For the datasets of this layer.
-    Firebird::IAttachment* Attachment() const;
+    Firebird::IAttachment* Attachment() const;   // raises when not connected
     Firebird::ITransaction* HeldTransaction() const;
+    void AddClient(ConnectionClient* client);
+    void RemoveClient(ConnectionClient* client);
 
 private:
     struct Impl;

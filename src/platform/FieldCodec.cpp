@@ -1,0 +1,212 @@
+#include "FieldCodec.h"
+
+#include "Exceptions.h"
+#include "FbApi.h"
+
+#include <cstring>
+
+using namespace Firebird;
+
+namespace {
+
+TFieldType TypeOf(unsigned sqlType, int subType, int scale) {
+    switch (sqlType) {
+    case SQL_SHORT: return scale ? TFieldType::ftFMTBcd : TFieldType::ftSmallint;
+    case SQL_LONG: return scale ? TFieldType::ftFMTBcd : TFieldType::ftInteger;
+    case SQL_INT64: return scale ? TFieldType::ftFMTBcd : TFieldType::ftLargeint;
+    case SQL_FLOAT: return TFieldType::ftSingle;
+    case SQL_DOUBLE:
+    case SQL_D_FLOAT: return TFieldType::ftFloat;
+    case SQL_BOOLEAN: return TFieldType::ftBoolean;
+    case SQL_TEXT: return TFieldType::ftString;
+    case SQL_VARYING: return TFieldType::ftVarString;
+    case SQL_TYPE_DATE: return TFieldType::ftDate;
+    case SQL_TYPE_TIME: return TFieldType::ftTime;
+    case SQL_TIMESTAMP: return TFieldType::ftTimeStamp;
+    case SQL_BLOB: return subType == 1 ? TFieldType::ftMemo : TFieldType::ftBlob;
+    case SQL_ARRAY: return TFieldType::ftArray;
+    default: return TFieldType::ftUnknown;
+    }
+}
+
+QString NameText(const char* name) { return QString::fromUtf8(name).trimmed(); }
+
+QByteArray ReadBlob(IAttachment* attachment, ITransaction* transaction, ISC_QUAD id) {
+    FbStatus status;
+    IBlob* blob = attachment->openBlob(&status, transaction, &id, 0, nullptr);
+    QByteArray content;
+    char chunk[65535];
+    try {
+        for (;;) {
+            unsigned length = 0;
+            // A partial segment (RESULT_SEGMENT) is data too.
+            const int result = blob->getSegment(&status, sizeof chunk, chunk, &length);
+            if (result != IStatus::RESULT_OK && result != IStatus::RESULT_SEGMENT) break;
+            content.append(chunk, int(length));
+        }
+        blob->close(&status);
+    } catch (...) {
+        blob->release();
+        throw;
+    }
+    return content;
+}
+
+ISC_QUAD WriteBlob(IAttachment* attachment, ITransaction* transaction, const TFieldValue& value) {
+    FbStatus status;
+    // Created with the column's own sub-type and character set, so no filter touches the bytes.
+    const unsigned char bpb[] = {isc_bpb_version1,
+                                 isc_bpb_source_type, 1, static_cast<unsigned char>(value.subType),
+                                 isc_bpb_target_type, 1, static_cast<unsigned char>(value.subType),
+                                 isc_bpb_source_interp, 1, static_cast<unsigned char>(value.charSet),
+                                 isc_bpb_target_interp, 1, static_cast<unsigned char>(value.charSet)};
+    ISC_QUAD id{0, 0};
+    IBlob* blob = attachment->createBlob(&status, transaction, &id, sizeof bpb, bpb);
+    try {
+        constexpr int segment = 32768;
+        for (int offset = 0; offset < value.data.size(); offset += segment)
+            blob->putSegment(&status, unsigned(std::min<qsizetype>(segment, value.data.size() - offset)),
+                             value.data.constData() + offset);
+        blob->close(&status);
+    } catch (...) {
+        blob->release();
+        throw;
+    }
+    return id;
+}
+
+}  // namespace
+
+FieldList DescribeFields(IMessageMetadata* metadata) {
+    FbStatus status;
+    FieldList fields;
+    const unsigned count = metadata->getCount(&status);
+    for (unsigned i = 0; i < count; ++i) {
+        TFieldValue shape;
+        shape.sqlType = metadata->getType(&status, i) & ~1u;
+        shape.subType = metadata->getSubType(&status, i);
+        shape.scale = metadata->getScale(&status, i);
+        shape.length = metadata->getLength(&status, i);
+        shape.charSet = metadata->getCharSet(&status, i);
+        fields.push_back(std::make_unique<TField>(
+            NameText(metadata->getAlias(&status, i)), TypeOf(shape.sqlType, shape.subType, shape.scale),
+            !metadata->isNullable(&status, i), shape, NameText(metadata->getRelation(&status, i)),
+            NameText(metadata->getField(&status, i))));
+    }
+    return fields;
+}
+
+RowReader::RowReader(IMessageMetadata* metadata) : metadata_(metadata) {}
+
+void RowReader::Read(const unsigned char* buffer, FieldList& fields, IAttachment* attachment, ITransaction* transaction) {
+    FbStatus status;
+    for (unsigned i = 0; i < fields.size(); ++i) {
+        TField& field = *fields[i];
+        TFieldValue value = field.Shape();
+        const ISC_SHORT* nullFlag = reinterpret_cast<const ISC_SHORT*>(buffer + metadata_->getNullOffset(&status, i));
+        value.isNull = *nullFlag != 0;
+        if (!value.isNull) {
+            const unsigned char* slot = buffer + metadata_->getOffset(&status, i);
+            switch (value.sqlType) {
+            case SQL_VARYING: {
+                ISC_USHORT length;
+                std::memcpy(&length, slot, sizeof length);
+                value.data = QByteArray(reinterpret_cast<const char*>(slot + sizeof length), length);
+                break;
+            }
+            case SQL_BLOB: {
+                ISC_QUAD id;
+                std::memcpy(&id, slot, sizeof id);
+                value.data = ReadBlob(attachment, transaction, id);
+                break;
+            }
+            case SQL_ARRAY: {
+                ISC_QUAD id;
+                std::memcpy(&id, slot, sizeof id);
+                value.data = arrays_.Read(attachment, transaction, id, field.OriginTable(), field.OriginColumn());
+                break;
+            }
+            default:
+                value.data = QByteArray(reinterpret_cast<const char*>(slot), int(value.length));
+            }
+        }
+        field.Load(value);
+    }
+}
+
+ParameterWriter::~ParameterWriter() {
+    if (metadata_) metadata_->release();
+}
+
+void ParameterWriter::Describe(const std::vector<ParameterValue>& values) {
+    std::vector<TFieldValue> signature;
+    signature.reserve(values.size());
+    for (const ParameterValue& parameter : values) {
+        TFieldValue shape = *parameter.value;
+        shape.data.clear();
+        shape.isNull = false;
+        // Blobs and arrays travel as ids; a text value sent as VARCHAR needs only its own length.
+        if (shape.sqlType == SQL_BLOB || shape.sqlType == SQL_ARRAY) shape.length = sizeof(ISC_QUAD);
+        if (shape.sqlType == SQL_NULL || shape.sqlType == 0) shape = TFieldValue{SQL_TEXT, 0, 0, 1, 0, false, {}};
+        signature.push_back(shape);
+    }
+    if (metadata_ && signature == signature_) return;
+
+    FbStatus status;
+    IMetadataBuilder* builder = FbMaster()->getMetadataBuilder(&status, unsigned(signature.size()));
+    try {
+        for (unsigned i = 0; i < signature.size(); ++i) {
+            const TFieldValue& shape = signature[i];
+            builder->setType(&status, i, shape.sqlType | 1u);
+            builder->setSubType(&status, i, shape.subType);
+            builder->setLength(&status, i, shape.length);
+            builder->setScale(&status, i, shape.scale);
+            builder->setCharSet(&status, i, shape.charSet);
+        }
+        IMessageMetadata* metadata = builder->getMetadata(&status);
+        if (metadata_) metadata_->release();
+        metadata_ = metadata;
+    } catch (...) {
+        builder->release();
+        throw;
+    }
+    builder->release();
+    signature_ = std::move(signature);
+    buffer_ = QByteArray(int(metadata_->getMessageLength(&status)), '\0');
+}
+
+void ParameterWriter::Write(const std::vector<ParameterValue>& values, IAttachment* attachment,
+                            ITransaction* transaction) {
+    Describe(values);
+    FbStatus status;
+    unsigned char* buffer = reinterpret_cast<unsigned char*>(buffer_.data());
+    for (unsigned i = 0; i < values.size(); ++i) {
+        const TFieldValue& value = *values[i].value;
+        ISC_SHORT* nullFlag = reinterpret_cast<ISC_SHORT*>(buffer + metadata_->getNullOffset(&status, i));
+        *nullFlag = value.isNull ? -1 : 0;
+        if (value.isNull) continue;
+        unsigned char* slot = buffer + metadata_->getOffset(&status, i);
+        const unsigned length = signature_[i].length;
+        switch (value.sqlType) {
+        case SQL_VARYING: {
+            const ISC_USHORT size = static_cast<ISC_USHORT>(std::min<qsizetype>(value.data.size(), length));
+            std::memcpy(slot, &size, sizeof size);
+            std::memcpy(slot + sizeof size, value.data.constData(), size);
+            break;
+        }
+        case SQL_BLOB: {
+            const ISC_QUAD id = WriteBlob(attachment, transaction, value);
+            std::memcpy(slot, &id, sizeof id);
+            break;
+        }
+        case SQL_ARRAY: {
+            const ISC_QUAD id = arrays_.Write(attachment, transaction, value.data, values[i].table, values[i].column);
+            std::memcpy(slot, &id, sizeof id);
+            break;
+        }
+        default:
+            std::memset(slot, 0, length);
+            std::memcpy(slot, value.data.constData(), std::min<qsizetype>(value.data.size(), length));
+        }
+    }
+}

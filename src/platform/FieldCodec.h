@@ -1,0 +1,61 @@
+#pragma once
+
+#include "ArraySlices.h"
+#include "TField.h"
+
+#include <QByteArray>
+#include <memory>
+#include <vector>
+
+namespace Firebird {
+class IAttachment;
+class ITransaction;
+class IMessageMetadata;
+}
+
+using FieldList = std::vector<std::unique_ptr<TField>>;
+
+// Describes a statement's output columns as fields.
+FieldList DescribeFields(Firebird::IMessageMetadata* metadata);
+
+// Turns fetched message buffers into field values, blob and array contents included.
+class RowReader {
+public:
+    explicit RowReader(Firebird::IMessageMetadata* metadata);
+    void Read(const unsigned char* buffer, FieldList& fields, Firebird::IAttachment* attachment,
+              Firebird::ITransaction* transaction);
+
+private:
+    Firebird::IMessageMetadata* metadata_;
+    ArraySlices arrays_;
+};
+
+// One value for a statement parameter; arrays need the column they are written to.
+struct ParameterValue {
+    const TFieldValue* value;
+    QString table;
+    QString column;
+};
+
+// Builds the input message of a statement from values: each parameter is described with the
+// value's own type, so bytes pass unchanged and the server converts only where types differ.
+class ParameterWriter {
+public:
+    ParameterWriter() = default;
+    ~ParameterWriter();
+    ParameterWriter(const ParameterWriter&) = delete;
+    ParameterWriter& operator=(const ParameterWriter&) = delete;
+
+    void Write(const std::vector<ParameterValue>& values, Firebird::IAttachment* attachment,
+               Firebird::ITransaction* transaction);
+    Firebird::IMessageMetadata* Metadata() const { return metadata_; }
+    // Null when there are no parameters, as the server expects for a statement without input.
+    unsigned char* Buffer() { return metadata_ ? reinterpret_cast<unsigned char*>(buffer_.data()) : nullptr; }
+
+private:
+    void Describe(const std::vector<ParameterValue>& values);
+    Firebird::IMessageMetadata* metadata_ = nullptr;
+    std::vector<TFieldValue> signature_;
+    QByteArray buffer_;
+    ArraySlices arrays_;
+};

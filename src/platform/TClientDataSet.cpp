@@ -1,0 +1,441 @@
+#include "TClientDataSet.h"
+
+#include "Exceptions.h"
+#include "FbApi.h"
+#include "FieldCodec.h"
+#include "TDataSetProvider.h"
+#include "TSQLConnection.h"
+#include "TSQLDataSet.h"
+#include "UpdateStatements.h"
+
+#include <ibase.h>
+
+using namespace Firebird;
+
+namespace {
+
+using Values = std::vector<TFieldValue>;
+
+enum class OpenMode { AllRows, OnDemand, FieldsOnly };
+
+// A posted change waiting for ApplyUpdates.
+struct Change {
+    TUpdateKind kind;
+    int row;          // index into the held rows; -1 when rows are not held
+    Values oldValues; // before the change (modify)
+    Values newValues;
+};
+
+}  // namespace
+
+struct TClientDataSet::Impl : ConnectionClient {
+    TClientDataSet* owner;
+    TSQLConnection* connection = nullptr;
+    OpenMode mode = OpenMode::AllRows;
+    bool active = false;
+    FieldList fields;
+    std::vector<Values> rows;
+    int current = 0;
+    bool eof = true;
+    int recordCount = 0;
+    TDataSetState state = TDataSetState::dsInactive;
+    Values beforeEdit;
+    std::vector<Change> changes;
+
+    // The prepared INSERT reused for every appended row until Close.
+    IStatement* insert = nullptr;
+    ParameterWriter insertWriter;
+
+    explicit Impl(TClientDataSet* o) : owner(o) {}
+
+    void ConnectionClosing() override { FreeInsert(); }
+
+    void FreeInsert() {
+        if (!insert) return;
+        FbStatus status;
+        IStatement* statement = std::exchange(insert, nullptr);
+        try { statement->free(&status); } catch (...) { statement->release(); }
+    }
+
+    void Attach(TSQLConnection* to) {
+        if (connection == to) return;
+        if (connection) connection->RemoveClient(this);
+        connection = to;
+        if (connection) connection->AddClient(this);
+    }
+
+    TSQLDataSet& Source() const {
+        if (!owner->provider_ || !owner->provider_->DataSet)
+            throw EDatabaseError(QStringLiteral("Conjunto de dados sem provedor"));
+        return *owner->provider_->DataSet;
+    }
+
+    Values CurrentValues() const {
+        Values values;
+        values.reserve(fields.size());
+        for (const auto& field : fields) values.push_back(field->Value());
+        return values;
+    }
+
+    void Show(const Values& values) {
+        for (size_t i = 0; i < fields.size(); ++i) fields[i]->Load(values[i]);
+    }
+
+    void ShowEmpty() {
+        for (const auto& field : fields) field->Load(field->Shape());
+    }
+
+    void ShowCurrent() {
+        if (mode == OpenMode::AllRows && current < int(rows.size()))
+            Show(rows[size_t(current)]);
+        else if (mode == OpenMode::OnDemand && !Source().Eof())
+            for (size_t i = 0; i < fields.size(); ++i) fields[i]->Load(Source().Fields(int(i))->Value());
+        else
+            ShowEmpty();
+    }
+
+    void Scrolled() {
+        if (!eof && owner->AfterScroll) owner->AfterScroll();
+    }
+
+    void RequireBrowse() {
+        if (state == TDataSetState::dsInsert || state == TDataSetState::dsEdit) owner->Post();
+    }
+
+    void RequireActive() const {
+        if (!active) throw EDatabaseError(QStringLiteral("Operação não permitida em um conjunto de dados fechado"));
+    }
+
+    void CheckRequired() const {
+        for (const auto& field : fields)
+            if (field->Required() && field->IsNull() && (field->ProviderFlags & pfInUpdate) &&
+                !field->OriginColumn().isEmpty())
+                throw EDatabaseError(QStringLiteral("O campo '%1' precisa de um valor").arg(field->FieldName()));
+    }
+
+    void Insert(const QString& table, const Values& values, ITransaction* transaction) {
+        FbStatus status;
+        IAttachment* attachment = connection->Attachment();
+        if (!insert) {
+            const UpdateStatement statement = InsertStatement(table, fields, values);
+            insert = attachment->prepare(&status, transaction, 0, ServerText(statement.sql).constData(), SqlDialect, 0);
+        }
+        insertWriter.Write(InsertParameters(fields, values), attachment, transaction);
+        insert->execute(&status, transaction, insertWriter.Metadata(), insertWriter.Buffer(), nullptr, nullptr);
+    }
+
+    // Runs one UPDATE of an apply in the given transaction; returns the rows it changed.
+    int Execute(const UpdateStatement& statement, ITransaction* transaction) {
+        FbStatus status;
+        IAttachment* attachment = connection->Attachment();
+        ParameterWriter writer;
+        writer.Write(statement.parameters, attachment, transaction);
+        IStatement* prepared = attachment->prepare(&status, transaction, 0, ServerText(statement.sql).constData(), SqlDialect, 0);
+        try {
+            prepared->execute(&status, transaction, writer.Metadata(), writer.Buffer(), nullptr, nullptr);
+            const int changed = int(prepared->getAffectedRecords(&status));
+            prepared->free(&status);
+            return changed;
+        } catch (...) {
+            prepared->release();
+            throw;
+        }
+    }
+
+    void Undo(const Change& change) {
+        if (change.row < 0) return;
+        if (change.kind == TUpdateKind::ukInsert) {
+            rows.erase(rows.begin() + change.row);
+            for (Change& other : changes)
+                if (other.row > change.row) --other.row;
+            recordCount = int(rows.size());
+            if (current >= recordCount) current = std::max(0, recordCount - 1);
+            eof = rows.empty();
+        } else {
+            rows[size_t(change.row)] = change.oldValues;
+        }
+    }
+};
+
+TClientDataSet::TClientDataSet(TDataSetProvider* provider) : d(std::make_unique<Impl>(this)), provider_(provider) {}
+
+TClientDataSet::~TClientDataSet() {
+    d->FreeInsert();
+    d->Attach(nullptr);
+}
+
+void TClientDataSet::SetProvider(TDataSetProvider* provider) {
+    Close();
+    provider_ = provider;
+}
+
+void TClientDataSet::Open() {
+    if (d->active) return;
+    TSQLDataSet& source = d->Source();
+    d->Attach(source.SQLConnection());
+    d->mode = PacketRecords == 0 ? OpenMode::FieldsOnly : FetchOnDemand ? OpenMode::OnDemand : OpenMode::AllRows;
+    d->rows.clear();
+    d->changes.clear();
+    d->current = 0;
+    switch (d->mode) {
+    case OpenMode::FieldsOnly:
+        source.Prepare();
+        d->recordCount = 0;
+        break;
+    case OpenMode::OnDemand:
+        source.Snapshot = true;
+        source.Open();
+        d->recordCount = source.SnapshotRecordCount();
+        break;
+    case OpenMode::AllRows:
+        source.Snapshot = false;
+        source.Open();
+        try {
+            for (; !source.Eof(); source.Next()) {
+                Values values;
+                for (int i = 0; i < source.FieldCount(); ++i) values.push_back(source.Fields(i)->Value());
+                d->rows.push_back(std::move(values));
+            }
+        } catch (...) {
+            source.Close();
+            throw;
+        }
+        source.Close();
+        d->recordCount = int(d->rows.size());
+        break;
+    }
+    d->fields.clear();
+    for (const auto& field : source.FieldList()) d->fields.push_back(std::make_unique<TField>(*field));
+    d->active = true;
+    d->state = TDataSetState::dsBrowse;
+    d->eof = d->mode == OpenMode::FieldsOnly || (d->mode == OpenMode::OnDemand ? source.Eof() : d->rows.empty());
+    d->ShowCurrent();
+    d->Scrolled();
+}
+
+void TClientDataSet::Close() {
+    if (!d->active) return;
+    if (d->mode == OpenMode::OnDemand) d->Source().Close();
+    d->FreeInsert();
+    d->active = false;
+    d->state = TDataSetState::dsInactive;
+    d->rows.clear();
+    d->changes.clear();
+    d->eof = true;
+    d->recordCount = 0;
+}
+
+bool TClientDataSet::Active() const { return d->active; }
+
+TDataSetState TClientDataSet::State() const { return d->state; }
+
+void TClientDataSet::First() {
+    d->RequireActive();
+    d->RequireBrowse();
+    if (d->mode == OpenMode::OnDemand) {
+        if (d->current == 0) return;
+        // Read again from the start, in the same snapshot: the rows stay the same.
+        TSQLDataSet& source = d->Source();
+        source.Close();
+        source.Open();
+        d->recordCount = source.SnapshotRecordCount();
+        d->eof = source.Eof();
+    } else {
+        d->eof = d->rows.empty();
+    }
+    d->current = 0;
+    d->ShowCurrent();
+    d->Scrolled();
+}
+
+void TClientDataSet::Next() {
+    d->RequireActive();
+    d->RequireBrowse();
+    if (d->eof) return;
+    if (d->mode == OpenMode::OnDemand) {
+        TSQLDataSet& source = d->Source();
+        source.Next();
+        d->eof = source.Eof();
+        ++d->current;
+    } else if (d->current + 1 < int(d->rows.size())) {
+        ++d->current;
+    } else {
+        d->eof = true;
+        return;
+    }
+    if (!d->eof) d->ShowCurrent();
+    d->Scrolled();
+}
+
+bool TClientDataSet::Eof() const { return d->eof; }
+
+int TClientDataSet::RecordCount() const { return d->recordCount; }
+
+int TClientDataSet::RecNo() const { return d->current; }
+
+bool TClientDataSet::Locate(const QString& fieldName, const QString& value) {
+    d->RequireActive();
+    d->RequireBrowse();
+    if (d->mode != OpenMode::AllRows) throw EDatabaseError(QStringLiteral("Locate precisa de todas as linhas"));
+    const TField* target = FieldByName(fieldName);
+    const size_t column = size_t(std::find_if(d->fields.begin(), d->fields.end(),
+                                              [&](const auto& f) { return f.get() == target; }) -
+                                 d->fields.begin());
+    TField probe(*target);
+    for (size_t row = 0; row < d->rows.size(); ++row) {
+        probe.Load(d->rows[row][column]);
+        QString text = probe.AsString();
+        // CHAR values come padded; the server compares them without the padding, and so does this.
+        if (probe.Shape().sqlType == SQL_TEXT) {
+            while (text.endsWith(QLatin1Char(' '))) text.chop(1);
+        }
+        if (text.compare(value, Qt::CaseInsensitive) == 0) {
+            d->current = int(row);
+            d->eof = false;
+            d->ShowCurrent();
+            d->Scrolled();
+            return true;
+        }
+    }
+    return false;
+}
+
+int TClientDataSet::FieldCount() const { return int(d->fields.size()); }
+
+TField* TClientDataSet::Fields(int index) { return d->fields.at(size_t(index)).get(); }
+
+TField* TClientDataSet::FindField(const QString& name) {
+    for (const auto& field : d->fields)
+        if (field->FieldName().compare(name, Qt::CaseInsensitive) == 0) return field.get();
+    return nullptr;
+}
+
+TField* TClientDataSet::FieldByName(const QString& name) {
+    if (TField* field = FindField(name)) return field;
+    throw EDatabaseError(QStringLiteral("Campo '%1' não encontrado").arg(name));
+}
+
+void TClientDataSet::Append() {
+    d->RequireActive();
+    d->RequireBrowse();
+    d->ShowEmpty();
+    d->state = TDataSetState::dsInsert;
+}
+
+void TClientDataSet::Edit() {
+    d->RequireActive();
+    if (d->state != TDataSetState::dsBrowse) return;
+    if (d->mode != OpenMode::AllRows || d->eof)
+        throw EDatabaseError(QStringLiteral("Não há registro para editar"));
+    d->beforeEdit = d->CurrentValues();
+    d->state = TDataSetState::dsEdit;
+}
+
+void TClientDataSet::Post() {
+    if (d->state == TDataSetState::dsInsert) {
+        d->CheckRequired();
+        Values values = d->CurrentValues();
+        int row = -1;
+        if (d->mode == OpenMode::AllRows) {
+            d->rows.push_back(values);
+            row = d->current = int(d->rows.size()) - 1;
+            d->recordCount = int(d->rows.size());
+            d->eof = false;
+        }
+        d->changes.push_back({TUpdateKind::ukInsert, row, {}, std::move(values)});
+    } else if (d->state == TDataSetState::dsEdit) {
+        Values values = d->CurrentValues();
+        auto pending = std::find_if(d->changes.begin(), d->changes.end(), [&](const Change& c) { return c.row == d->current; });
+        if (pending != d->changes.end())
+            pending->newValues = values;
+        else if (values != d->beforeEdit)
+            d->changes.push_back({TUpdateKind::ukModify, d->current, d->beforeEdit, values});
+        d->rows[size_t(d->current)] = std::move(values);
+    } else {
+        return;
+    }
+    d->state = TDataSetState::dsBrowse;
+    for (const auto& field : d->fields) field->ResetAssigned();
+}
+
+void TClientDataSet::Cancel() {
+    if (d->state == TDataSetState::dsEdit)
+        d->Show(d->beforeEdit);
+    else if (d->state == TDataSetState::dsInsert)
+        d->ShowCurrent();
+    else
+        return;
+    d->state = TDataSetState::dsBrowse;
+}
+
+int TClientDataSet::ChangeCount() const { return int(d->changes.size()); }
+
+int TClientDataSet::ApplyUpdates(int maxErrors) {
+    d->RequireActive();
+    d->RequireBrowse();
+    if (d->changes.empty()) return 0;
+    TSQLConnection& connection = *d->connection;
+    ITransaction* transaction = connection.HeldTransaction();
+    ITransaction* own = transaction ? nullptr : FbStartTransaction(connection.Attachment(), FbTransactionKind::ReadCommittedWrite);
+    if (own) transaction = own;
+    auto endOwn = [&](bool commit) {
+        if (!own) return;
+        FbStatus status;
+        ITransaction* t = std::exchange(own, nullptr);
+        try {
+            commit ? t->commit(&status) : t->rollback(&status);
+        } catch (...) {
+            t->release();
+            if (commit) throw;
+        }
+    };
+
+    const QString table = UpdateTable(*provider_, d->fields);
+    int errors = 0;
+    std::vector<Change> kept;
+    size_t index = 0;
+    try {
+        for (; index < d->changes.size(); ++index) {
+            const Change& change = d->changes[index];
+            try {
+                if (change.kind == TUpdateKind::ukInsert) {
+                    d->Insert(table, change.newValues, transaction);
+                } else {
+                    const UpdateStatement statement =
+                        ModifyStatement(table, provider_->UpdateMode, d->fields, change.oldValues, change.newValues);
+                    if (!statement.sql.isEmpty() && d->Execute(statement, transaction) == 0)
+                        throw EDatabaseError(QStringLiteral("Registro não encontrado ou alterado por outro usuário"));
+                }
+            } catch (const EDatabaseError& error) {
+                // The server undoes the failed statement alone; the transaction goes on.
+                if (IsConnectionLost(error)) throw;
+                ++errors;
+                TReconcileAction action = TReconcileAction::raSkip;
+                if (OnReconcileError) OnReconcileError(*this, error, change.kind, action);
+                if (action == TReconcileAction::raCancel) {
+                    d->Undo(change);
+                } else if (action == TReconcileAction::raSkip || action == TReconcileAction::raAbort) {
+                    kept.push_back(change);
+                }
+                if (action == TReconcileAction::raAbort || (maxErrors >= 0 && errors > maxErrors)) {
+                    endOwn(false);
+                    kept.insert(kept.end(), d->changes.begin() + long(index) + 1, d->changes.end());
+                    d->changes = std::move(kept);
+                    d->ShowCurrent();
+                    return errors;
+                }
+            }
+        }
+        endOwn(true);
+    } catch (...) {
+        // A failure of the connection itself: what went through under a held transaction stays
+        // with it for the caller to commit; an own transaction is given up.
+        endOwn(false);
+        kept.insert(kept.end(), d->changes.begin() + long(index), d->changes.end());
+        d->changes = std::move(kept);
+        throw;
+    }
+    d->changes = std::move(kept);
+    d->ShowCurrent();
+    return errors;
+}
