@@ -236,9 +236,7 @@ void TClientDataSet::First() {
         if (d->current == 0) return;
         // Read again from the start, in the same snapshot: the rows stay the same.
         TSQLDataSet& source = d->Source();
-        source.Close();
-        source.Open();
-        d->recordCount = source.SnapshotRecordCount();
+        source.Restart();
         d->eof = source.Eof();
     } else {
         d->eof = d->rows.empty();

@@ -122,6 +122,15 @@ struct TSQLDataSet::Impl : ConnectionClient {
         return int(count);
     }
 
+    void OpenCursor(ITransaction* transaction) {
+        ParameterWriter writer;
+        WriteParameters(writer, transaction);
+        FbStatus status;
+        cursor = statement->openCursor(&status, transaction, writer.Metadata(), writer.Buffer(), output, 0);
+        eof = false;
+        Fetch();
+    }
+
     void Fetch() {
         FbStatus status;
         if (cursor->fetchNext(&status, row.data()) == IStatus::RESULT_OK) {
@@ -181,17 +190,22 @@ void TSQLDataSet::Open() {
             d->Transaction(Snapshot ? FbTransactionKind::SnapshotRead : FbTransactionKind::ReadCommittedRead);
         d->PrepareIn(transaction);
         d->snapshotCount = Snapshot ? d->CountRows(transaction) : -1;
-        ParameterWriter writer;
-        d->WriteParameters(writer, transaction);
-        FbStatus status;
-        d->cursor = d->statement->openCursor(&status, transaction, writer.Metadata(), writer.Buffer(), d->output, 0);
-        d->eof = false;
+        d->OpenCursor(transaction);
         d->active = true;
-        d->Fetch();
     } catch (...) {
         d->Drop();
         throw;
     }
+}
+
+void TSQLDataSet::Restart() {
+    if (!Active()) return Open();
+    FbStatus status;
+    if (d->cursor) {
+        IResultSet* cursor = std::exchange(d->cursor, nullptr);
+        cursor->close(&status);
+    }
+    d->OpenCursor(d->own ? d->own : connection_->HeldTransaction());
 }
 
 void TSQLDataSet::Close() {

@@ -47,6 +47,8 @@ public:
     bool Active() const;
     bool Eof() const;
     void Next();
+    // Reads again from the first row, in the same transaction: a snapshot gives the same rows.
+    void Restart();
 
     int FieldCount() const;
     TField* Fields(int index);

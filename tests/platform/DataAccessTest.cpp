@@ -1,0 +1,237 @@
+// The data-access operations the program relies on, against real databases.
+#include "support/DatabaseFactory.h"
+
+#include "platform/Exceptions.h"
+#include "platform/SqlNames.h"
+#include "platform/StatementText.h"
+#include "platform/TClientDataSet.h"
+#include "platform/TDataSetProvider.h"
+#include "platform/TSQLConnection.h"
+#include "platform/TSQLDataSet.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const char* Schema = R"(
+CREATE TABLE ZETA (ID INTEGER NOT NULL PRIMARY KEY, NAME CHAR(10), NOTE VARCHAR(20), BORN DATE);
+CREATE TABLE ALPHA (B INTEGER, A INTEGER, C COMPUTED BY (A + B));
+CREATE TABLE "order" ("Select" INTEGER, "it""s" VARCHAR(5));
+CREATE VIEW V_ZETA AS SELECT ID FROM ZETA;
+INSERT INTO ZETA VALUES (1, 'cliente', NULL, '1899-12-30');
+INSERT INTO ZETA VALUES (2, 'Pedido', 'x', '1900-01-01');
+INSERT INTO ZETA VALUES (3, 'item', NULL, NULL);
+)";
+
+class DataAccess : public testing::Test {
+protected:
+    void SetUp() override {
+        path = factory.Create(QStringLiteral("db"), QString::fromUtf8(Schema));
+        connection.Params.SetValue(QStringLiteral("DATABASE"), path);
+        connection.Open();
+    }
+    DatabaseFactory factory;
+    QString path;
+    TSQLConnection connection;
+};
+
+TEST_F(DataAccess, ListsUserTablesInNameOrderAndColumnsInPositionOrder) {
+    TStringList tables;
+    connection.GetTableNames(tables);
+    EXPECT_EQ(tables.Items(), (QStringList{"ALPHA", "ZETA", "order"}));
+    TStringList columns;
+    connection.GetFieldNames(QStringLiteral("ALPHA"), columns);
+    EXPECT_EQ(columns.Items(), (QStringList{"B", "A", "C"}));
+    connection.GetFieldNames(QStringLiteral("order"), columns);
+    EXPECT_EQ(columns.Items(), (QStringList{"Select", "it\"s"}));
+}
+
+TEST_F(DataAccess, OpenFailuresCarryTheServersWholeMessage) {
+    TSQLConnection missing;
+    missing.Params.SetValue(QStringLiteral("Database"), factory.Folder() + QStringLiteral("/nothing.fdb"));
+    try {
+        missing.Open();
+        FAIL() << "opened a missing file";
+    } catch (const EDatabaseError& error) {
+        EXPECT_TRUE(error.Message().contains(QStringLiteral("nothing.fdb"))) << error.Message().toStdString();
+        EXPECT_TRUE(error.Message().contains(QLatin1Char('\n'))) << "every line of the status";
+    }
+    EXPECT_FALSE(missing.Connected());
+
+    TSQLDataSet query(&connection);
+    query.SetCommandText(QStringLiteral("SELECT * FROM NO_SUCH_TABLE"));
+    EXPECT_THROW(query.Open(), EDatabaseError);
+    EXPECT_FALSE(query.Active());
+}
+
+TEST_F(DataAccess, ConnectionDefaultsComeFromTheEnvironment) {
+    qputenv("ISC_USER", "SOMEONE");
+    qunsetenv("ISC_PASSWORD");
+    TSQLConnection fresh;
+    qunsetenv("ISC_USER");
+    EXPECT_EQ(fresh.Params.Values(QStringLiteral("user_name")), QStringLiteral("SOMEONE"));
+    EXPECT_EQ(fresh.Params.Values(QStringLiteral("Password")), QStringLiteral("masterkey"));
+    EXPECT_EQ(fresh.Params.Values(QStringLiteral("SQLDialect")), QStringLiteral("3"));
+}
+
+TEST_F(DataAccess, NamedParametersAndCounts) {
+    TSQLDataSet query(&connection);
+    query.SetCommandText(QStringLiteral("SELECT COUNT(*), ':NOT' FROM ZETA WHERE NAME = :NAME OR NAME = :name"));
+    query.ParamByName(QStringLiteral("NAME")).SetAsString(QStringLiteral("Pedido"));
+    query.Open();
+    EXPECT_EQ(query.Fields(0)->AsInteger(), 1);
+    EXPECT_EQ(query.Fields(1)->AsString(), QStringLiteral(":NOT"));
+    query.Close();
+    EXPECT_THROW(query.ParamByName(QStringLiteral("OTHER")), EDatabaseError);
+
+    TSQLDataSet change(&connection);
+    change.SetCommandText(QStringLiteral("UPDATE ZETA SET NOTE = 'y' WHERE ID > 1"));
+    EXPECT_EQ(change.ExecSQL(), 2);
+    EXPECT_EQ(DatabaseFactory::QueryValue(path, QStringLiteral("SELECT COUNT(*) FROM ZETA WHERE NOTE = 'y'")), "2");
+}
+
+TEST_F(DataAccess, AllRowsLocateEditAndApplyFindNullOldValues) {
+    TSQLDataSet query(&connection);
+    TDataSetProvider provider(&query);
+    TClientDataSet rows(&provider);
+    query.SetCommandText(QStringLiteral("SELECT ID, NAME, NOTE FROM ZETA ORDER BY ID"));
+    int scrolls = 0;
+    rows.AfterScroll = [&] { ++scrolls; };
+    rows.Open();
+    EXPECT_EQ(rows.RecordCount(), 3);
+    EXPECT_EQ(scrolls, 1);
+    // Padded CHAR text is found whole and case-insensitively, and never by a prefix.
+    EXPECT_FALSE(rows.Locate(QStringLiteral("NAME"), QStringLiteral("PED")));
+    ASSERT_TRUE(rows.Locate(QStringLiteral("NAME"), QStringLiteral("ITEM")));
+    EXPECT_EQ(rows.FieldByName(QStringLiteral("ID"))->AsInteger(), 3);
+    rows.Edit();
+    rows.FieldByName(QStringLiteral("NOTE"))->SetAsString(QStringLiteral("novo"));
+    rows.Post();
+    EXPECT_EQ(rows.ChangeCount(), 1);
+    EXPECT_EQ(rows.ApplyUpdates(-1), 0);
+    EXPECT_EQ(rows.ChangeCount(), 0);
+    EXPECT_EQ(DatabaseFactory::QueryValue(path, QStringLiteral("SELECT NOTE FROM ZETA WHERE ID = 3")), "novo");
+}
+
+TEST_F(DataAccess, ARowChangedUnderneathIsReportedAndCancelled) {
+    TSQLDataSet query(&connection);
+    TDataSetProvider provider(&query);
+    TClientDataSet rows(&provider);
+    query.SetCommandText(QStringLiteral("SELECT ID, NOTE FROM ZETA ORDER BY ID"));
+    rows.Open();
+    rows.Next();
+    DatabaseFactory::Execute(path, QStringLiteral("UPDATE ZETA SET NOTE = 'other' WHERE ID = 2"));
+    rows.Edit();
+    rows.FieldByName(QStringLiteral("NOTE"))->SetAsString(QStringLiteral("mine"));
+    rows.Post();
+    QStringList reported;
+    rows.OnReconcileError = [&](TClientDataSet&, const EDatabaseError& error, TUpdateKind kind, TReconcileAction& action) {
+        reported << error.Message();
+        EXPECT_EQ(kind, TUpdateKind::ukModify);
+        action = TReconcileAction::raCancel;
+    };
+    EXPECT_EQ(rows.ApplyUpdates(-1), 1);
+    EXPECT_EQ(reported.size(), 1);
+    EXPECT_EQ(rows.FieldByName(QStringLiteral("NOTE"))->AsString(), QStringLiteral("x"));
+    EXPECT_EQ(DatabaseFactory::QueryValue(path, QStringLiteral("SELECT NOTE FROM ZETA WHERE ID = 2")), "other");
+}
+
+TEST_F(DataAccess, PostRefusesAnEmptyRequiredField) {
+    TSQLDataSet query(&connection);
+    TDataSetProvider provider(&query);
+    TClientDataSet rows(&provider);
+    query.SetCommandText(QStringLiteral("SELECT ID, NAME FROM ZETA"));
+    rows.PacketRecords = 0;
+    rows.Open();
+    EXPECT_TRUE(rows.Eof());
+    EXPECT_EQ(rows.RecordCount(), 0);
+    rows.Append();
+    rows.FieldByName(QStringLiteral("NAME"))->SetAsString(QStringLiteral("sem id"));
+    EXPECT_THROW(rows.Post(), EDatabaseError);
+    EXPECT_EQ(rows.State(), TDataSetState::dsInsert);
+    rows.Cancel();
+    EXPECT_EQ(rows.State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(rows.ApplyUpdates(-1), 0);
+}
+
+TEST_F(DataAccess, OnDemandRowsComeFromOneSnapshot) {
+    TSQLDataSet query(&connection);
+    TDataSetProvider provider(&query);
+    TClientDataSet rows(&provider);
+    rows.FetchOnDemand = true;
+    query.SetCommandText(QStringLiteral("SELECT ID FROM ZETA ORDER BY ID"));
+    rows.Open();
+    EXPECT_EQ(rows.RecordCount(), 3);
+    // Rows added by someone else during the walk are not part of it.
+    TSQLConnection other;
+    other.Params.SetValue(QStringLiteral("Database"), path);
+    other.Open();
+    TSQLDataSet insert(&other);
+    insert.SetCommandText(QStringLiteral("INSERT INTO ZETA (ID) VALUES (4)"));
+    insert.ExecSQL();
+    QStringList seen;
+    for (rows.First(); !rows.Eof(); rows.Next()) seen << rows.Fields(0)->AsString();
+    EXPECT_EQ(seen, (QStringList{"1", "2", "3"}));
+    rows.Next();
+    EXPECT_TRUE(rows.Eof());
+    rows.First();
+    EXPECT_EQ(rows.Fields(0)->AsInteger(), 1);
+    EXPECT_EQ(rows.RecordCount(), 3);
+}
+
+TEST_F(DataAccess, HeldTransactionKeepsGoingAfterARejectedStatement) {
+    TSQLDataSet query(&connection);
+    connection.StartTransaction();
+    query.SetCommandText(QStringLiteral("INSERT INTO ZETA (ID) VALUES (10)"));
+    query.ExecSQL();
+    query.SetCommandText(QStringLiteral("INSERT INTO ZETA (ID) VALUES (1)"));
+    EXPECT_THROW(query.ExecSQL(), EDatabaseError);
+    query.SetCommandText(QStringLiteral("INSERT INTO ZETA (ID) VALUES (11)"));
+    query.ExecSQL();
+    connection.CommitRetaining();
+    EXPECT_TRUE(connection.InTransaction());
+    EXPECT_EQ(DatabaseFactory::QueryValue(path, QStringLiteral("SELECT LIST(ID) FROM (SELECT ID FROM ZETA WHERE ID >= 10 ORDER BY ID)")),
+              "10,11");
+    query.SetCommandText(QStringLiteral("INSERT INTO ZETA (ID) VALUES (12)"));
+    query.ExecSQL();
+    // Closing keeps what was done under a held transaction.
+    connection.Close();
+    EXPECT_EQ(DatabaseFactory::QueryValue(path, QStringLiteral("SELECT COUNT(*) FROM ZETA WHERE ID = 12")), "1");
+}
+
+TEST_F(DataAccess, DatesCountFromTheLastDayOf1899) {
+    TSQLDataSet query(&connection);
+    query.SetCommandText(QStringLiteral("SELECT BORN, CAST('12:00:00' AS TIME), CAST(-12.5 AS NUMERIC(9,2)) FROM ZETA ORDER BY ID"));
+    query.Open();
+    EXPECT_EQ(query.Fields(0)->DataType(), TFieldType::ftDate);
+    EXPECT_EQ(query.Fields(0)->AsFloat(), 0.0);
+    EXPECT_EQ(query.Fields(1)->DataType(), TFieldType::ftTime);
+    EXPECT_DOUBLE_EQ(query.Fields(1)->AsFloat(), 0.5);
+    EXPECT_EQ(query.Fields(2)->AsString(), QStringLiteral("-12.50"));
+    query.Next();
+    EXPECT_EQ(query.Fields(0)->AsFloat(), 2.0);
+    query.Next();
+    EXPECT_TRUE(query.Fields(0)->IsNull());
+    EXPECT_FALSE(query.Fields(0)->Required());
+}
+
+TEST(SqlNames, OnlyIrregularNamesAreQuoted) {
+    EXPECT_EQ(quoteIdentifier(QStringLiteral("CLIENTE")), QStringLiteral("CLIENTE"));
+    EXPECT_EQ(quoteIdentifier(QStringLiteral("RDB$X_1")), QStringLiteral("RDB$X_1"));
+    EXPECT_EQ(quoteIdentifier(QStringLiteral("ORDER")), QStringLiteral("\"ORDER\""));
+    EXPECT_EQ(quoteIdentifier(QStringLiteral("cliente")), QStringLiteral("\"cliente\""));
+    EXPECT_EQ(quoteIdentifier(QStringLiteral("MY TABLE")), QStringLiteral("\"MY TABLE\""));
+    EXPECT_EQ(quoteIdentifier(QStringLiteral("A\"B")), QStringLiteral("\"A\"\"B\""));
+    EXPECT_EQ(quoteIdentifier(QStringLiteral("O'BRIEN")), QStringLiteral("\"O'BRIEN\""));
+    EXPECT_EQ(quoteIdentifier(QStringLiteral("1ST")), QStringLiteral("\"1ST\""));
+    EXPECT_EQ(QuotedStr(QStringLiteral("O'Brien")), QStringLiteral("'O''Brien'"));
+}
+
+TEST(StatementText, ParametersOutsideQuotesAndComments) {
+    const StatementText text = ParseParameters(
+        QStringLiteral("SELECT ':A', \":B\" FROM T -- :C\nWHERE X = :RELATION_NAME /* :D */ AND Y = :Y2"));
+    EXPECT_EQ(text.parameters, (QStringList{"RELATION_NAME", "Y2"}));
+    EXPECT_TRUE(text.sql.endsWith(QStringLiteral("X = ? /* :D */ AND Y = ?")));
+}
+
+}  // namespace
