@@ -1,0 +1,441 @@
+// Copy benchmark: how fast rows go from one database to another through the data-access layer, the
+// way the copy job moves them, against the fastest plain use of the Firebird client (one transaction,
+// one prepared INSERT). Prints figures; it never fails on time.
+//
+//   bench_copy [rows] [--keep]
+//
+// Makes, in a temporary folder, a source table of `rows` rows (default 500,000) and two empty twins,
+// then copies the source into the first twin through the layer and into the second with plain
+// client calls, and compares what arrived.
+
+#include "platform/Exceptions.h"
+#include "platform/TClientDataSet.h"
+#include "platform/TDataSetProvider.h"
+#include "platform/TSQLConnection.h"
+#include "platform/TSQLDataSet.h"
+
+#include <firebird/Interface.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace Firebird;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+IMaster* Master() { return fb_get_master_interface(); }
+
+const char kTable[] =
+    "CREATE TABLE MOVIMENTO ("
+    " ID BIGINT NOT NULL PRIMARY KEY,"
+    " DESCRICAO VARCHAR(60) CHARACTER SET WIN1252,"
+    " VALOR NUMERIC(18,4),"
+    " MOMENTO TIMESTAMP,"
+    " DATA_MOVIMENTO DATE,"
+    " OBSERVACAO BLOB SUB_TYPE TEXT CHARACTER SET WIN1252)";
+
+// Text in WIN1252 bytes ("Informática São João – nº", "Observação"), a negative half of the
+// amounts, times to 1/10000 s, dates back to 1850, and a text blob on one row in ten.
+std::string FillStatement(long rows) {
+    return "EXECUTE BLOCK AS DECLARE I BIGINT = 1; BEGIN"
+           " WHILE (I <= " + std::to_string(rows) + ") DO BEGIN"
+           " INSERT INTO MOVIMENTO VALUES (:I,"
+           " 'Inform\xE1tica S\xE3o Jo\xE3o \x96 n\xBA ' || :I,"
+           " CAST(:I * 7919 - 2000000000 AS NUMERIC(18,4)) / 10000,"
+           " DATEADD(:I * 1234 MILLISECOND TO TIMESTAMP '2020-01-01 00:00:00.0001'),"
+           " DATEADD(MOD(:I, 60000) DAY TO DATE '1850-01-01'),"
+           " IIF(MOD(:I, 10) = 0, RPAD('Observa\xE7\xE3o do movimento ' || :I || ': ', 400, 'a\xE7\xE3o '), NULL));"
+           " I = I + 1; END END";
+}
+
+const char kCopyColumns[] = "ID, DESCRICAO, VALOR, MOMENTO, DATA_MOVIMENTO, OBSERVACAO";
+
+std::string ErrorText(const FbException& error) {
+    char text[2048];
+    Master()->getUtilInterface()->formatStatus(text, sizeof text, error.getStatus());
+    return text;
+}
+
+// An embedded attachment through the plain client interface.
+class Database {
+public:
+    Database() : status_(Master()->getStatus()), provider_(Master()->getDispatcher()) {}
+    ~Database() {
+        if (attachment_) attachment_->release();
+        provider_->release();
+        status_.dispose();
+    }
+
+    void Create(const std::string& path, bool forcedWrites) {
+        Connect(path, true, forcedWrites);
+    }
+    void Attach(const std::string& path) { Connect(path, false, true); }
+
+    void Detach() {
+        attachment_->detach(&status_);
+        attachment_ = nullptr;
+    }
+
+    // Runs one statement in a transaction of its own.
+    void Execute(const std::string& sql) {
+        ITransaction* transaction = attachment_->startTransaction(&status_, 0, nullptr);
+        attachment_->execute(&status_, transaction, 0, sql.c_str(), 3, nullptr, nullptr, nullptr, nullptr);
+        transaction->commit(&status_);
+    }
+
+    IAttachment* Attachment() { return attachment_; }
+    ThrowStatusWrapper* Status() { return &status_; }
+
+private:
+    void Connect(const std::string& path, bool create, bool forcedWrites) {
+        IXpbBuilder* dpb = Master()->getUtilInterface()->getXpbBuilder(&status_, IXpbBuilder::DPB, nullptr, 0);
+        dpb->insertString(&status_, isc_dpb_user_name, "SYSDBA");
+        dpb->insertString(&status_, isc_dpb_password, "masterkey");
+        if (create) {
+            dpb->insertInt(&status_, isc_dpb_page_size, 8192);
+            dpb->insertString(&status_, isc_dpb_set_db_charset, "WIN1252");
+            dpb->insertInt(&status_, isc_dpb_force_write, forcedWrites ? 1 : 0);
+            attachment_ = provider_->createDatabase(&status_, path.c_str(), dpb->getBufferLength(&status_),
+                                                    dpb->getBuffer(&status_));
+        } else {
+            attachment_ = provider_->attachDatabase(&status_, path.c_str(), dpb->getBufferLength(&status_),
+                                                    dpb->getBuffer(&status_));
+        }
+        dpb->dispose();
+    }
+
+    ThrowStatusWrapper status_;
+    IProvider* provider_;
+    IAttachment* attachment_ = nullptr;
+};
+
+// The first row of a query whose columns are all VARCHAR, joined by " | ".
+std::string QueryText(Database& db, const std::string& sql) {
+    ThrowStatusWrapper* status = db.Status();
+    ITransaction* transaction = db.Attachment()->startTransaction(status, 0, nullptr);
+    IStatement* statement = db.Attachment()->prepare(status, transaction, 0, sql.c_str(), 3, 0);
+    IMessageMetadata* meta = statement->getOutputMetadata(status);
+    std::vector<unsigned char> buffer(meta->getMessageLength(status));
+    IResultSet* cursor = statement->openCursor(status, transaction, nullptr, nullptr, meta, 0);
+    std::string text;
+    if (cursor->fetchNext(status, buffer.data()) == IStatus::RESULT_OK) {
+        for (unsigned i = 0; i < meta->getCount(status); ++i) {
+            if (i) text += " | ";
+            if (*reinterpret_cast<short*>(&buffer[meta->getNullOffset(status, i)])) {
+                text += "NULL";
+                continue;
+            }
+            const unsigned char* value = &buffer[meta->getOffset(status, i)];
+            unsigned short length;
+            std::memcpy(&length, value, sizeof length);
+            text.append(reinterpret_cast<const char*>(value + 2), length);
+        }
+    }
+    cursor->close(status);
+    statement->free(status);
+    meta->release();
+    transaction->commit(status);
+    return text;
+}
+
+// What a copy must carry over, summed so that one row out of place shows.
+std::string Fingerprint(const std::string& path) {
+    Database db;
+    db.Attach(path);
+    const std::string text = QueryText(
+        db,
+        "SELECT CAST(COUNT(*) AS VARCHAR(30)), CAST(SUM(ID) AS VARCHAR(30)),"
+        " CAST(SUM(MOD(HASH(DESCRICAO), 1000000007)) AS VARCHAR(30)), CAST(SUM(VALOR) AS VARCHAR(40)),"
+        " CAST(SUM(DATEDIFF(MILLISECOND FROM TIMESTAMP '2000-01-01' TO MOMENTO)) AS VARCHAR(30)),"
+        " CAST(SUM(EXTRACT(MILLISECOND FROM MOMENTO) * 10) AS VARCHAR(30)),"
+        " CAST(SUM(DATEDIFF(DAY FROM DATE '1800-01-01' TO DATA_MOVIMENTO)) AS VARCHAR(30)),"
+        " CAST(COUNT(OBSERVACAO) AS VARCHAR(30)), CAST(SUM(OCTET_LENGTH(OBSERVACAO)) AS VARCHAR(30)),"
+        " CAST(SUM(MOD(HASH(OBSERVACAO), 1000000007)) AS VARCHAR(30))"
+        " FROM MOVIMENTO");
+    db.Detach();
+    return text;
+}
+
+// Makes the source and the two empty twins. Runs in a child process, so that the memory it takes
+// does not count in the figures of the copies.
+void MakeDatabases(long rows, const std::string& source, const std::vector<std::string>& twins) {
+    {
+        Database db;
+        db.Create(source, false);
+        db.Execute(kTable);
+        db.Execute(FillStatement(rows));
+        db.Detach();
+    }
+    for (const std::string& twin : twins) {
+        Database db;
+        db.Create(twin, true);
+        db.Execute(kTable);
+        db.Detach();
+    }
+}
+
+bool MakeDatabasesApart(long rows, const std::string& source, const std::vector<std::string>& twins) {
+    std::fflush(stdout);
+    const pid_t child = fork();
+    if (child == 0) {
+        int code = 0;
+        try {
+            MakeDatabases(rows, source, twins);
+        } catch (const FbException& error) {
+            std::fprintf(stderr, "making the databases: %s\n", ErrorText(error).c_str());
+            code = 1;
+        }
+        ThrowStatusWrapper status(Master()->getStatus());
+        Master()->getDispatcher()->shutdown(&status, 0, fb_shutrsn_app_stopped);
+        std::fflush(stderr);
+        _exit(code);
+    }
+    int result = 0;
+    waitpid(child, &result, 0);
+    return WIFEXITED(result) && WEXITSTATUS(result) == 0;
+}
+
+double Seconds(Clock::time_point since) {
+    return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+// Processor time of the whole process, the embedded engine's threads included: less disturbed than
+// the wall clock by other work on the machine.
+double CpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+double PeakRssMb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / 1024.0;
+}
+
+struct CopyResult {
+    long rows = 0;
+    double seconds = 0;
+    long commits = 0;
+    double commitSeconds = 0;
+    double cpuSeconds = 0;
+    long rejected = 0;
+};
+
+// The copy job's way: both sides through the layer, the source fetched on demand, each row appended
+// field by field and applied at once, the work committed every 100 ms (where the job lets the window
+// process messages) and at the end.
+CopyResult CopyThroughLayer(const std::string& source, const std::string& destination) {
+    CopyResult result;
+    const auto start = Clock::now();
+    const double cpuStart = CpuSeconds();
+
+    TSQLConnection SQLConnection;
+    SQLConnection.Params.SetValue(QStringLiteral("Database"), QString::fromStdString(source));
+    SQLConnection.Open();
+    TSQLConnection SQLConnectionDestino;
+    SQLConnectionDestino.Params.SetValue(QStringLiteral("Database"), QString::fromStdString(destination));
+    SQLConnectionDestino.Open();
+    {
+        TSQLDataSet SQLDSOrigem(&SQLConnection);
+        SQLDSOrigem.SetCommandText(QStringLiteral("SELECT %1 FROM MOVIMENTO").arg(QLatin1String(kCopyColumns)));
+        TDataSetProvider DSPOrigem(&SQLDSOrigem);
+        TClientDataSet CDSOrigem(&DSPOrigem);
+        CDSOrigem.FetchOnDemand = true;
+
+        TSQLDataSet SQLDSDestino(&SQLConnectionDestino);
+        SQLDSDestino.SetCommandText(QStringLiteral("SELECT %1 FROM MOVIMENTO").arg(QLatin1String(kCopyColumns)));
+        TDataSetProvider DSPDestino(&SQLDSDestino);
+        TClientDataSet CDSDestino(&DSPDestino);
+        CDSDestino.PacketRecords = 0;
+        CDSDestino.OnReconcileError = [&](TClientDataSet&, const EDatabaseError& error, TUpdateKind,
+                                          TReconcileAction& action) {
+            if (result.rejected++ == 0) std::fprintf(stderr, "rejected: %s\n", error.what());
+            action = TReconcileAction::raCancel;
+        };
+
+        CDSOrigem.Open();
+        CDSDestino.Open();
+        SQLConnectionDestino.StartTransaction();
+        auto lastCommit = Clock::now();
+        for (CDSOrigem.First(); !CDSOrigem.Eof(); CDSOrigem.Next()) {
+            CDSDestino.Append();
+            for (int i = 0; i < CDSOrigem.FieldCount(); ++i) {
+                TField* field = CDSOrigem.Fields(i);
+                CDSDestino.FieldByName(field->FieldName())->SetValue(field->Value());
+            }
+            CDSDestino.Post();
+            CDSDestino.ApplyUpdates(-1);
+            ++result.rows;
+            if (Clock::now() - lastCommit >= std::chrono::milliseconds(100)) {
+                const auto committing = Clock::now();
+                SQLConnectionDestino.CommitRetaining();
+                result.commitSeconds += Seconds(committing);
+                ++result.commits;
+                lastCommit = Clock::now();
+            }
+        }
+        SQLConnectionDestino.Commit();
+        ++result.commits;
+        CDSDestino.Close();
+        CDSOrigem.Close();
+    }
+    SQLConnectionDestino.Close();
+    SQLConnection.Close();
+    result.seconds = Seconds(start);
+    result.cpuSeconds = CpuSeconds() - cpuStart;
+    return result;
+}
+
+// Copies a blob's content into a new blob of the destination; a partial segment is still data.
+void CopyBlob(ThrowStatusWrapper* status, IAttachment* from, ITransaction* fromTransaction, IAttachment* to,
+              ITransaction* toTransaction, ISC_QUAD* id, std::vector<char>& segment) {
+    IBlob* in = from->openBlob(status, fromTransaction, id, 0, nullptr);
+    IBlob* out = to->createBlob(status, toTransaction, id, 0, nullptr);
+    for (;;) {
+        unsigned length = 0;
+        const int got = in->getSegment(status, unsigned(segment.size()), segment.data(), &length);
+        if (got != IStatus::RESULT_OK && got != IStatus::RESULT_SEGMENT) break;
+        out->putSegment(status, length, segment.data());
+    }
+    in->close(status);
+    out->close(status);
+}
+
+// The ceiling: a cursor on the source, one prepared INSERT whose parameters are the cursor's own
+// row buffer, one transaction for everything.
+CopyResult CopyPlain(const std::string& source, const std::string& destination) {
+    CopyResult result;
+    const auto start = Clock::now();
+    const double cpuStart = CpuSeconds();
+    Database from;
+    from.Attach(source);
+    Database to;
+    to.Attach(destination);
+    ThrowStatusWrapper* status = from.Status();
+
+    ITransaction* read = from.Attachment()->startTransaction(status, 0, nullptr);
+    ITransaction* write = to.Attachment()->startTransaction(status, 0, nullptr);
+    IStatement* select = from.Attachment()->prepare(
+        status, read, 0, (std::string("SELECT ") + kCopyColumns + " FROM MOVIMENTO").c_str(), 3, 0);
+    IMessageMetadata* meta = select->getOutputMetadata(status);
+    IStatement* insert = to.Attachment()->prepare(
+        status, write, 0,
+        (std::string("INSERT INTO MOVIMENTO (") + kCopyColumns + ") VALUES (?, ?, ?, ?, ?, ?)").c_str(), 3, 0);
+
+    std::vector<unsigned> blobs;
+    for (unsigned i = 0; i < meta->getCount(status); ++i)
+        if ((meta->getType(status, i) & ~1u) == SQL_BLOB) blobs.push_back(i);
+    std::vector<unsigned char> row(meta->getMessageLength(status));
+    std::vector<char> segment(65535);
+
+    IResultSet* cursor = select->openCursor(status, read, nullptr, nullptr, meta, 0);
+    while (cursor->fetchNext(status, row.data()) == IStatus::RESULT_OK) {
+        for (unsigned i : blobs) {
+            if (*reinterpret_cast<short*>(&row[meta->getNullOffset(status, i)])) continue;
+            auto* id = reinterpret_cast<ISC_QUAD*>(&row[meta->getOffset(status, i)]);
+            CopyBlob(status, from.Attachment(), read, to.Attachment(), write, id, segment);
+        }
+        insert->execute(status, write, meta, row.data(), nullptr, nullptr);
+        ++result.rows;
+    }
+    cursor->close(status);
+    insert->free(status);
+    select->free(status);
+    meta->release();
+    const auto committing = Clock::now();
+    write->commit(status);
+    result.commitSeconds = Seconds(committing);
+    read->commit(status);
+    ++result.commits;
+    to.Detach();
+    from.Detach();
+    result.seconds = Seconds(start);
+    result.cpuSeconds = CpuSeconds() - cpuStart;
+    return result;
+}
+
+void PrintCopy(const char* what, const CopyResult& copy) {
+    std::printf("%s\n    %ld rows in %.2f s = %.0f rows/s; processor %.2f s; %ld commits taking %.2f s\n", what,
+                copy.rows, copy.seconds, copy.rows / copy.seconds, copy.cpuSeconds, copy.commits, copy.commitSeconds);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    long rows = 500000;
+    bool keep = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--keep") == 0)
+            keep = true;
+        else
+            rows = std::atol(argv[i]);
+    }
+    if (rows <= 0) {
+        std::fprintf(stderr, "usage: bench_copy [rows] [--keep]\n");
+        return 2;
+    }
+
+    const char* tmp = std::getenv("TMPDIR");
+    std::string folderTemplate = std::string(tmp && *tmp ? tmp : "/tmp") + "/vendrasol-bench-XXXXXX";
+    if (!mkdtemp(folderTemplate.data())) {
+        std::perror("mkdtemp");
+        return 1;
+    }
+    const std::filesystem::path folder = folderTemplate;
+    const std::string source = (folder / "origem.fdb").string();
+    const std::string throughLayer = (folder / "destino-camada.fdb").string();
+    const std::string plain = (folder / "destino-direto.fdb").string();
+
+    int code = 0;
+    try {
+        std::printf("Making a source of %ld rows (a text blob on one row in ten) in %s\n", rows, folder.c_str());
+        const auto making = Clock::now();
+        if (!MakeDatabasesApart(rows, source, {throughLayer, plain})) throw std::runtime_error("could not make the databases");
+        std::printf("made in %.1f s\n\n", Seconds(making));
+
+        const CopyResult layer = CopyThroughLayer(source, throughLayer);
+        const double layerRss = PeakRssMb();
+        PrintCopy("layer: field-by-field append, apply per row, commit every 100 ms", layer);
+        const CopyResult ceiling = CopyPlain(source, plain);
+        PrintCopy("plain: one transaction, one prepared INSERT", ceiling);
+
+        std::printf("\nratio layer / plain: %.2f by the clock, %.2f by processor time\n",
+                    ceiling.seconds / layer.seconds, ceiling.cpuSeconds / layer.cpuSeconds);
+        std::printf("peak RSS: %.1f MB after the layer copy, %.1f MB in all\n", layerRss, PeakRssMb());
+        if (layer.rejected) std::printf("rows rejected by the destination: %ld\n", layer.rejected);
+
+        const std::string expected = Fingerprint(source);
+        const bool layerSame = Fingerprint(throughLayer) == expected;
+        const bool plainSame = Fingerprint(plain) == expected;
+        std::printf("destinations match the source: layer %s, plain %s\n", layerSame ? "yes" : "NO",
+                    plainSame ? "yes" : "NO");
+        if (!layerSame || !plainSame) code = 1;
+    } catch (const FbException& error) {
+        std::fprintf(stderr, "error: %s\n", ErrorText(error).c_str());
+        code = 1;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "error: %s\n", error.what());
+        code = 1;
+    }
+
+    ThrowStatusWrapper status(Master()->getStatus());
+    Master()->getDispatcher()->shutdown(&status, 0, fb_shutrsn_app_stopped);
+    if (keep)
+        std::printf("kept %s\n", folder.c_str());
+    else
+        std::filesystem::remove_all(folder);
+    return code;
+}
