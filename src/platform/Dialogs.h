@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QWidget;
@@ -13,6 +14,9 @@ enum MessageBoxFlag : int {
     MB_ICONWARNING = 0x30,
     MB_ICONINFORMATION = 0x40,
 };
+
+// What MessageBox answers when the user confirms.
+constexpr int IDOK = 1;
 
 // Every message box, file dialog and modal dialog goes through here, so tests can answer them.
 class DialogProvider {
@@ -28,3 +32,6 @@ public:
 DialogProvider& Dialogs();
 // Installs a provider (nullptr restores the real dialogs); the caller keeps ownership.
 void SetDialogProvider(DialogProvider* provider);
+
+// The "Description|pattern;pattern|..." filter as Qt's name filters ("Description (pattern pattern)").
+QStringList QtNameFilters(const QString& filter);

@@ -1,0 +1,17 @@
+#include "Application.h"
+
+#include <QCoreApplication>
+#include <chrono>
+#include <thread>
+
+void ProcessMessages() { QCoreApplication::processEvents(); }
+
+uint32_t GetTickCount() {
+    const auto elapsed = std::chrono::steady_clock::now().time_since_epoch();
+    // Keeping only the low 32 bits is the wrap the callers expect.
+    return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+}
+
+void Sleep(uint32_t milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+
+QString ExecutableFolder() { return QCoreApplication::applicationDirPath() + QLatin1Char('/'); }

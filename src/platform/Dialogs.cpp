@@ -1,0 +1,64 @@
+#include "Dialogs.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace {
+
+QMessageBox::Icon IconOf(int flags) {
+    switch (flags & 0xF0) {
+    case MB_ICONSTOP: return QMessageBox::Critical;
+    case MB_ICONWARNING: return QMessageBox::Warning;
+    case MB_ICONINFORMATION: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
+    }
+}
+
+// The dialogs a person answers.
+class QtDialogProvider final : public DialogProvider {
+public:
+    int MessageBox(const QString& text, const QString& caption, int flags) override {
+        QMessageBox box(IconOf(flags), caption, text, QMessageBox::Ok, QApplication::activeWindow());
+        // Server messages may hold '<' and '&': they are shown as they are.
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
+        return IDOK;
+    }
+
+    std::optional<QString> OpenFileName(QWidget* parent, const QString& filter) override {
+        QFileDialog dialog(parent);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setNameFilters(QtNameFilters(filter));
+        dialog.setOption(QFileDialog::HideNameFilterDetails);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+        return dialog.selectedFiles().constFirst();
+    }
+
+    int ExecModal(QDialog& dialog) override { return dialog.exec(); }
+};
+
+QtDialogProvider realDialogs;
+DialogProvider* installed = nullptr;
+
+}  // namespace
+
+DialogProvider& Dialogs() { return installed ? *installed : realDialogs; }
+
+void SetDialogProvider(DialogProvider* provider) { installed = provider; }
+
+QStringList QtNameFilters(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        // "*.*" means every file; here it would leave out the names without a dot.
+        for (QString& pattern : patterns) {
+            pattern = pattern.trimmed();
+            if (pattern == QLatin1String("*.*")) pattern = QStringLiteral("*");
+        }
+        filters << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+    }
+    return filters;
+}

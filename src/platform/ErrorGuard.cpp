@@ -1,0 +1,33 @@
+#include "ErrorGuard.h"
+
+#include "Dialogs.h"
+#include "Exceptions.h"
+
+#include <QGuiApplication>
+
+namespace {
+
+QString MessageOf(const std::exception& error) {
+    if (const auto* own = dynamic_cast<const Exception*>(&error)) return own->Message();
+    return QString::fromUtf8(error.what());
+}
+
+}  // namespace
+
+void ShowException(const std::exception& error) {
+    Dialogs().MessageBox(MessageOf(error), QGuiApplication::applicationDisplayName(), MB_ICONSTOP);
+}
+
+void RunGuarded(const std::function<void()>& command) {
+    try {
+        try {
+            command();
+        } catch (const std::exception& error) {
+            ShowException(error);
+        } catch (...) {
+            ShowException(Exception(QStringLiteral("Erro desconhecido")));
+        }
+    } catch (...) {
+        // Showing the error failed as well (out of memory): there is no one left to tell.
+    }
+}

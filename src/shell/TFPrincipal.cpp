@@ -1,0 +1,348 @@
+#include "TFPrincipal.h"
+
+#include "ActivityLogFile.h"
+#include "catalogue/ActivityLog.h"
+#include "platform/Application.h"
+#include "platform/Dialogs.h"
+#include "platform/ErrorGuard.h"
+#include "platform/Exceptions.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString OpenDialogFilter = QStringLiteral(
+    "Arquivo Firebird (.fdb)|*.fdb|Arquivo Interbase (.gdb)|*.gdb|Todos os Arquivos (*.*)|*.*");
+
+const QString HelpFileName = QStringLiteral("HelpVendrasol.txt");
+
+QFrame* NewPanel(const QString& name, QWidget* parent) {
+    auto* panel = new QFrame(parent);
+    panel->setObjectName(name);
+    panel->setFrameShape(QFrame::StyledPanel);
+    return panel;
+}
+
+// A button that shows only a picture: its hint is what a person hovering or a screen reader gets.
+QToolButton* NewGlyphButton(const QIcon& glyph, const QString& hint, QWidget* parent) {
+    auto* button = new QToolButton(parent);
+    button->setIcon(glyph);
+    button->setIconSize(QSize(TImageList::Size, TImageList::Size));
+    button->setToolTip(hint);
+    button->setAccessibleName(hint);
+    button->setAutoRaise(true);
+    return button;
+}
+
+QLineEdit* NewPathField(const QString& name, QWidget* parent) {
+    auto* field = new QLineEdit(parent);
+    field->setAccessibleName(name);
+    return field;
+}
+
+QTreeWidget* NewTree(const QString& name, QWidget* parent) {
+    auto* tree = new QTreeWidget(parent);
+    tree->setColumnCount(1);
+    tree->setHeaderHidden(true);
+    tree->setAccessibleName(name);
+    return tree;
+}
+
+QIcon StandardIcon(QStyle::StandardPixmap which) { return QApplication::style()->standardIcon(which); }
+
+}  // namespace
+
+TFPrincipal::TFPrincipal(QWidget* parent) : QWidget(parent), ProgramFolder(ExecutableFolder()) {
+    setWindowTitle(QStringLiteral("Vendrasol de Dados"));
+    if (QFontDatabase::families().contains(QStringLiteral("Verdana"))) {
+        QFont verdana(QStringLiteral("Verdana"));
+        verdana.setPointSizeF(font().pointSizeF());
+        setFont(verdana);
+    }
+
+    auto* body = new QSplitter(Qt::Horizontal, this);
+    body->addWidget(BuildTablePages());
+    body->addWidget(BuildClientPages());
+    body->setStretchFactor(1, 1);
+    body->setSizes({240, 568});
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(BuildCommandPanel());
+    layout->addWidget(BuildPathPanel());
+    layout->addWidget(body, 1);
+    layout->addWidget(BuildStatusPanel());
+    BuildPopupMenu();
+
+    TimerAtualiza = new QTimer(this);
+    TimerAtualiza->setInterval(1000);
+    Wire(TimerAtualiza, &QTimer::timeout, &TFPrincipal::TimerAtualizaTimer);
+    TimerAtualiza->start();
+
+    FillWorkspace();
+
+    resize(808, 634);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+TFPrincipal::~TFPrincipal() {
+    // The window may have been closed in the middle of a long command; what that command
+    // logged after the close still belongs in the file.
+    RunGuarded([this] {
+        if (linesWritten_ >= 0 && ListaLog.Count() != linesWritten_) WriteLog();
+    });
+    CloseActivityLog();
+}
+
+template <typename Signal, typename Sender>
+void TFPrincipal::Wire(Sender* sender, Signal signal, void (TFPrincipal::*handler)()) {
+    connect(sender, signal, this, [this, handler] { RunGuarded([this, handler] { (this->*handler)(); }); });
+}
+
+QWidget* TFPrincipal::BuildCommandPanel() {
+    Panel1 = NewPanel(QStringLiteral("Panel1"), this);
+    btnDesabilitarTrigger = new QPushButton(QStringLiteral("Desabilitar Triggers"), Panel1);
+    btnHabilitarTrigger = new QPushButton(QStringLiteral("Habilitar Triggers"), Panel1);
+    btnGenerators = new QPushButton(QStringLiteral("Generators"), Panel1);
+    btnHelp = NewGlyphButton(StandardIcon(QStyle::SP_MessageBoxQuestion), QStringLiteral("Ajuda"), Panel1);
+    btnParar = new QPushButton(QStringLiteral("Parar"), Panel1);
+    btnPausar = new QPushButton(QStringLiteral("Pausar"), Panel1);
+    Wire(btnHelp, &QToolButton::clicked, &TFPrincipal::btnHelpClick);
+
+    auto* layout = new QHBoxLayout(Panel1);
+    layout->setContentsMargins(6, 4, 6, 4);
+    for (QWidget* control : std::initializer_list<QWidget*>{btnDesabilitarTrigger, btnHabilitarTrigger, btnGenerators, btnHelp})
+        layout->addWidget(control);
+    layout->addStretch(1);
+    layout->addWidget(btnParar);
+    layout->addWidget(btnPausar);
+    return Panel1;
+}
+
+QWidget* TFPrincipal::BuildPathPanel() {
+    Panel2 = NewPanel(QStringLiteral("Panel2"), this);
+    Label6 = new QLabel(QStringLiteral("Origem"), Panel2);
+    edtCaminhoOrigem = NewPathField(QStringLiteral("Origem"), Panel2);
+    btnCaminhoOrigem = NewGlyphButton(StandardIcon(QStyle::SP_DirOpenIcon), QStringLiteral("Escolher o banco de origem"), Panel2);
+    Label7 = new QLabel(QStringLiteral("Destino"), Panel2);
+    edtCaminhoDestino = NewPathField(QStringLiteral("Destino"), Panel2);
+    btnCaminhoDestino = NewGlyphButton(StandardIcon(QStyle::SP_DirOpenIcon), QStringLiteral("Escolher o banco de destino"), Panel2);
+    btnConecta = new QPushButton(QStringLiteral("Conectar"), Panel2);
+    btnImportar = new QPushButton(QStringLiteral("Importar Dados"), Panel2);
+    rdgSync = new TRadioGroup(QStringLiteral(" Método de Sincronização "),
+                              {QStringLiteral("No Synchronization"), QStringLiteral("Mutex"), QStringLiteral("Semaphore")}, Panel2);
+    rdgSync->SetItemIndex(2);
+    Label6->setBuddy(edtCaminhoOrigem);
+    Label7->setBuddy(edtCaminhoDestino);
+
+    Wire(btnCaminhoOrigem, &QToolButton::clicked, &TFPrincipal::btnCaminhoOrigemClick);
+    Wire(btnCaminhoDestino, &QToolButton::clicked, &TFPrincipal::btnCaminhoDestinoClick);
+    Wire(btnConecta, &QPushButton::clicked, &TFPrincipal::btnConectaClick);
+
+    auto* layout = new QGridLayout(Panel2);
+    layout->setContentsMargins(6, 4, 6, 4);
+    layout->addWidget(Label6, 0, 0);
+    layout->addWidget(edtCaminhoOrigem, 0, 1);
+    layout->addWidget(btnCaminhoOrigem, 0, 2);
+    layout->addWidget(btnConecta, 0, 3);
+    layout->addWidget(Label7, 1, 0);
+    layout->addWidget(edtCaminhoDestino, 1, 1);
+    layout->addWidget(btnCaminhoDestino, 1, 2);
+    layout->addWidget(btnImportar, 1, 3);
+    layout->addWidget(rdgSync, 0, 4, 2, 1);
+    layout->setColumnStretch(1, 1);
+    return Panel2;
+}
+
+QWidget* TFPrincipal::BuildTablePages() {
+    Panel4 = NewPanel(QStringLiteral("Panel4"), this);
+    PageControlTabelas = new QTabWidget(Panel4);
+    PageControlTabelas->setTabPosition(QTabWidget::West);
+
+    TabSelecao = new QWidget;
+    TreeView = NewTree(QStringLiteral("Seleção"), TabSelecao);
+    (new QVBoxLayout(TabSelecao))->addWidget(TreeView);
+    PageControlTabelas->addTab(TabSelecao, QStringLiteral("Seleção"));
+
+    TabLimpeza = new QWidget;
+    TreeViewDelecao = NewTree(QStringLiteral("Limpeza"), TabLimpeza);
+    btnEfetuarLimpeza = new QPushButton(QStringLiteral("Efetuar Limpeza"), TabLimpeza);
+    auto* cleanup = new QVBoxLayout(TabLimpeza);
+    cleanup->addWidget(TreeViewDelecao, 1);
+    cleanup->addWidget(btnEfetuarLimpeza);
+    PageControlTabelas->addTab(TabLimpeza, QStringLiteral("Limpeza"));
+
+    TabConfiguracao = new QWidget;
+    cbbWaitDependence = new QCheckBox(QStringLiteral("Esperar Dependências?"), TabConfiguracao);
+    cbbWaitDependence->setChecked(true);
+    auto* settings = new QVBoxLayout(TabConfiguracao);
+    settings->addWidget(cbbWaitDependence);
+    settings->addStretch(1);
+    PageControlTabelas->addTab(TabConfiguracao, QStringLiteral("Configurações"));
+
+    auto* layout = new QVBoxLayout(Panel4);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addWidget(PageControlTabelas);
+    return Panel4;
+}
+
+QWidget* TFPrincipal::BuildClientPages() {
+    PageControl = new QTabWidget(this);
+    PageControl->setTabPosition(QTabWidget::East);
+
+    TabProgresso = new QWidget;
+    ListView = new QTreeWidget(TabProgresso);
+    ListView->setAccessibleName(QStringLiteral("Progresso"));
+    ListView->setRootIsDecorated(false);
+    ListView->setHeaderLabels({QStringLiteral("Tabela"), QStringLiteral("Progresso")});
+    ListView->header()->setSectionsClickable(false);
+    ListView->header()->setStretchLastSection(false);
+    ListView->setColumnWidth(0, 300);
+    ListView->setColumnWidth(1, 200);
+    (new QVBoxLayout(TabProgresso))->addWidget(ListView);
+    PageControl->addTab(TabProgresso, QStringLiteral("Progresso"));
+
+    TabLog = new QWidget;
+    mmLog = new QPlainTextEdit(TabLog);
+    mmLog->setAccessibleName(QStringLiteral("Log"));
+    mmLog->setReadOnly(true);
+    mmLog->setLineWrapMode(QPlainTextEdit::NoWrap);
+    mmLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    mmLog->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    (new QVBoxLayout(TabLog))->addWidget(mmLog);
+    PageControl->addTab(TabLog, QStringLiteral("Log"));
+    return PageControl;
+}
+
+QWidget* TFPrincipal::BuildStatusPanel() {
+    Panel3 = NewPanel(QStringLiteral("Panel3"), this);
+    btnUnCheckAll = NewGlyphButton(ImageList.Icon(0), QStringLiteral("Desmarcar Todos"), Panel3);
+    btnCheckAll = NewGlyphButton(ImageList.Icon(1), QStringLiteral("Marcar Todos"), Panel3);
+    btnAtualizar = NewGlyphButton(StandardIcon(QStyle::SP_BrowserReload), QStringLiteral("Atualizar Tabelas"), Panel3);
+    btnEstruturaTabela = NewGlyphButton(StandardIcon(QStyle::SP_FileDialogDetailedView),
+                                        QStringLiteral("Alterar estrutura da tabela - Campos que serão atualizados"), Panel3);
+    lblStatus = new QLabel(QStringLiteral("lblStatus"), Panel3);
+
+    auto* layout = new QHBoxLayout(Panel3);
+    layout->setContentsMargins(6, 2, 6, 2);
+    for (QWidget* control : std::initializer_list<QWidget*>{btnUnCheckAll, btnCheckAll, btnAtualizar, btnEstruturaTabela})
+        layout->addWidget(control);
+    layout->addSpacing(12);
+    layout->addWidget(lblStatus, 1);
+    return Panel3;
+}
+
+void TFPrincipal::BuildPopupMenu() {
+    PopupMenuTabelas = new QMenu(this);
+    const auto item = [this](const QString& caption, int image) {
+        return PopupMenuTabelas->addAction(ImageList.Icon(image), caption);
+    };
+    SomenteestaTabela1 = item(QStringLiteral("Somente esta Tabela"), 1);
+    EstaTabelaetodasassuasdependncias1 = item(QStringLiteral("Esta Tabela e todas as suas dependências"), 1);
+    N1 = PopupMenuTabelas->addSeparator();
+    SomenteestaTabela2 = item(QStringLiteral("Somente esta Tabela"), 0);
+    EstaTabelaetodasassuasdependncias2 = item(QStringLiteral("Esta Tabela e todas as suas dependências"), 0);
+}
+
+void TFPrincipal::FillWorkspace() {
+    Lend(workspace);
+    workspace.SyncItemIndex = [this] { return rdgSync->ItemIndex(); };
+    workspace.SetStatus = [this](const QString& text) { lblStatus->setText(text); };
+}
+
+void TFPrincipal::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // A window restored from the task bar is shown again by the system; that is not a new start.
+    if (!event->spontaneous()) RunGuarded([this] { FormShow(); });
+}
+
+void TFPrincipal::closeEvent(QCloseEvent* event) {
+    RunGuarded([this] { FormClose(); });
+    event->accept();
+}
+
+void TFPrincipal::FormShow() {
+    OpenActivityLog();
+    PageControl->setCurrentWidget(TabProgresso);
+    PageControlTabelas->setCurrentWidget(TabSelecao);
+}
+
+void TFPrincipal::FormClose() {
+    WriteLog();
+    QApplication::quit();
+}
+
+void TFPrincipal::WriteLog() {
+    if (!LogAtivo) return;
+    const QString path = SaveActivityLog(ProgramFolder);
+    linesWritten_ = ListaLog.Count();
+    if (path != QDir(ProgramFolder).filePath(ActivityLogFileName))
+        Dialogs().MessageBox(QStringLiteral("A pasta do programa não permite gravação. O log foi gravado em:\n") + path,
+                             windowTitle(), MB_ICONWARNING);
+}
+
+void TFPrincipal::SetStatus(const QString& text) {
+    workspace.SetStatus(text);
+    ProcessMessages();
+}
+
+void TFPrincipal::btnConectaClick() {
+    if (edtCaminhoOrigem->text().compare(edtCaminhoDestino->text(), Qt::CaseInsensitive) == 0)
+        ErroCritico(QStringLiteral("Caminhos devem ser diferentes!"));
+
+    OpenDatabase(SQLConnection, edtCaminhoOrigem->text(), QStringLiteral("Caminho de origem não conectado"));
+    OpenDatabase(SQLConnectionDestino, edtCaminhoDestino->text(), QStringLiteral("Caminho de destino não conectado"));
+
+    SetStatus(QStringLiteral("Conectado"));
+    // The catalogue load follows here: the table list with the selection tree, then the cleanup tree.
+}
+
+void TFPrincipal::OpenDatabase(TSQLConnection& connection, const QString& path, const QString& failure) {
+    connection.Close();
+    connection.Params.SetValue(QStringLiteral("DATABASE"), path);
+    connection.Open();
+    if (!connection.Connected()) ErroCritico(failure);
+}
+
+void TFPrincipal::PickDatabase(QLineEdit* field) {
+    if (const auto chosen = Dialogs().OpenFileName(this, OpenDialogFilter)) field->setText(*chosen);
+}
+
+void TFPrincipal::btnCaminhoOrigemClick() { PickDatabase(edtCaminhoOrigem); }
+
+void TFPrincipal::btnCaminhoDestinoClick() { PickDatabase(edtCaminhoDestino); }
+
+void TFPrincipal::btnHelpClick() {
+    QFile help(ProgramFolder + HelpFileName);
+    if (!help.exists()) return;
+    if (!help.open(QIODevice::ReadOnly | QIODevice::Text))
+        throw Exception(QStringLiteral("Não foi possível ler %1: %2").arg(help.fileName(), help.errorString()));
+    Dialogs().MessageBox(QString::fromUtf8(help.readAll()), windowTitle(), MB_OK);
+}
+
+void TFPrincipal::TimerAtualizaTimer() {
+    TreeView->viewport()->update();
+    TreeViewDelecao->viewport()->update();
+    ShowLog();
+}
+
+void TFPrincipal::ShowLog() {
+    const QString text = ListaLog.Items().join(QLatin1Char('\n'));
+    // Setting the same text again would throw away the reader's scroll position every second.
+    if (text == mmLog->toPlainText()) return;
+    mmLog->setPlainText(text);
+    mmLog->verticalScrollBar()->setValue(mmLog->verticalScrollBar()->maximum());
+}

@@ -1,0 +1,124 @@
+#pragma once
+
+#include "catalogue/DataComponents.h"
+#include "catalogue/Workspace.h"
+#include "platform/TImageList.h"
+
+#include "TRadioGroup.h"
+
+// The components are the window's public face: whoever reaches one may use it whole.
+#include <QAction>
+#include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QWidget>
+
+// The main window: it owns the two connections and the shared working datasets (inherited,
+// under their own names), the log view and the controls of every command. Components are
+// public so the commands built elsewhere and the tests reach them.
+class TFPrincipal : public QWidget, public DataComponents {
+public:
+    explicit TFPrincipal(QWidget* parent = nullptr);
+    ~TFPrincipal() override;
+
+    TImageList ImageList = TImageList::CheckBoxes();
+    TImageList ImageList_Status = TImageList::Thumbs();
+
+    QFrame* Panel1;
+    QPushButton* btnDesabilitarTrigger;
+    QPushButton* btnHabilitarTrigger;
+    QPushButton* btnGenerators;
+    QToolButton* btnHelp;
+    QPushButton* btnParar;
+    QPushButton* btnPausar;
+
+    QFrame* Panel2;
+    QLabel* Label6;
+    QLineEdit* edtCaminhoOrigem;
+    QToolButton* btnCaminhoOrigem;
+    QLabel* Label7;
+    QLineEdit* edtCaminhoDestino;
+    QToolButton* btnCaminhoDestino;
+    QPushButton* btnConecta;
+    QPushButton* btnImportar;
+    TRadioGroup* rdgSync;
+
+    QFrame* Panel3;
+    QToolButton* btnUnCheckAll;
+    QToolButton* btnCheckAll;
+    QToolButton* btnAtualizar;
+    QToolButton* btnEstruturaTabela;
+    QLabel* lblStatus;
+
+    QFrame* Panel4;
+    QTabWidget* PageControlTabelas;
+    QWidget* TabSelecao;
+    QTreeWidget* TreeView;
+    QWidget* TabLimpeza;
+    QTreeWidget* TreeViewDelecao;
+    QPushButton* btnEfetuarLimpeza;
+    QWidget* TabConfiguracao;
+    QCheckBox* cbbWaitDependence;
+
+    QTabWidget* PageControl;
+    QWidget* TabProgresso;
+    QTreeWidget* ListView;
+    QWidget* TabLog;
+    QPlainTextEdit* mmLog;
+
+    QTimer* TimerAtualiza;
+
+    QMenu* PopupMenuTabelas;
+    QAction* SomenteestaTabela1;
+    QAction* EstaTabelaetodasassuasdependncias1;
+    QAction* N1;
+    QAction* SomenteestaTabela2;
+    QAction* EstaTabelaetodasassuasdependncias2;
+
+    // What the lower folders borrow from this window.
+    Workspace workspace;
+    // Where the help file is read and the log file written: the executable's folder.
+    QString ProgramFolder;
+
+    void FormShow();
+    void FormClose();
+    void btnConectaClick();
+    void btnCaminhoOrigemClick();
+    void btnCaminhoDestinoClick();
+    void btnHelpClick();
+    void TimerAtualizaTimer();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QWidget* BuildCommandPanel();
+    QWidget* BuildPathPanel();
+    QWidget* BuildTablePages();
+    QWidget* BuildClientPages();
+    QWidget* BuildStatusPanel();
+    void BuildPopupMenu();
+    void FillWorkspace();
+    // Runs a handler of this window through the error guard when the signal fires.
+    template <typename Signal, typename Sender>
+    void Wire(Sender* sender, Signal signal, void (TFPrincipal::*handler)());
+
+    void SetStatus(const QString& text);
+    // Reopens a connection on a path; a connection that stays closed is the given failure.
+    void OpenDatabase(TSQLConnection& connection, const QString& path, const QString& failure);
+    void PickDatabase(QLineEdit* field);
+    void WriteLog();
+    void ShowLog();
+
+    // Lines of the log already in the file, so the end of the program writes only when more came.
+    int linesWritten_ = -1;
+};

@@ -1,0 +1,100 @@
+#include "MainWindowTest.h"
+
+#include "support/DatabaseFactory.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+class ConnectTest : public MainWindowTest {
+protected:
+    void Connect(const QString& origem, const QString& destino) {
+        window.edtCaminhoOrigem->setText(origem);
+        window.edtCaminhoDestino->setText(destino);
+        dialogs.messages.clear();
+        window.btnConecta->click();
+    }
+
+    // The file the source connection is attached to, as the server names it.
+    QString SourceDatabase() {
+        window.SQLDSOrigem.SetCommandText(QStringLiteral("SELECT MON$DATABASE_NAME FROM MON$DATABASE"));
+        window.SQLDSOrigem.Open();
+        const QString name = window.SQLDSOrigem.Fields(0)->AsString().trimmed();
+        window.SQLDSOrigem.Close();
+        return name;
+    }
+
+    void ExpectOneStopMessage(const QString& text) {
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].flags, MB_ICONSTOP);
+        EXPECT_TRUE(dialogs.messages[0].text.contains(text)) << dialogs.messages[0].text.toStdString();
+    }
+
+    DatabaseFactory factory;
+    const QString script = QStringLiteral("CREATE TABLE CLIENTE (ID INTEGER NOT NULL PRIMARY KEY, NOME VARCHAR(40));");
+    const QString origem = factory.Create(QStringLiteral("origem"), script);
+    const QString destino = factory.Create(QStringLiteral("destino"), script);
+};
+
+}  // namespace
+
+TEST_F(ConnectTest, EqualPathsCompareWithoutCaseAndAreRefusedBeforeAnythingOpens) {
+    for (const auto& [first, second] : std::vector<std::pair<QString, QString>>{
+             {QString(), QString()},
+             {QStringLiteral("C:\\DADOS\\A.FDB"), QStringLiteral("c:\\dados\\a.fdb")},
+             {QStringLiteral("/dados/AÇÃO.fdb"), QStringLiteral("/dados/ação.fdb")},
+             {origem, origem}}) {
+        Connect(first, second);
+        ExpectOneStopMessage(QStringLiteral("Caminhos devem ser diferentes!"));
+        EXPECT_FALSE(window.SQLConnection.Connected()) << first.toStdString();
+        EXPECT_FALSE(window.SQLConnectionDestino.Connected());
+        EXPECT_EQ(window.lblStatus->text(), QStringLiteral("lblStatus"));
+    }
+}
+
+TEST_F(ConnectTest, MissingSourceShowsTheServerMessageAndLeavesBothClosed) {
+    const QString missing = FileInFolder(QStringLiteral("nao-existe.fdb"));
+    Connect(missing, destino);
+    ExpectOneStopMessage(missing);
+    EXPECT_FALSE(window.SQLConnection.Connected());
+    EXPECT_FALSE(window.SQLConnectionDestino.Connected());
+    EXPECT_EQ(window.lblStatus->text(), QStringLiteral("lblStatus"));
+}
+
+TEST_F(ConnectTest, DestinationThatIsNoDatabaseStopsAfterTheSourceIsOpen) {
+    const QString notADatabase = FileInFolder(QStringLiteral("texto.fdb"));
+    QFile file(notADatabase);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(8192, 'x'));
+    file.close();
+
+    Connect(origem, notADatabase);
+    ExpectOneStopMessage(QString());
+    EXPECT_FALSE(dialogs.messages[0].text.trimmed().isEmpty()) << "the server says why";
+    EXPECT_TRUE(window.SQLConnection.Connected());
+    EXPECT_FALSE(window.SQLConnectionDestino.Connected());
+    EXPECT_EQ(window.lblStatus->text(), QStringLiteral("lblStatus"));
+}
+
+TEST_F(ConnectTest, GoodPairConnectsAndConnectingAgainReopensOnTheNewPaths) {
+    Connect(origem, destino);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_TRUE(window.SQLConnection.Connected());
+    EXPECT_TRUE(window.SQLConnectionDestino.Connected());
+    EXPECT_EQ(window.lblStatus->text(), QStringLiteral("Conectado"));
+    EXPECT_EQ(SourceDatabase(), origem);
+
+    const QString outra = factory.Create(QStringLiteral("outra"), script);
+    Connect(outra, origem);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(SourceDatabase(), outra);
+    EXPECT_TRUE(window.SQLConnectionDestino.Connected());
+}
+
+TEST_F(ConnectTest, SameFileSpelledDifferentlyIsAccepted) {
+    const QString otherSpelling = QFileInfo(origem).absolutePath() + QStringLiteral("/./") + QFileInfo(origem).fileName();
+    Connect(origem, otherSpelling);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(window.lblStatus->text(), QStringLiteral("Conectado"));
+}
