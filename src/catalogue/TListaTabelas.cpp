@@ -1,0 +1,58 @@
+#include "TListaTabelas.h"
+
+#include "TTabela.h"
+#include "Workspace.h"
+#include "platform/Application.h"
+#include "platform/TClientDataSet.h"
+#include "platform/TSQLDataSet.h"
+
+TListaTabelas ListaTabelas;
+
+namespace {
+
+// The distinct tables that the foreign keys of :RELATION_NAME reference.
+const QString ForeignKeySQL = QStringLiteral(
+    "SELECT DISTINCT RRC.RDB$RELATION_NAME AS FK, RRC2.RDB$RELATION_NAME AS PK \r\n"
+    "FROM RDB$REF_CONSTRAINTS RRFC \r\n"
+    "JOIN RDB$RELATION_CONSTRAINTS RRC ON (RRC.RDB$CONSTRAINT_NAME = RRFC.RDB$CONSTRAINT_NAME)\r\n"
+    "  JOIN RDB$RELATION_CONSTRAINTS RRC2 ON (RRC2.RDB$CONSTRAINT_NAME = RRFC.RDB$CONST_NAME_UQ)\r\n"
+    "WHERE RRC.RDB$RELATION_NAME = :RELATION_NAME");
+
+}  // namespace
+
+TListaTabelas::~TListaTabelas() { Clear(); }
+
+void TListaTabelas::Add(TTabela* tabela) { items_.append(tabela); }
+
+void TListaTabelas::Clear() {
+    while (!items_.isEmpty()) delete items_.takeFirst();
+}
+
+TTabela* TListaTabelas::TableByName(const QString& name) const {
+    for (TTabela* tabela : items_)
+        if (tabela->NomeTabela().compare(name, Qt::CaseInsensitive) == 0) return tabela;
+    return nullptr;
+}
+
+void TListaTabelas::AdjustDependences(Workspace& workspace) {
+    TClientDataSet& foreignKeys = *workspace.CDSForeignKey;
+    foreignKeys.Close();
+    workspace.SQLDSForeignKey->SetCommandText(ForeignKeySQL);
+    for (int i = 0; i < items_.size(); ++i) {
+        TTabela* tabela = items_[i];
+        tabela->Dependences()->Clear();
+        foreignKeys.Close();
+        workspace.SQLDSForeignKey->ParamByName(QStringLiteral("RELATION_NAME")).SetAsString(tabela->NomeTabela());
+        foreignKeys.Open();
+        for (foreignKeys.First(); !foreignKeys.Eof(); foreignKeys.Next())
+            tabela->Dependences()->Add(foreignKeys.FieldByName(QStringLiteral("PK"))->AsString().trimmed());
+        workspace.SetStatus(QString::number(i) + QLatin1Char(' ') + tabela->NomeTabela());
+        ProcessMessages();
+    }
+    for (TTabela* tabela : items_) {
+        tabela->DependencesDelete()->Clear();
+        for (TTabela* other : items_)
+            if (other->Dependences()->Contains(tabela->NomeTabela()))
+                tabela->DependencesDelete()->Add(other->NomeTabela());
+    }
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+class TTabela;
+struct Workspace;
+
+// The catalogue: every table record of the source, in the order of the source's table listing.
+// It owns the records; Clear frees them, so nothing may still refer to them then.
+class TListaTabelas {
+public:
+    TListaTabelas() = default;
+    ~TListaTabelas();
+    TListaTabelas(const TListaTabelas&) = delete;
+    TListaTabelas& operator=(const TListaTabelas&) = delete;
+
+    const QList<TTabela*>& Items() const { return items_; }
+    void Add(TTabela* tabela);
+    void Clear();
+    // The first record whose name equals the given one, case-insensitively; nullptr when none.
+    TTabela* TableByName(const QString& name) const;
+    // Fills every record's Dependences from the source's foreign keys, then derives the
+    // DependencesDelete lists from them.
+    void AdjustDependences(Workspace& workspace);
+
+private:
+    QList<TTabela*> items_;
+};
+
+// The one catalogue of the program.
+extern TListaTabelas ListaTabelas;

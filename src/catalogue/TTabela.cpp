@@ -1,0 +1,91 @@
+#include "TTabela.h"
+
+#include "TListaTabelas.h"
+#include "Workspace.h"
+#include "platform/SqlNames.h"
+#include "platform/TClientDataSet.h"
+#include "platform/TSQLConnection.h"
+#include "platform/TSQLDataSet.h"
+
+bool EsperarDependencias = true;
+
+namespace {
+
+// Removes the column a computed name stands for: the one spelled the same, else one that differs
+// only in case, so that a regular TOTAL survives beside a computed "total".
+void RemoveName(TStringList& fields, const QString& name) {
+    int i = fields.Items().indexOf(name);
+    if (i < 0) i = fields.IndexOf(name);
+    if (i >= 0) fields.Delete(i);
+}
+
+}  // namespace
+
+TTabela::TTabela(const QString& nomeTabela, Workspace& workspace)
+    : workspace_(workspace), nomeTabela_(nomeTabela) {
+    workspace_.SQLConnection->GetFieldNames(nomeTabela_, fieldNames_);
+    RemoveComputedFields();
+    // An unselected radio group (-1) gives smNull; the method stays fixed for this load.
+    syncObjMethod_ = TSyncObjMethod(uint8_t(workspace_.SyncItemIndex() + 1));
+    VerificarImportada();
+}
+
+void TTabela::RemoveComputedFields() {
+    TClientDataSet& computed = *workspace_.CDSOrigem;
+    computed.Close();
+    workspace_.SQLDSOrigem->SetCommandText(
+        QStringLiteral("SELECT RDB$RELATION_FIELDS.RDB$FIELD_NAME"
+                       " FROM RDB$RELATION_FIELDS"
+                       " JOIN RDB$FIELDS ON (RDB$FIELDS.RDB$FIELD_NAME = RDB$RELATION_FIELDS.RDB$FIELD_SOURCE)"
+                       " WHERE RDB$FIELDS.RDB$COMPUTED_BLR IS NOT NULL"
+                       " AND RDB$RELATION_FIELDS.RDB$RELATION_NAME = ") +
+        QuotedStr(nomeTabela_) + QStringLiteral(" ORDER BY RDB$RELATION_FIELDS.RDB$FIELD_NAME"));
+    computed.Open();
+
+    // The catalogue pads names to their full width; the field listing gives them trimmed.
+    for (computed.First(); !computed.Eof(); computed.Next())
+        RemoveName(fieldNames_, computed.FieldByName(QStringLiteral("RDB$FIELD_NAME"))->AsString().trimmed());
+}
+
+void TTabela::VerificarImportada() {
+    TSQLDataSet& origem = *workspace_.SQLDSOrigem;
+    TSQLDataSet& destino = *workspace_.SQLDSDestino;
+    const QString count = QStringLiteral("SELECT COUNT(*) FROM ") + quoteIdentifier(nomeTabela_);
+    try {
+        origem.SetCommandText(count);
+        origem.Open();
+        destino.SetCommandText(count);
+        destino.Open();
+        importada_ = origem.Fields(0)->AsInteger() == destino.Fields(0)->AsInteger();
+    } catch (...) {
+        origem.Close();
+        destino.Close();
+        throw;
+    }
+    origem.Close();
+    destino.Close();
+}
+
+QString TTabela::SQLSelect() const {
+    const QString tabela = quoteIdentifier(nomeTabela_);
+    QStringList columns;
+    for (const QString& field : fieldNames_.Items()) columns.append(tabela + QLatin1Char('.') + quoteIdentifier(field));
+    return QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) + QStringLiteral(" FROM ") + tabela;
+}
+
+void TTabela::MarcarDependencias(bool value) {
+    for (const QString& name : dependences_.Items()) {
+        // A name the catalogue does not hold has no marks to give.
+        TTabela* dependence = ListaTabelas.TableByName(name);
+        if (!dependence) continue;
+        if (dependence->Checked() != value) dependence->SetChecked(value);
+        dependence->SetWaitDependence(true);
+    }
+}
+
+void TTabela::MarcarDependenciasDelecao(bool value) {
+    for (const QString& name : dependencesDelete_.Items()) {
+        TTabela* dependence = ListaTabelas.TableByName(name);
+        if (dependence && dependence->CheckedDelete() != value) dependence->SetCheckedDelete(value);
+    }
+}

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "platform/KernelHandles.h"
+#include "platform/TStringList.h"
+
+#include <QObject>
+#include <QString>
+#include <cstdint>
+
+struct Workspace;
+class TThreadExport;
+Q_DECLARE_OPAQUE_POINTER(TThreadExport*)
+
+// How a table's copy job starts the jobs of its dependences; item index of rdgSync plus one.
+enum TSyncObjMethod : uint8_t { smNull, smNoSync, smMutex, smSemaphore };
+
+// Mirrors "Esperar Dependências?": while it is off, no table is left waiting for another.
+extern bool EsperarDependencias;
+
+// One user table of the source: its copyable columns, its foreign-key dependences both ways,
+// the user's marks and the state of its copy and cleanup.
+class TTabela : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(bool Checked READ Checked WRITE SetChecked)
+    Q_PROPERTY(bool CheckedDelete READ CheckedDelete WRITE SetCheckedDelete)
+    Q_PROPERTY(bool Importada READ Importada WRITE SetImportada)
+    Q_PROPERTY(bool WaitDependence READ WaitDependence WRITE SetWaitDependence)
+    Q_PROPERTY(bool Importando READ Importando WRITE SetImportando)
+    Q_PROPERTY(bool Deletada READ Deletada WRITE SetDeletada)
+    Q_PROPERTY(bool Deletando READ Deletando WRITE SetDeletando)
+    Q_PROPERTY(QString NomeTabela READ NomeTabela WRITE SetNomeTabela)
+    Q_PROPERTY(QString SQLSelect READ SQLSelect)
+    Q_PROPERTY(TStringList* FieldNames READ FieldNames)
+    Q_PROPERTY(TStringList* Dependences READ Dependences)
+    Q_PROPERTY(TStringList* DependencesDelete READ DependencesDelete)
+    Q_PROPERTY(HANDLE SemaphoreHandle READ SemaphoreHandle WRITE SetSemaphoreHandle)
+    Q_PROPERTY(HANDLE MutexHandle READ MutexHandle WRITE SetMutexHandle)
+    Q_PROPERTY(TThreadExport* ThreadExport READ ThreadExport WRITE SetThreadExport)
+    Q_PROPERTY(TSyncObjMethod SyncObjMethod READ SyncObjMethod WRITE SetSyncObjMethod)
+
+public:
+    // Reads the table's columns, drops the computed ones and compares the row counts of both
+    // databases. A database error leaves no record behind and reaches the caller.
+    TTabela(const QString& nomeTabela, Workspace& workspace);
+
+    bool Checked() const { return checked_; }
+    void SetChecked(bool value) { checked_ = value; }
+    bool CheckedDelete() const { return checkedDelete_; }
+    void SetCheckedDelete(bool value) { checkedDelete_ = value; }
+    bool Importada() const { return importada_; }
+    void SetImportada(bool value) { importada_ = value; }
+    bool WaitDependence() const { return waitDependence_; }
+    void SetWaitDependence(bool value) { waitDependence_ = value && EsperarDependencias; }
+    bool Importando() const { return importando_; }
+    void SetImportando(bool value) { importando_ = value; }
+    bool Deletada() const { return deletada_; }
+    void SetDeletada(bool value) { deletada_ = value; }
+    bool Deletando() const { return deletando_; }
+    void SetDeletando(bool value) { deletando_ = value; }
+    const QString& NomeTabela() const { return nomeTabela_; }
+    void SetNomeTabela(const QString& value) { nomeTabela_ = value; }
+    QString SQLSelect() const;
+    TStringList* FieldNames() { return &fieldNames_; }
+    TStringList* Dependences() { return &dependences_; }
+    TStringList* DependencesDelete() { return &dependencesDelete_; }
+    HANDLE SemaphoreHandle() const { return semaphoreHandle_; }
+    void SetSemaphoreHandle(HANDLE value) { semaphoreHandle_ = value; }
+    HANDLE MutexHandle() const { return mutexHandle_; }
+    void SetMutexHandle(HANDLE value) { mutexHandle_ = value; }
+    TThreadExport* ThreadExport() const { return threadExport_; }
+    void SetThreadExport(TThreadExport* value) { threadExport_ = value; }
+    TSyncObjMethod SyncObjMethod() const { return syncObjMethod_; }
+    void SetSyncObjMethod(TSyncObjMethod value) { syncObjMethod_ = value; }
+
+    // Importada := the source and the destination hold the same number of rows.
+    void VerificarImportada();
+
+    // Gives the direct dependences this mark; they also wait for this table's copy job.
+    void MarcarDependencias(bool value);
+    // Gives the tables that reference this one its cleanup mark.
+    void MarcarDependenciasDelecao(bool value);
+
+private:
+    void RemoveComputedFields();
+
+    Workspace& workspace_;
+    bool importada_ = false;
+    QString nomeTabela_;
+    bool checked_ = false;
+    TStringList fieldNames_;
+    TStringList dependences_;
+    bool importando_ = false;
+    HANDLE semaphoreHandle_ = 0;
+    HANDLE mutexHandle_ = 0;
+    TSyncObjMethod syncObjMethod_ = smNull;
+    TThreadExport* threadExport_ = nullptr;
+    bool waitDependence_ = false;
+    TStringList dependencesDelete_;
+    bool checkedDelete_ = false;
+    bool deletada_ = false;
+    bool deletando_ = false;
+};
