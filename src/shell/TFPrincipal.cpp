@@ -2,6 +2,9 @@
 
 #include "ActivityLogFile.h"
 #include "catalogue/ActivityLog.h"
+#include "catalogue/CatalogueTrees.h"
+#include "catalogue/RecordsGuard.h"
+#include "catalogue/TableMarking.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/ErrorGuard.h"
@@ -92,6 +95,7 @@ TFPrincipal::TFPrincipal(QWidget* parent) : QWidget(parent), ProgramFolder(Execu
     TimerAtualiza->start();
 
     FillWorkspace();
+    BuildCatalogue();
 
     resize(808, 634);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -263,6 +267,15 @@ void TFPrincipal::FillWorkspace() {
     workspace.SetStatus = [this](const QString& text) { lblStatus->setText(text); };
 }
 
+void TFPrincipal::BuildCatalogue() {
+    const CatalogueControls controls{TreeView, TreeViewDelecao, PageControlTabelas, TabSelecao, TabLimpeza,
+                                     PopupMenuTabelas, SomenteestaTabela1, EstaTabelaetodasassuasdependncias1,
+                                     SomenteestaTabela2, EstaTabelaetodasassuasdependncias2, btnCheckAll,
+                                     btnUnCheckAll, cbbWaitDependence, &ImageList, &ImageList_Status};
+    catalogue_ = std::make_unique<CatalogueTrees>(workspace, controls);
+    new TableMarking(controls, this);
+}
+
 void TFPrincipal::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     // A window restored from the task bar is shown again by the system; that is not a new start.
@@ -300,6 +313,8 @@ void TFPrincipal::SetStatus(const QString& text) {
 }
 
 void TFPrincipal::btnConectaClick() {
+    // Connecting closes the connections and replaces every table record.
+    RecordsGuard loading(RecordsGuard::Load);
     if (edtCaminhoOrigem->text().compare(edtCaminhoDestino->text(), Qt::CaseInsensitive) == 0)
         ErroCritico(QStringLiteral("Caminhos devem ser diferentes!"));
 
@@ -307,7 +322,10 @@ void TFPrincipal::btnConectaClick() {
     OpenDatabase(SQLConnectionDestino, edtCaminhoDestino->text(), QStringLiteral("Caminho de destino não conectado"));
 
     SetStatus(QStringLiteral("Conectado"));
-    // The catalogue load follows here: the table list with the selection tree, then the cleanup tree.
+    SetStatus(QStringLiteral("ListarTabelasDependencias"));
+    catalogue_->ListarTabelasDependencias();
+    SetStatus(QStringLiteral("ListarTabelasDependenciasDelecao"));
+    catalogue_->ListarTabelasDependenciasDelecao();
 }
 
 void TFPrincipal::OpenDatabase(TSQLConnection& connection, const QString& path, const QString& failure) {

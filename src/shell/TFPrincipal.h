@@ -20,6 +20,9 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QWidget>
+#include <memory>
+
+class CatalogueTrees;
 
 // The main window: it owns the two connections and the shared working datasets (inherited,
 // under their own names), the log view and the controls of every command. Components are
@@ -108,6 +111,7 @@ private:
     QWidget* BuildStatusPanel();
     void BuildPopupMenu();
     void FillWorkspace();
+    void BuildCatalogue();
     // Runs a handler of this window through the error guard when the signal fires.
     template <typename Signal, typename Sender>
     void Wire(Sender* sender, Signal signal, void (TFPrincipal::*handler)());
@@ -121,4 +125,5 @@ private:
 
     // Lines of the log already in the file, so the end of the program writes only when more came.
     int linesWritten_ = -1;
+    std::unique_ptr<CatalogueTrees> catalogue_;
 };

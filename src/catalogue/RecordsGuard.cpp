@@ -1,0 +1,41 @@
+#include "RecordsGuard.h"
+
+#include "platform/Exceptions.h"
+
+#include <algorithm>
+
+namespace {
+
+QString Describe(RecordsGuard::Activity activity) {
+    switch (activity) {
+    case RecordsGuard::Load: return QStringLiteral("o carregamento das tabelas");
+    case RecordsGuard::Copy: return QStringLiteral("a importação dos dados");
+    case RecordsGuard::Cleanup: return QStringLiteral("a limpeza das tabelas");
+    }
+    return {};
+}
+
+}  // namespace
+
+std::vector<RecordsGuard::Activity>& RecordsGuard::Held() {
+    static std::vector<Activity> held;
+    return held;
+}
+
+RecordsGuard::RecordsGuard(Activity activity) {
+    if (activity == Load && Running()) Refuse(Held().back());
+    EnsureLoaded();
+    Held().push_back(activity);
+}
+
+RecordsGuard::~RecordsGuard() { Held().pop_back(); }
+
+void RecordsGuard::EnsureLoaded() {
+    if (std::find(Held().begin(), Held().end(), Load) != Held().end()) Refuse(Load);
+}
+
+bool RecordsGuard::Running() { return !Held().empty(); }
+
+void RecordsGuard::Refuse(Activity running) {
+    ErroCritico(QStringLiteral("Aguarde: %1 está em andamento.").arg(Describe(running)));
+}

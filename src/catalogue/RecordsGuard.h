@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <vector>
+
+// Holds the table records for a load, a copy or a cleanup while it runs. All three process
+// messages, so the user's commands run nested inside them: a load replaces every record and
+// therefore waits for every other user of them; a copy or a cleanup only needs the records
+// whole, so it waits for a load alone. A command that may not start ends with a message
+// saying what is running.
+class RecordsGuard {
+public:
+    enum Activity { Load, Copy, Cleanup };
+
+    explicit RecordsGuard(Activity activity);
+    ~RecordsGuard();
+    RecordsGuard(const RecordsGuard&) = delete;
+    RecordsGuard& operator=(const RecordsGuard&) = delete;
+
+    // For commands that change marks: they wait until a running load has built every record.
+    static void EnsureLoaded();
+    static bool Running();
+
+private:
+    [[noreturn]] static void Refuse(Activity running);
+    static std::vector<Activity>& Held();
+};

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "CatalogueControls.h"
+
+#include <QObject>
+
+class QPoint;
+class TTabela;
+
+// The marking commands of both trees: the shared pop-up menu, "Marcar Todos",
+// "Desmarcar Todos" and "Esperar Dependências?". Each acts on the tab that is showing:
+// Checked on the selection tab, CheckedDelete on the cleanup tab, nothing elsewhere.
+// It connects the controls to its handlers, each run through the command guard.
+class TableMarking : public QObject {
+public:
+    TableMarking(const CatalogueControls& controls, QObject* parent);
+
+    // Selects the node under pos (viewport coordinates), or nothing, and shows the menu.
+    void TreeViewContextPopup(QTreeWidget& tree, const QPoint& pos);
+    void SomenteestaTabela1Click(QAction* item);
+    void EstaTabelaetodasassuasdependncias1Click(QAction* item);
+    void btnCheckAllClick();
+    void btnUnCheckAllClick();
+    void cbbWaitDependenceClick();
+
+private:
+    // The record of the selected node of the tab showing, marked with value; nullptr when
+    // there is none.
+    TTabela* MarkSelected(bool value);
+    bool OnSelecao() const;
+    bool OnLimpeza() const;
+    bool MarkOf(const QAction* item) const;
+    void Connect();
+
+    CatalogueControls controls_;
+};

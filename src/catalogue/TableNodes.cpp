@@ -1,0 +1,29 @@
+#include "TableNodes.h"
+
+#include "TTabela.h"
+
+#include <QTreeWidget>
+
+namespace {
+
+QTreeWidgetItem* WithTable(QTreeWidgetItem* node, const QString& text, TTabela* tabela) {
+    node->setText(0, text);
+    node->setData(0, Qt::UserRole, QVariant::fromValue(tabela));
+    return node;
+}
+
+}  // namespace
+
+TTabela* NodeTable(const QTreeWidgetItem* node) {
+    return node ? node->data(0, Qt::UserRole).value<TTabela*>() : nullptr;
+}
+
+TTabela* NodeTable(const QModelIndex& index) { return index.data(Qt::UserRole).value<TTabela*>(); }
+
+QTreeWidgetItem* AddTableNode(QTreeWidget& tree, const QString& text, TTabela* tabela) {
+    return WithTable(new QTreeWidgetItem(&tree), text, tabela);
+}
+
+QTreeWidgetItem* AddTableNode(QTreeWidgetItem& parent, const QString& text, TTabela* tabela) {
+    return WithTable(new QTreeWidgetItem(&parent), text, tabela);
+}

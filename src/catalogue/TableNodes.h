@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+class QModelIndex;
+class QTreeWidget;
+class QTreeWidgetItem;
+class TTabela;
+
+// The table record a node of the selection or cleanup tree shows; nullptr for a dependence
+// the catalogue does not hold.
+TTabela* NodeTable(const QTreeWidgetItem* node);
+TTabela* NodeTable(const QModelIndex& index);
+
+// A root node at the end of the tree, or a child at the end of parent's children.
+QTreeWidgetItem* AddTableNode(QTreeWidget& tree, const QString& text, TTabela* tabela);
+QTreeWidgetItem* AddTableNode(QTreeWidgetItem& parent, const QString& text, TTabela* tabela);

@@ -1,0 +1,106 @@
+#include "CatalogueWindowTest.h"
+
+#include <QFontMetrics>
+#include <QImage>
+#include <optional>
+
+namespace {
+
+class TableTreeDrawing : public CatalogueWindow {
+protected:
+    // The tree as the screen shows it, after the repaint of the refresh timer.
+    QImage Picture(QTreeWidget* tree) {
+        tree->expandAll();
+        window.TimerAtualizaTimer();
+        return tree->viewport()->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    }
+
+    // Where an image of the list stands within a node's row: its opaque pixels, exactly.
+    static std::optional<QPoint> Find(const QImage& picture, const TImageList& images, int index, const QRect& row) {
+        const QImage icon = images.Pixmap(index, 1.0).toImage().convertToFormat(QImage::Format_ARGB32);
+        for (int y = row.top(); y + icon.height() <= row.bottom() + 1; ++y)
+            for (int x = row.left(); x + icon.width() <= row.right() + 1; ++x)
+                if (Matches(picture, icon, x, y)) return QPoint(x, y);
+        return std::nullopt;
+    }
+
+    static bool Matches(const QImage& picture, const QImage& icon, int x, int y) {
+        for (int iy = 0; iy < icon.height(); ++iy)
+            for (int ix = 0; ix < icon.width(); ++ix) {
+                const QRgb pixel = icon.pixel(ix, iy);
+                if (qAlpha(pixel) == 255 && picture.pixel(x + ix, y + iy) != pixel) return false;
+            }
+        return true;
+    }
+
+    // Which image of the list a row shows (the ticked box before the empty one, which it
+    // contains); -1 when none.
+    static int Shown(const QImage& picture, const TImageList& images, const QRect& row) {
+        for (int index = images.Count() - 1; index >= 0; --index)
+            if (Find(picture, images, index, row)) return index;
+        return -1;
+    }
+
+    static QRect Row(QTreeWidget* tree, QTreeWidgetItem* node) { return tree->visualItemRect(node); }
+};
+
+TEST_F(TableTreeDrawing, EachTableShowsItsMarkAndCopyStatusRightOfItsBoldName) {
+    Connect(Vendas, Vendas, UmCliente);
+    const QImage picture = Picture(window.TreeView);
+
+    for (const char* name : {"AVULSA", "CLIENTE", "PEDIDO"}) {
+        QTreeWidgetItem* node = Root(window.TreeView, name);
+        const QRect row = Row(window.TreeView, node);
+        const auto mark = Find(picture, window.ImageList, 0, row);
+        const auto status = Find(picture, window.ImageList_Status, NodeTable(node)->Importada() ? 1 : 0, row);
+        ASSERT_TRUE(mark && status) << name;
+        EXPECT_EQ(status->x() - mark->x(), 15) << name;
+        EXPECT_EQ(mark->y(), row.top()) << name;
+        EXPECT_EQ(status->y(), row.top()) << name;
+        QFont bold = window.TreeView->font();
+        bold.setBold(true);
+        const int textEnd = row.left() + QFontMetrics(bold).horizontalAdvance(node->text(0));
+        EXPECT_GE(mark->x(), textEnd + 5) << name;
+        EXPECT_LE(mark->x(), textEnd + 5 + 8) << name;
+    }
+    EXPECT_EQ(Shown(picture, window.ImageList_Status, Row(window.TreeView, Root(window.TreeView, "CLIENTE"))), 0);
+    EXPECT_EQ(Shown(picture, window.ImageList_Status, Row(window.TreeView, Root(window.TreeView, "PEDIDO"))), 1);
+}
+
+TEST_F(TableTreeDrawing, MarkingAChildNodeShowsTheMarkOnEveryNodeOfThatTable) {
+    Connect(Vendas, Vendas);
+
+    Choose(window.TreeView, Child(window.TreeView, "ITEM", "PEDIDO"), window.SomenteestaTabela1);
+    const QImage picture = Picture(window.TreeView);
+
+    EXPECT_EQ(Shown(picture, window.ImageList, Row(window.TreeView, Root(window.TreeView, "PEDIDO"))), 1);
+    EXPECT_EQ(Shown(picture, window.ImageList, Row(window.TreeView, Child(window.TreeView, "ITEM", "PEDIDO"))), 1);
+    EXPECT_EQ(Shown(picture, window.ImageList, Row(window.TreeView, Root(window.TreeView, "ITEM"))), 0);
+    EXPECT_EQ(Shown(picture, window.ImageList, Row(window.TreeView, Child(window.TreeView, "PEDIDO", "CLIENTE"))), 0);
+}
+
+TEST_F(TableTreeDrawing, TheCleanupTreeShowsTheCleanupMarkAndNoCopyStatus) {
+    Connect(Vendas, Vendas, UmCliente);
+    ShowTab(window.TabLimpeza);
+    Choose(window.TreeViewDelecao, Root(window.TreeViewDelecao, "CLIENTE"), window.SomenteestaTabela1);
+    const QImage picture = Picture(window.TreeViewDelecao);
+
+    const QRect cliente = Row(window.TreeViewDelecao, Root(window.TreeViewDelecao, "CLIENTE"));
+    EXPECT_EQ(Shown(picture, window.ImageList, cliente), 1);
+    EXPECT_EQ(Shown(picture, window.ImageList, Row(window.TreeViewDelecao, Child(window.TreeViewDelecao, "CLIENTE", "PEDIDO"))), 0);
+    EXPECT_EQ(Shown(picture, window.ImageList_Status, cliente), -1);
+    EXPECT_EQ(Shown(picture, window.ImageList_Status, picture.rect()), -1);
+}
+
+TEST_F(TableTreeDrawing, ANodeWithoutARecordShowsItsNameAlone) {
+    Connect(Vendas, Vendas);
+    QTreeWidgetItem* fantasma = AddTableNode(*Root(window.TreeView, "AVULSA"), "FANTASMA", nullptr);
+    const QImage picture = Picture(window.TreeView);
+
+    const QRect row = Row(window.TreeView, fantasma);
+    EXPECT_EQ(Shown(picture, window.ImageList, row), -1);
+    EXPECT_EQ(Shown(picture, window.ImageList_Status, row), -1);
+    EXPECT_EQ(Shown(picture, window.ImageList, Row(window.TreeView, Root(window.TreeView, "AVULSA"))), 0);
+}
+
+}  // namespace
