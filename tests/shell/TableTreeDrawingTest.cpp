@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QImage>
+#include <cstdlib>
 #include <optional>
 
 namespace {
@@ -41,6 +42,19 @@ protected:
         return -1;
     }
 
+    // How wide the dark pixels of an area spread: the ink of the text drawn there.
+    static int InkWidth(const QImage& picture, const QRect& area) {
+        int left = area.right() + 1;
+        int right = area.left() - 1;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                if (qGray(picture.pixel(x, y)) < 128) {
+                    left = qMin(left, x);
+                    right = qMax(right, x);
+                }
+        return right - left + 1;
+    }
+
     static QRect Row(QTreeWidget* tree, QTreeWidgetItem* node) { return tree->visualItemRect(node); }
 };
 
@@ -57,11 +71,17 @@ TEST_F(TableTreeDrawing, EachTableShowsItsMarkAndCopyStatusRightOfItsBoldName) {
         EXPECT_EQ(status->x() - mark->x(), 15) << name;
         EXPECT_EQ(mark->y(), row.top()) << name;
         EXPECT_EQ(status->y(), row.top()) << name;
-        QFont bold = window.TreeView->font();
+        const QFont regular = window.TreeView->font();
+        QFont bold = regular;
         bold.setBold(true);
         const int textEnd = row.left() + QFontMetrics(bold).horizontalAdvance(node->text(0));
         EXPECT_GE(mark->x(), textEnd + 5) << name;
         EXPECT_LE(mark->x(), textEnd + 5 + 8) << name;
+        // The name's ink is as wide as the bold name, not the regular one.
+        const int ink = InkWidth(picture, QRect(row.left(), row.top(), mark->x() - row.left(), row.height()));
+        const int boldInk = QFontMetrics(bold).tightBoundingRect(node->text(0)).width();
+        const int regularInk = QFontMetrics(regular).tightBoundingRect(node->text(0)).width();
+        EXPECT_LT(std::abs(ink - boldInk), std::abs(ink - regularInk)) << name << " ink " << ink;
     }
     EXPECT_EQ(Shown(picture, window.ImageList_Status, Row(window.TreeView, Root(window.TreeView, "CLIENTE"))), 0);
     EXPECT_EQ(Shown(picture, window.ImageList_Status, Row(window.TreeView, Root(window.TreeView, "PEDIDO"))), 1);
