@@ -1,4 +1,4 @@
-# Sourced: a Firebird 3 server on loopback port 3050 with a SYSDBA password we know, for the
+# Sourced: a Firebird 3 server on loopback port 3050 (localhost, which may be ::1 alone) with a SYSDBA password we know, for the
 # test that reaches a database through a server (host:/path) instead of the embedded engine.
 # Needs common.sh.
 
@@ -13,7 +13,7 @@ SERVER_RUN_DIR=/run/firebird3.0
 SERVER_LOCK_DIR=$SERVER_RUN_DIR/lock
 
 server_answers() {
-    (exec 3<>"/dev/tcp/127.0.0.1/$SERVER_PORT") 2>/dev/null
+    (exec 3<>"/dev/tcp/localhost/$SERVER_PORT") 2>/dev/null
 }
 
 server_accepts() {
@@ -53,7 +53,7 @@ record_password() {
     printf '%s\nISC_PASSWORD=%q\n' "$kept" "$SERVER_PASSWORD" >"$SERVER_PASSWORD_FILE"
 }
 
-SERVER_PACKAGES=(firebird3.0-server firebird3.0-utils)
+SERVER_PACKAGES=(firebird3.0-server)
 
 # Answers the package's password question before it is asked, on its first install.
 preseed_server_password() {
