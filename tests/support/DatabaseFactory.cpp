@@ -74,13 +74,15 @@ void Run(IAttachment* attachment, const QString& script) {
     for (const QString& statement : Statements(script)) {
         ITransaction* transaction = attachment->startTransaction(&status, 0, nullptr);
         const QByteArray sql = statement.toUtf8();
+        // DDL fails at commit, so the commit belongs inside the guarded part too.
         try {
             attachment->execute(&status, transaction, 0, sql.constData(), SqlDialect, nullptr, nullptr, nullptr, nullptr);
+            transaction->commit(&status);
         } catch (...) {
-            transaction->rollback(&status);
+            FbStatus quiet;
+            try { transaction->rollback(&quiet); } catch (...) { transaction->release(); }
             throw;
         }
-        transaction->commit(&status);
     }
 }
 
