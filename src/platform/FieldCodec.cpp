@@ -77,6 +77,37 @@ ISC_QUAD WriteBlob(IAttachment* attachment, ITransaction* transaction, const TFi
 
 }  // namespace
 
+TField* FindFieldIn(const FieldList& fields, const QString& name) {
+    for (const auto& field : fields)
+        if (field->FieldName() == name) return field.get();
+    for (const auto& field : fields)
+        if (field->FieldName().compare(name, Qt::CaseInsensitive) == 0) return field.get();
+    return nullptr;
+}
+
+namespace {
+
+void ReadOffsets(IMessageMetadata* metadata, std::vector<unsigned>& offsets, std::vector<unsigned>& nullOffsets) {
+    FbStatus status;
+    const unsigned count = metadata->getCount(&status);
+    offsets.resize(count);
+    nullOffsets.resize(count);
+    for (unsigned i = 0; i < count; ++i) {
+        offsets[i] = metadata->getOffset(&status, i);
+        nullOffsets[i] = metadata->getNullOffset(&status, i);
+    }
+}
+
+// The type a value is sent with: its own, blobs and arrays as ids, an untyped NULL as text.
+TFieldValue SentShape(const TFieldValue& value) {
+    TFieldValue shape{value.sqlType, value.subType, value.scale, value.length, value.charSet, false, {}};
+    if (shape.sqlType == SQL_BLOB || shape.sqlType == SQL_ARRAY) shape.length = sizeof(ISC_QUAD);
+    if (shape.sqlType == SQL_NULL || shape.sqlType == 0) shape = TFieldValue{SQL_TEXT, 0, 0, 1, 0, false, {}};
+    return shape;
+}
+
+}  // namespace
+
 FieldList DescribeFields(IMessageMetadata* metadata) {
     FbStatus status;
     FieldList fields;
@@ -96,17 +127,16 @@ FieldList DescribeFields(IMessageMetadata* metadata) {
     return fields;
 }
 
-RowReader::RowReader(IMessageMetadata* metadata) : metadata_(metadata) {}
+RowReader::RowReader(IMessageMetadata* metadata) : metadata_(metadata) { ReadOffsets(metadata, offsets_, nullOffsets_); }
 
 void RowReader::Read(const unsigned char* buffer, FieldList& fields, IAttachment* attachment, ITransaction* transaction) {
-    FbStatus status;
     for (unsigned i = 0; i < fields.size(); ++i) {
         TField& field = *fields[i];
         TFieldValue value = field.Shape();
-        const ISC_SHORT* nullFlag = reinterpret_cast<const ISC_SHORT*>(buffer + metadata_->getNullOffset(&status, i));
+        const ISC_SHORT* nullFlag = reinterpret_cast<const ISC_SHORT*>(buffer + nullOffsets_[i]);
         value.isNull = *nullFlag != 0;
         if (!value.isNull) {
-            const unsigned char* slot = buffer + metadata_->getOffset(&status, i);
+            const unsigned char* slot = buffer + offsets_[i];
             switch (value.sqlType) {
             case SQL_VARYING: {
                 ISC_USHORT length;
@@ -138,19 +168,18 @@ ParameterWriter::~ParameterWriter() {
     if (metadata_) metadata_->release();
 }
 
+bool ParameterWriter::Matches(const std::vector<ParameterValue>& values) const {
+    if (!metadata_ || values.size() != signature_.size()) return false;
+    for (size_t i = 0; i < values.size(); ++i)
+        if (!(SentShape(*values[i].value) == signature_[i])) return false;
+    return true;
+}
+
 void ParameterWriter::Describe(const std::vector<ParameterValue>& values) {
+    if (Matches(values)) return;
     std::vector<TFieldValue> signature;
     signature.reserve(values.size());
-    for (const ParameterValue& parameter : values) {
-        TFieldValue shape = *parameter.value;
-        shape.data.clear();
-        shape.isNull = false;
-        // Blobs and arrays travel as ids; a text value sent as VARCHAR needs only its own length.
-        if (shape.sqlType == SQL_BLOB || shape.sqlType == SQL_ARRAY) shape.length = sizeof(ISC_QUAD);
-        if (shape.sqlType == SQL_NULL || shape.sqlType == 0) shape = TFieldValue{SQL_TEXT, 0, 0, 1, 0, false, {}};
-        signature.push_back(shape);
-    }
-    if (metadata_ && signature == signature_) return;
+    for (const ParameterValue& parameter : values) signature.push_back(SentShape(*parameter.value));
 
     FbStatus status;
     IMetadataBuilder* builder = FbMaster()->getMetadataBuilder(&status, unsigned(signature.size()));
@@ -172,20 +201,20 @@ void ParameterWriter::Describe(const std::vector<ParameterValue>& values) {
     }
     builder->release();
     signature_ = std::move(signature);
+    ReadOffsets(metadata_, offsets_, nullOffsets_);
     buffer_ = QByteArray(int(metadata_->getMessageLength(&status)), '\0');
 }
 
 void ParameterWriter::Write(const std::vector<ParameterValue>& values, IAttachment* attachment,
                             ITransaction* transaction) {
     Describe(values);
-    FbStatus status;
     unsigned char* buffer = reinterpret_cast<unsigned char*>(buffer_.data());
     for (unsigned i = 0; i < values.size(); ++i) {
         const TFieldValue& value = *values[i].value;
-        ISC_SHORT* nullFlag = reinterpret_cast<ISC_SHORT*>(buffer + metadata_->getNullOffset(&status, i));
+        ISC_SHORT* nullFlag = reinterpret_cast<ISC_SHORT*>(buffer + nullOffsets_[i]);
         *nullFlag = value.isNull ? -1 : 0;
         if (value.isNull) continue;
-        unsigned char* slot = buffer + metadata_->getOffset(&status, i);
+        unsigned char* slot = buffer + offsets_[i];
         const unsigned length = signature_[i].length;
         switch (value.sqlType) {
         case SQL_VARYING: {

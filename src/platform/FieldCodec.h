@@ -15,6 +15,9 @@ class IMessageMetadata;
 
 using FieldList = std::vector<std::unique_ptr<TField>>;
 
+// A field by name, case-insensitively; nullptr when there is none.
+TField* FindFieldIn(const FieldList& fields, const QString& name);
+
 // Describes a statement's output columns as fields.
 FieldList DescribeFields(Firebird::IMessageMetadata* metadata);
 
@@ -27,6 +30,7 @@ public:
 
 private:
     Firebird::IMessageMetadata* metadata_;
+    std::vector<unsigned> offsets_, nullOffsets_;
     ArraySlices arrays_;
 };
 
@@ -54,8 +58,10 @@ public:
 
 private:
     void Describe(const std::vector<ParameterValue>& values);
+    bool Matches(const std::vector<ParameterValue>& values) const;
     Firebird::IMessageMetadata* metadata_ = nullptr;
     std::vector<TFieldValue> signature_;
+    std::vector<unsigned> offsets_, nullOffsets_;
     QByteArray buffer_;
     ArraySlices arrays_;
 };

@@ -303,9 +303,7 @@ int TClientDataSet::FieldCount() const { return int(d->fields.size()); }
 TField* TClientDataSet::Fields(int index) { return d->fields.at(size_t(index)).get(); }
 
 TField* TClientDataSet::FindField(const QString& name) {
-    for (const auto& field : d->fields)
-        if (field->FieldName().compare(name, Qt::CaseInsensitive) == 0) return field.get();
-    return nullptr;
+    return FindFieldIn(d->fields, name);
 }
 
 TField* TClientDataSet::FieldByName(const QString& name) {

@@ -232,9 +232,7 @@ int TSQLDataSet::FieldCount() const { return int(d->fields.size()); }
 TField* TSQLDataSet::Fields(int index) { return d->fields.at(size_t(index)).get(); }
 
 TField* TSQLDataSet::FindField(const QString& name) {
-    for (const auto& field : d->fields)
-        if (field->FieldName().compare(name, Qt::CaseInsensitive) == 0) return field.get();
-    return nullptr;
+    return FindFieldIn(d->fields, name);
 }
 
 TField* TSQLDataSet::FieldByName(const QString& name) {
