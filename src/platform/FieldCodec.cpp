@@ -85,6 +85,11 @@ TField* FindFieldIn(const FieldList& fields, const QString& name) {
     return nullptr;
 }
 
+TField* FieldByNameIn(const FieldList& fields, const QString& name) {
+    if (TField* field = FindFieldIn(fields, name)) return field;
+    throw EDatabaseError(QStringLiteral("Campo '%1' não encontrado").arg(name));
+}
+
 namespace {
 
 void ReadOffsets(IMessageMetadata* metadata, std::vector<unsigned>& offsets, std::vector<unsigned>& nullOffsets) {

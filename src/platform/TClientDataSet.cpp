@@ -302,14 +302,9 @@ int TClientDataSet::FieldCount() const { return int(d->fields.size()); }
 
 TField* TClientDataSet::Fields(int index) { return d->fields.at(size_t(index)).get(); }
 
-TField* TClientDataSet::FindField(const QString& name) {
-    return FindFieldIn(d->fields, name);
-}
+TField* TClientDataSet::FindField(const QString& name) { return FindFieldIn(d->fields, name); }
 
-TField* TClientDataSet::FieldByName(const QString& name) {
-    if (TField* field = FindField(name)) return field;
-    throw EDatabaseError(QStringLiteral("Campo '%1' não encontrado").arg(name));
-}
+TField* TClientDataSet::FieldByName(const QString& name) { return FieldByNameIn(d->fields, name); }
 
 void TClientDataSet::Append() {
     d->RequireActive();

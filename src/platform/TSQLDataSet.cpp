@@ -231,14 +231,9 @@ int TSQLDataSet::FieldCount() const { return int(d->fields.size()); }
 
 TField* TSQLDataSet::Fields(int index) { return d->fields.at(size_t(index)).get(); }
 
-TField* TSQLDataSet::FindField(const QString& name) {
-    return FindFieldIn(d->fields, name);
-}
+TField* TSQLDataSet::FindField(const QString& name) { return FindFieldIn(d->fields, name); }
 
-TField* TSQLDataSet::FieldByName(const QString& name) {
-    if (TField* field = FindField(name)) return field;
-    throw EDatabaseError(QStringLiteral("Campo '%1' não encontrado").arg(name));
-}
+TField* TSQLDataSet::FieldByName(const QString& name) { return FieldByNameIn(d->fields, name); }
 
 int TSQLDataSet::ExecSQL() {
     if (!connection_) throw EDatabaseError(QStringLiteral("Conexão não definida"));

@@ -86,6 +86,18 @@ void Run(IAttachment* attachment, const QString& script) {
     }
 }
 
+// Runs the script and lets the attachment go, also when a statement fails.
+void RunScript(IAttachment* attachment, const QString& script) {
+    FbStatus status;
+    try {
+        Run(attachment, script);
+    } catch (...) {
+        attachment->detach(&status);
+        throw;
+    }
+    attachment->detach(&status);
+}
+
 }  // namespace
 
 DatabaseFactory::DatabaseFactory() = default;
@@ -93,29 +105,11 @@ DatabaseFactory::~DatabaseFactory() = default;
 
 QString DatabaseFactory::Create(const QString& name, const QString& script) {
     const QString path = QDir(dir_.path()).filePath(name + QStringLiteral(".fdb"));
-    FbStatus status;
-    IAttachment* attachment = Attach(path, true);
-    try {
-        Run(attachment, script);
-    } catch (...) {
-        attachment->detach(&status);
-        throw;
-    }
-    attachment->detach(&status);
+    RunScript(Attach(path, true), script);
     return path;
 }
 
-void DatabaseFactory::Execute(const QString& path, const QString& script) {
-    FbStatus status;
-    IAttachment* attachment = Attach(path, false);
-    try {
-        Run(attachment, script);
-    } catch (...) {
-        attachment->detach(&status);
-        throw;
-    }
-    attachment->detach(&status);
-}
+void DatabaseFactory::Execute(const QString& path, const QString& script) { RunScript(Attach(path, false), script); }
 
 QString DatabaseFactory::QueryValue(const QString& path, const QString& sql) {
     FbStatus status;
