@@ -23,6 +23,14 @@ INSERT INTO ZETA VALUES (2, 'Pedido', 'x', '1900-01-01');
 INSERT INTO ZETA VALUES (3, 'item', NULL, NULL);
 )";
 
+// A query, its provider and the client dataset over them, as the program chains them.
+struct Chain {
+    explicit Chain(TSQLConnection& connection) : query(&connection) {}
+    TSQLDataSet query;
+    TDataSetProvider provider{&query};
+    TClientDataSet rows{&provider};
+};
+
 class DataAccess : public testing::Test {
 protected:
     void SetUp() override {
@@ -91,9 +99,9 @@ TEST_F(DataAccess, NamedParametersAndCounts) {
 }
 
 TEST_F(DataAccess, AllRowsLocateEditAndApplyFindNullOldValues) {
-    TSQLDataSet query(&connection);
-    TDataSetProvider provider(&query);
-    TClientDataSet rows(&provider);
+    Chain chain(connection);
+    TSQLDataSet& query = chain.query;
+    TClientDataSet& rows = chain.rows;
     query.SetCommandText(QStringLiteral("SELECT ID, NAME, NOTE FROM ZETA ORDER BY ID"));
     int scrolls = 0;
     rows.AfterScroll = [&] { ++scrolls; };
@@ -114,9 +122,9 @@ TEST_F(DataAccess, AllRowsLocateEditAndApplyFindNullOldValues) {
 }
 
 TEST_F(DataAccess, ARowChangedUnderneathIsReportedAndCancelled) {
-    TSQLDataSet query(&connection);
-    TDataSetProvider provider(&query);
-    TClientDataSet rows(&provider);
+    Chain chain(connection);
+    TSQLDataSet& query = chain.query;
+    TClientDataSet& rows = chain.rows;
     query.SetCommandText(QStringLiteral("SELECT ID, NOTE FROM ZETA ORDER BY ID"));
     rows.Open();
     rows.Next();
@@ -137,9 +145,9 @@ TEST_F(DataAccess, ARowChangedUnderneathIsReportedAndCancelled) {
 }
 
 TEST_F(DataAccess, PostRefusesAnEmptyRequiredField) {
-    TSQLDataSet query(&connection);
-    TDataSetProvider provider(&query);
-    TClientDataSet rows(&provider);
+    Chain chain(connection);
+    TSQLDataSet& query = chain.query;
+    TClientDataSet& rows = chain.rows;
     query.SetCommandText(QStringLiteral("SELECT ID, NAME FROM ZETA"));
     rows.PacketRecords = 0;
     rows.Open();
@@ -155,9 +163,9 @@ TEST_F(DataAccess, PostRefusesAnEmptyRequiredField) {
 }
 
 TEST_F(DataAccess, OnDemandRowsComeFromOneSnapshot) {
-    TSQLDataSet query(&connection);
-    TDataSetProvider provider(&query);
-    TClientDataSet rows(&provider);
+    Chain chain(connection);
+    TSQLDataSet& query = chain.query;
+    TClientDataSet& rows = chain.rows;
     rows.FetchOnDemand = true;
     query.SetCommandText(QStringLiteral("SELECT ID FROM ZETA ORDER BY ID"));
     rows.Open();
