@@ -80,6 +80,19 @@ ITransaction* FbStartTransaction(IAttachment* attachment, FbTransactionKind kind
     return transaction;
 }
 
+void FbEndTransaction(ITransaction* transaction, bool commit) {
+    FbStatus status;
+    try {
+        if (commit)
+            transaction->commit(&status);
+        else
+            transaction->rollback(&status);
+    } catch (...) {
+        transaction->release();
+        throw;
+    }
+}
+
 bool IsConnectionLost(const EDatabaseError& error) {
     return error.SqlState().startsWith(QLatin1String("08")) || error.SqlCode() == -902;
 }

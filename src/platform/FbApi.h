@@ -28,6 +28,9 @@ inline QByteArray ServerText(const QString& text) { return text.toUtf8(); }
 // Transaction kinds the layer starts.
 enum class FbTransactionKind { ReadCommittedWrite, ReadCommittedRead, SnapshotRead };
 Firebird::ITransaction* FbStartTransaction(Firebird::IAttachment* attachment, FbTransactionKind kind);
+// Commits or rolls back and lets go of the transaction either way; a failure is raised after the
+// interface has been released, so nothing dangles.
+void FbEndTransaction(Firebird::ITransaction* transaction, bool commit);
 
 // Connection-level failures (network, shutdown) must not be mistaken for a rejected row.
 bool IsConnectionLost(const EDatabaseError& error);

@@ -371,12 +371,10 @@ int TClientDataSet::ApplyUpdates(int maxErrors) {
     if (own) transaction = own;
     auto endOwn = [&](bool commit) {
         if (!own) return;
-        FbStatus status;
-        ITransaction* t = std::exchange(own, nullptr);
         try {
-            commit ? t->commit(&status) : t->rollback(&status);
+            FbEndTransaction(std::exchange(own, nullptr), commit);
         } catch (...) {
-            t->release();
+            // A failed rollback follows an error that is already on its way.
             if (commit) throw;
         }
     };

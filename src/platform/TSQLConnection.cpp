@@ -86,11 +86,10 @@ void TSQLConnection::Close() {
     FbStatus status;
     if (d->held) {
         // Work done under a held transaction is kept: a close never throws away applied rows.
-        ITransaction* held = std::exchange(d->held, nullptr);
         try {
-            held->commit(&status);
+            FbEndTransaction(std::exchange(d->held, nullptr), true);
         } catch (...) {
-            held->release();
+            // The detach below reports what is wrong with the connection.
         }
     }
     IAttachment* attachment = std::exchange(d->attachment, nullptr);
@@ -135,14 +134,7 @@ void TSQLConnection::CommitRetaining() {
 
 void TSQLConnection::Rollback() {
     if (!d->held) return;
-    FbStatus status;
-    ITransaction* held = std::exchange(d->held, nullptr);
-    try {
-        held->rollback(&status);
-    } catch (...) {
-        held->release();
-        throw;
-    }
+    FbEndTransaction(std::exchange(d->held, nullptr), false);
 }
 
 bool TSQLConnection::InTransaction() const { return d->held != nullptr; }

@@ -35,17 +35,24 @@ struct TSQLDataSet::Impl : ConnectionClient {
             try { cursor->close(&status); } catch (...) { cursor->release(); }
             cursor = nullptr;
         }
-        EndOwnTransaction();
+        AbandonOwnTransaction();
         Unprepare();
         eof = true;
         active = false;
     }
 
-    void EndOwnTransaction() {
-        if (!own) return;
-        FbStatus status;
-        ITransaction* transaction = std::exchange(own, nullptr);
-        try { transaction->commit(&status); } catch (...) { transaction->release(); }
+    // A failed commit is raised: for a statement that wrote, that is its real outcome.
+    void EndOwnTransaction(bool commit) {
+        if (own) FbEndTransaction(std::exchange(own, nullptr), commit);
+    }
+
+    // Rolls back quietly, when an error is already on its way or the connection is going away.
+    void AbandonOwnTransaction() {
+        try {
+            EndOwnTransaction(false);
+        } catch (...) {
+            // The transaction is let go of all the same.
+        }
     }
 
     void Unprepare() {
@@ -216,7 +223,7 @@ void TSQLDataSet::Close() {
     }
     d->eof = true;
     d->active = false;
-    d->EndOwnTransaction();
+    d->EndOwnTransaction(true);
 }
 
 bool TSQLDataSet::Active() const { return d->active; }
@@ -248,14 +255,10 @@ int TSQLDataSet::ExecSQL() {
         d->statement->execute(&status, transaction, writer.Metadata(), writer.Buffer(),
                               returnsRow ? d->output : nullptr, returnsRow ? d->row.data() : nullptr);
         const int changed = int(d->statement->getAffectedRecords(&status));
-        d->EndOwnTransaction();
+        d->EndOwnTransaction(true);
         return changed;
     } catch (...) {
-        if (d->own) {
-            FbStatus status;
-            ITransaction* own = std::exchange(d->own, nullptr);
-            try { own->rollback(&status); } catch (...) { own->release(); }
-        }
+        d->AbandonOwnTransaction();
         throw;
     }
 }
@@ -270,10 +273,10 @@ void TSQLDataSet::Prepare() {
     try {
         d->PrepareIn(transaction);
     } catch (...) {
-        if (temporary) d->EndOwnTransaction();
+        if (temporary) d->AbandonOwnTransaction();
         throw;
     }
-    if (temporary) d->EndOwnTransaction();
+    if (temporary) d->EndOwnTransaction(true);
 }
 
 const std::vector<std::unique_ptr<TField>>& TSQLDataSet::FieldList() const { return d->fields; }

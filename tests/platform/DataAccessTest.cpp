@@ -98,6 +98,18 @@ TEST_F(DataAccess, NamedParametersAndCounts) {
     EXPECT_EQ(DatabaseFactory::QueryValue(path, QStringLiteral("SELECT COUNT(*) FROM ZETA WHERE NOTE = 'y'")), "2");
 }
 
+TEST_F(DataAccess, AStatementThatFailsAtCommitIsNotReportedAsDone) {
+    // Metadata changes take effect at commit; dropping a table this attachment is reading fails there.
+    TSQLDataSet reading(&connection);
+    reading.SetCommandText(QStringLiteral("SELECT ID FROM ZETA"));
+    reading.Open();
+    TSQLDataSet drop(&connection);
+    drop.SetCommandText(QStringLiteral("DROP TABLE ZETA"));
+    EXPECT_THROW(drop.ExecSQL(), EDatabaseError);
+    reading.Close();
+    EXPECT_EQ(DatabaseFactory::QueryValue(path, QStringLiteral("SELECT COUNT(*) FROM ZETA")), "3");
+}
+
 TEST_F(DataAccess, AllRowsLocateEditAndApplyFindNullOldValues) {
     Chain chain(connection);
     TSQLDataSet& query = chain.query;

@@ -79,8 +79,11 @@ void Run(IAttachment* attachment, const QString& script) {
             attachment->execute(&status, transaction, 0, sql.constData(), SqlDialect, nullptr, nullptr, nullptr, nullptr);
             transaction->commit(&status);
         } catch (...) {
-            FbStatus quiet;
-            try { transaction->rollback(&quiet); } catch (...) { transaction->release(); }
+            try {
+                FbEndTransaction(transaction, false);
+            } catch (...) {
+                // The statement's own error is the one to report.
+            }
             throw;
         }
     }
