@@ -27,3 +27,13 @@ QTreeWidgetItem* AddTableNode(QTreeWidget& tree, const QString& text, TTabela* t
 QTreeWidgetItem* AddTableNode(QTreeWidgetItem& parent, const QString& text, TTabela* tabela) {
     return WithTable(new QTreeWidgetItem(&parent), text, tabela);
 }
+
+QList<TTabela*> NodeTablesInOrder(const QTreeWidget& tree) {
+    QList<TTabela*> tables;
+    for (int i = 0; i < tree.topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* root = tree.topLevelItem(i);
+        tables << NodeTable(root);
+        for (int j = 0; j < root->childCount(); ++j) tables << NodeTable(root->child(j));
+    }
+    return tables;
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 class QModelIndex;
@@ -15,3 +16,6 @@ TTabela* NodeTable(const QModelIndex& index);
 // A root node at the end of the tree, or a child at the end of parent's children.
 QTreeWidgetItem* AddTableNode(QTreeWidget& tree, const QString& text, TTabela* tabela);
 QTreeWidgetItem* AddTableNode(QTreeWidgetItem& parent, const QString& text, TTabela* tabela);
+
+// The table of every node, in the tree's flat order: each root node followed by its children.
+QList<TTabela*> NodeTablesInOrder(const QTreeWidget& tree);

@@ -1,10 +1,19 @@
 #include "Application.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 #include <chrono>
 #include <thread>
 
 void ProcessMessages() { QCoreApplication::processEvents(); }
+
+void WaitForMessages(uint32_t milliseconds) {
+    // The timer's own event ends the wait when nothing else comes.
+    QTimer alarm;
+    alarm.setSingleShot(true);
+    alarm.start(int(milliseconds));
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
 
 uint32_t GetTickCount() {
     const auto elapsed = std::chrono::steady_clock::now().time_since_epoch();

@@ -5,6 +5,9 @@
 
 // Lets the window handle what is waiting in its queue: repaints, clicks, timers.
 void ProcessMessages();
+// Handles what is waiting and, when nothing is, sleeps until something arrives or the time is up:
+// a loop that waits for the user keeps no processor busy.
+void WaitForMessages(uint32_t milliseconds);
 
 // Milliseconds since an arbitrary start, in 32 bits: it wraps after 2^32 ms, so take
 // differences as 32-bit unsigned (now - then).

@@ -5,15 +5,6 @@
 
 #include <QGuiApplication>
 
-namespace {
-
-QString MessageOf(const std::exception& error) {
-    if (const auto* own = dynamic_cast<const Exception*>(&error)) return own->Message();
-    return QString::fromUtf8(error.what());
-}
-
-}  // namespace
-
 void ShowException(const std::exception& error) {
     Dialogs().MessageBox(MessageOf(error), QGuiApplication::applicationDisplayName(), MB_ICONSTOP);
 }

@@ -9,3 +9,8 @@ EDatabaseError::EDatabaseError(QString message, int sqlCode, QString sqlState)
     : Exception(std::move(message)), sqlCode_(sqlCode), sqlState_(std::move(sqlState)) {}
 
 void ErroCritico(const QString& message) { throw ECriticalError(message); }
+
+QString MessageOf(const std::exception& error) {
+    if (const auto* own = dynamic_cast<const Exception*>(&error)) return own->Message();
+    return QString::fromUtf8(error.what());
+}

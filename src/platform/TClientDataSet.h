@@ -7,6 +7,7 @@
 #include <memory>
 
 class TDataSetProvider;
+class TSQLTransaction;
 class EDatabaseError;
 
 enum class TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert };
@@ -34,9 +35,12 @@ public:
     TClientDataSet(const TClientDataSet&) = delete;
     TClientDataSet& operator=(const TClientDataSet&) = delete;
 
+    QString Name;   // the component's name, as the log names it
     void SetProvider(TDataSetProvider* provider);
     TDataSetProvider* Provider() const { return provider_; }
 
+    // The transaction applies run in; none: each apply commits in a transaction of its own.
+    TSQLTransaction* Transaction = nullptr;
     int PacketRecords = -1;
     bool FetchOnDemand = false;
 

@@ -13,6 +13,7 @@ class TDataSetProvider {
 public:
     explicit TDataSetProvider(TSQLDataSet* dataSet = nullptr) : DataSet(dataSet) {}
 
+    QString Name;   // the component's name, as the log names it
     TSQLDataSet* DataSet;
     TUpdateMode UpdateMode = TUpdateMode::upWhereAll;
     // The table written by applies; empty means the table the fields are read from.

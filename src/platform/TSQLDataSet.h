@@ -32,6 +32,7 @@ public:
     TSQLDataSet(const TSQLDataSet&) = delete;
     TSQLDataSet& operator=(const TSQLDataSet&) = delete;
 
+    QString Name;   // the component's name, as the log names it
     void SetSQLConnection(TSQLConnection* connection);
     TSQLConnection* SQLConnection() const { return connection_; }
 

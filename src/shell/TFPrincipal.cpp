@@ -2,9 +2,12 @@
 
 #include "ActivityLogFile.h"
 #include "catalogue/ActivityLog.h"
+#include "catalogue/ActivityLogView.h"
 #include "catalogue/CatalogueTrees.h"
 #include "catalogue/RecordsGuard.h"
 #include "catalogue/TableMarking.h"
+#include "copy/ImportRun.h"
+#include "copy/RunControl.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/ErrorGuard.h"
@@ -18,7 +21,6 @@
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QScreen>
-#include <QScrollBar>
 #include <QSplitter>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -96,6 +98,7 @@ TFPrincipal::TFPrincipal(QWidget* parent) : QWidget(parent), ProgramFolder(Execu
 
     FillWorkspace();
     BuildCatalogue();
+    BuildImport();
 
     resize(808, 634);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -265,6 +268,7 @@ void TFPrincipal::FillWorkspace() {
     Lend(workspace);
     workspace.SyncItemIndex = [this] { return rdgSync->ItemIndex(); };
     workspace.SetStatus = [this](const QString& text) { lblStatus->setText(text); };
+    workspace.SaveLog = [this] { WriteLog(); };
 }
 
 void TFPrincipal::BuildCatalogue() {
@@ -276,6 +280,14 @@ void TFPrincipal::BuildCatalogue() {
     new TableMarking(controls, this);
 }
 
+void TFPrincipal::BuildImport() {
+    logView_ = std::make_unique<ActivityLogView>(mmLog);
+    import_ = std::make_unique<ImportRun>(
+        workspace,
+        ImportControls{btnImportar, btnAtualizar, btnParar, btnPausar, TreeView, ListView, TimerAtualiza, logView_.get()},
+        nullptr);
+}
+
 void TFPrincipal::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     // A window restored from the task bar is shown again by the system; that is not a new start.
@@ -283,6 +295,8 @@ void TFPrincipal::showEvent(QShowEvent* event) {
 }
 
 void TFPrincipal::closeEvent(QCloseEvent* event) {
+    // A paused import could never be continued once the window is gone: it goes on to its end.
+    Pausado = false;
     RunGuarded([this] { FormClose(); });
     event->accept();
 }
@@ -354,13 +368,5 @@ void TFPrincipal::btnHelpClick() {
 void TFPrincipal::TimerAtualizaTimer() {
     TreeView->viewport()->update();
     TreeViewDelecao->viewport()->update();
-    ShowLog();
-}
-
-void TFPrincipal::ShowLog() {
-    const QString text = ListaLog.Items().join(QLatin1Char('\n'));
-    // Setting the same text again would throw away the reader's scroll position every second.
-    if (text == mmLog->toPlainText()) return;
-    mmLog->setPlainText(text);
-    mmLog->verticalScrollBar()->setValue(mmLog->verticalScrollBar()->maximum());
+    logView_->Refresh();
 }

@@ -22,7 +22,9 @@
 #include <QWidget>
 #include <memory>
 
+class ActivityLogView;
 class CatalogueTrees;
+class ImportRun;
 
 // The main window: it owns the two connections and the shared working datasets (inherited,
 // under their own names), the log view and the controls of every command. Components are
@@ -86,6 +88,9 @@ public:
     QAction* SomenteestaTabela2;
     QAction* EstaTabelaetodasassuasdependncias2;
 
+    // The commands of the copy: import, refresh, stop and pause.
+    ImportRun* Import() const { return import_.get(); }
+
     // What the lower folders borrow from this window.
     Workspace workspace;
     // Where the help file is read and the log file written: the executable's folder.
@@ -112,6 +117,7 @@ private:
     void BuildPopupMenu();
     void FillWorkspace();
     void BuildCatalogue();
+    void BuildImport();
     // Runs a handler of this window through the error guard when the signal fires.
     template <typename Signal, typename Sender>
     void Wire(Sender* sender, Signal signal, void (TFPrincipal::*handler)());
@@ -121,9 +127,11 @@ private:
     void OpenDatabase(TSQLConnection& connection, const QString& path, const QString& failure);
     void PickDatabase(QLineEdit* field);
     void WriteLog();
-    void ShowLog();
 
     // Lines of the log already in the file, so the end of the program writes only when more came.
     int linesWritten_ = -1;
     std::unique_ptr<CatalogueTrees> catalogue_;
+    std::unique_ptr<ActivityLogView> logView_;
+    // Before the connections go: its transaction is on the destination.
+    std::unique_ptr<ImportRun> import_;
 };

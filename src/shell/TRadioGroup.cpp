@@ -22,5 +22,11 @@ TRadioGroup::TRadioGroup(const QString& caption, const QStringList& items, QWidg
 int TRadioGroup::ItemIndex() const { return group_->checkedId(); }
 
 void TRadioGroup::SetItemIndex(int index) {
-    if (QAbstractButton* button = group_->button(index)) button->setChecked(true);
+    if (QAbstractButton* button = group_->button(index)) return button->setChecked(true);
+    // No item: an exclusive group keeps one checked, so it lets go for a moment.
+    if (QAbstractButton* checked = group_->checkedButton()) {
+        group_->setExclusive(false);
+        checked->setChecked(false);
+        group_->setExclusive(true);
+    }
 }

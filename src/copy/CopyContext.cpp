@@ -1,0 +1,6 @@
+#include "CopyContext.h"
+
+#include "catalogue/Workspace.h"
+
+CopyContext::CopyContext(Workspace& workspace, QTreeWidget* listView, ActivityLogView& log)
+    : workspace(workspace), ListView(listView), log(log), transaction(workspace.SQLConnectionDestino) {}

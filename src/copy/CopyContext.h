@@ -1,0 +1,26 @@
+#pragma once
+
+#include "RunTransaction.h"
+
+class ActivityLogView;
+class QTreeWidget;
+struct Workspace;
+
+// What an import run counts for its closing line.
+struct CopyTotals {
+    long long tables = 0;     // tables whose rows were walked to the end
+    long long inserted = 0;   // rows the destination took
+    long long rejected = 0;   // rows it refused, or that could not be posted
+};
+
+// What every copy job of the main window shares: the window's pieces it shows itself in, the
+// transaction of the applies and the running totals.
+struct CopyContext {
+    CopyContext(Workspace& workspace, QTreeWidget* listView, ActivityLogView& log);
+
+    Workspace& workspace;
+    QTreeWidget* ListView;   // one progress row per running job
+    ActivityLogView& log;    // the "Log" tab's memo
+    RunTransaction transaction;
+    CopyTotals totals;
+};

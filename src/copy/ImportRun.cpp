@@ -1,0 +1,117 @@
+#include "ImportRun.h"
+
+#include "Exportar.h"
+#include "RunControl.h"
+#include "catalogue/ActivityLog.h"
+#include "catalogue/RecordsGuard.h"
+#include "catalogue/TListaTabelas.h"
+#include "catalogue/TTabela.h"
+#include "catalogue/TableNodes.h"
+#include "catalogue/Workspace.h"
+#include "platform/ErrorGuard.h"
+
+#include <QAbstractButton>
+#include <QTimer>
+#include <chrono>
+#include <exception>
+
+namespace {
+
+// Hours, minutes and seconds; the hours go past 24 when a run takes longer.
+QString Duration(double seconds) {
+    const long long whole = (long long)seconds;
+    return QStringLiteral("%1:%2:%3")
+        .arg(whole / 3600, 2, 10, QLatin1Char('0'))
+        .arg(whole / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(whole % 60, 2, 10, QLatin1Char('0'));
+}
+
+}  // namespace
+
+ImportRun::ImportRun(Workspace& workspace, const ImportControls& controls, QObject* parent)
+    : QObject(parent), workspace_(workspace), controls_(controls), context_(workspace, controls.ListView, *controls.log) {
+    workspace_.CommitCopy = [this] {
+        if (running_ > 0) context_.transaction.Commit();
+    };
+    Connect();
+}
+
+void ImportRun::Connect() {
+    const auto wire = [this](QAbstractButton* button, void (ImportRun::*handler)()) {
+        connect(button, &QAbstractButton::clicked, this, [this, handler] { RunGuarded([this, handler] { (this->*handler)(); }); });
+    };
+    wire(controls_.btnImportar, &ImportRun::btnImportarClick);
+    wire(controls_.btnAtualizar, &ImportRun::btnAtualizarClick);
+    wire(controls_.btnParar, &ImportRun::btnPararClick);
+    wire(controls_.btnPausar, &ImportRun::btnPausarClick);
+}
+
+void ImportRun::btnImportarClick() {
+    RecordsGuard copying(RecordsGuard::Copy);
+    controls_.TimerAtualiza->stop();
+    const auto started = std::chrono::steady_clock::now();
+    const CopyTotals before = context_.totals;
+    bool marked = false;
+    std::exception_ptr failure;
+    ++running_;
+    try {
+        // The tree cannot change under the walk: connecting waits for the copy.
+        for (TTabela* tabela : NodeTablesInOrder(*controls_.TreeView)) {
+            if (!tabela || !tabela->Checked()) continue;
+            marked = true;
+            tabela->SetThreadExport(nullptr);
+            Exportar(*tabela, context_);
+        }
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    try {
+        // An import started inside this one leaves the transaction to it.
+        if (running_ == 1) context_.transaction.End();
+    } catch (...) {
+        if (!failure) failure = std::current_exception();
+    }
+    --running_;
+    if (marked)
+        Summarize(before, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(), bool(failure));
+    controls_.btnAtualizar->click();
+    controls_.TimerAtualiza->start();
+    try {
+        // Nothing logged so far is lost should the program die later.
+        if (workspace_.SaveLog) workspace_.SaveLog();
+    } catch (...) {
+        if (!failure) failure = std::current_exception();
+    }
+    if (failure) std::rethrow_exception(failure);
+}
+
+void ImportRun::Summarize(const CopyTotals& before, double seconds, bool interrupted) {
+    const CopyTotals& now = context_.totals;
+    const QString line =
+        QStringLiteral("%1: %2 tabela(s), %3 registro(s) inseridos, %4 rejeitado(s), em %5")
+            .arg(interrupted ? QStringLiteral("Importação interrompida") : QStringLiteral("Importação concluída"))
+            .arg(now.tables - before.tables)
+            .arg(now.inserted - before.inserted)
+            .arg(now.rejected - before.rejected)
+            .arg(Duration(seconds));
+    RegistrarLog(line);
+    workspace_.SetStatus(line);
+}
+
+void ImportRun::btnAtualizarClick() {
+    RecordsGuard::EnsureLoaded();
+    // Rows a running copy has sent count too.
+    if (workspace_.CommitCopy) workspace_.CommitCopy();
+    for (TTabela* tabela : ListaTabelas.Items()) {
+        tabela->VerificarImportada();
+        tabela->SetWaitDependence(false);
+        tabela->SetDeletada(false);
+    }
+}
+
+void ImportRun::btnPararClick() { PararProcesso = true; }
+
+void ImportRun::btnPausarClick() {
+    Pausado = !Pausado;
+    controls_.btnPausar->setText(Pausado ? QStringLiteral("Continuar") : QStringLiteral("Pausar"));
+}

@@ -1,0 +1,4 @@
+#include "RunControl.h"
+
+bool PararProcesso = false;
+bool Pausado = false;

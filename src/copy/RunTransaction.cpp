@@ -1,0 +1,15 @@
+#include "RunTransaction.h"
+
+void RunTransaction::Commit() {
+    lastCommit_ = Clock::now();
+    if (transaction_.InTransaction()) transaction_.CommitRetaining();
+}
+
+void RunTransaction::CommitIfDue() {
+    if (Clock::now() - lastCommit_ >= std::chrono::seconds(1)) Commit();
+}
+
+void RunTransaction::End() {
+    lastCommit_ = Clock::now();
+    if (transaction_.InTransaction()) transaction_.Commit();
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/TSQLTransaction.h"
+
+#include <chrono>
+
+class TSQLConnection;
+
+// The destination transaction that the applies of an import run share, nested runs included,
+// and nothing else. A commit costs a disk flush, so it happens at a table's end, before an error
+// leaves a table, when a pause begins and at least once a second, not at every row.
+class RunTransaction {
+public:
+    explicit RunTransaction(TSQLConnection* destino) : transaction_(destino) {}
+
+    // The transaction the applies run in; they start it when they first need it.
+    TSQLTransaction* Applies() { return &transaction_; }
+    // Makes what went in permanent and goes on with the prepared statements intact.
+    void Commit();
+    // Commit, when a second has passed since the last one.
+    void CommitIfDue();
+    // Commits and ends the transaction, at the end of the outermost run.
+    void End();
+
+private:
+    using Clock = std::chrono::steady_clock;
+    TSQLTransaction transaction_;
+    Clock::time_point lastCommit_ = Clock::now();
+};

@@ -1,0 +1,311 @@
+#include "TThreadExport.h"
+
+#include "CopyContext.h"
+#include "Exportar.h"
+#include "RunControl.h"
+#include "catalogue/ActivityLog.h"
+#include "catalogue/ActivityLogView.h"
+#include "catalogue/TListaTabelas.h"
+#include "catalogue/TTabela.h"
+#include "catalogue/TableKeys.h"
+#include "catalogue/Workspace.h"
+#include "platform/Application.h"
+#include "platform/Exceptions.h"
+#include "platform/KernelHandles.h"
+#include "platform/TDataSetProvider.h"
+#include "platform/TSQLDataSet.h"
+
+#include <QProgressBar>
+#include <QTime>
+#include <QTreeWidget>
+
+namespace {
+
+constexpr double MillisecondsPerDay = 86400000.0;
+// A reporting row comes at least this long after the last one: the window then handles its
+// messages, and "Pausar" and "Parar" take effect.
+constexpr auto ReportEvery = std::chrono::milliseconds(100);
+
+// A time as a fraction of a day shown as a time of day: only the part within the day counts.
+QString TimeOfDay(double fractionOfDay) {
+    const qint64 ms = qint64(fractionOfDay * MillisecondsPerDay) % qint64(MillisecondsPerDay);
+    return QTime(0, 0).addMSecs(int(std::max<qint64>(0, ms))).toString(QStringLiteral("HH:mm:ss"));
+}
+
+template <typename Component, typename Link>
+std::unique_ptr<Component> Named(Link link, const QString& name) {
+    auto component = std::make_unique<Component>(link);
+    component->Name = name;
+    return component;
+}
+
+const QString KindWords[] = {QStringLiteral("ALTERAR "), QStringLiteral("INSERIR "), QStringLiteral("EXCLUIR ")};
+
+}  // namespace
+
+TThreadExport::TThreadExport(QTreeWidget* listView, const QString& nomeTabela, CopyContext& context)
+    : ListView(listView), context_(context), nomeTabela_(nomeTabela) {
+    Tabela = ListaTabelas.TableByName(nomeTabela);
+    if (!Tabela) throw Exception(QStringLiteral("Tabela %1 não está no catálogo").arg(nomeTabela));
+    Tabela->SetImportando(true);
+    Tabela->SetImportada(false);
+
+    const Workspace& workspace = context.workspace;
+    SQLDSOrigem = Named<TSQLDataSet>(workspace.SQLConnection, QStringLiteral("SQLDSOrigem") + nomeTabela);
+    DSPOrigem = Named<TDataSetProvider>(SQLDSOrigem.get(), QStringLiteral("DSPOrigem") + nomeTabela);
+    CDSOrigem = Named<TClientDataSet>(DSPOrigem.get(), QStringLiteral("CDSOrigem") + nomeTabela);
+    SQLDSDestino = Named<TSQLDataSet>(workspace.SQLConnectionDestino, QStringLiteral("FSQLDSDestino") + nomeTabela);
+    DSPDestino = Named<TDataSetProvider>(SQLDSDestino.get(), QStringLiteral("DSPDestino") + nomeTabela);
+    CDSDestino = Named<TClientDataSet>(DSPDestino.get(), QStringLiteral("CDSDestino") + nomeTabela);
+    const auto reconcile = [this](TClientDataSet& dataSet, const EDatabaseError& error, TUpdateKind kind,
+                                  TReconcileAction& action) { ReconcileError(dataSet, error, kind, action); };
+    CDSOrigem->OnReconcileError = reconcile;
+    CDSDestino->OnReconcileError = reconcile;
+}
+
+TThreadExport* TThreadExport::Create(QTreeWidget* listView, const QString& nomeTabela, CopyContext& context) {
+    auto* job = new TThreadExport(listView, nomeTabela, context);
+    try {
+        RegistrarLog(QStringLiteral("Create(") + nomeTabela + QLatin1Char(')'));
+        job->Synchronize([job] { job->Execute(); });
+    } catch (...) {
+        try {
+            job->Destroy();
+        } catch (...) {
+            // The copy's own error is the one to report.
+        }
+        delete job;
+        throw;
+    }
+    return job;
+}
+
+TThreadExport::~TThreadExport() {
+    // The thread's hand-over may still be queued: it must find the job whole.
+    WaitFor();
+}
+
+void TThreadExport::Destroy() {
+    RegistrarLog(QStringLiteral("Destroy(") + nomeTabela_ + QLatin1Char(')'));
+    std::exception_ptr failure;
+    for (TClientDataSet* dataSet : {CDSOrigem.get(), CDSDestino.get()}) {
+        try {
+            if (dataSet) dataSet->Close();
+        } catch (...) {
+            if (!failure) failure = std::current_exception();
+        }
+    }
+    SQLDSOrigem.reset();
+    DSPOrigem.reset();
+    CDSOrigem.reset();
+    SQLDSDestino.reset();
+    DSPDestino.reset();
+    CDSDestino.reset();
+    Tabela->SetImportando(false);
+    Tabela->SetImportada(true);
+    WaitFor();
+    if (failure) std::rethrow_exception(failure);
+}
+
+void TThreadExport::Execute() {
+    Synchronize([this] { Processar(); });
+    Sleep(50);
+}
+
+void TThreadExport::Processar() {
+    if (Tabela->WaitDependence()) return;
+    if (Tabela->Importada() && Tabela->Importando()) return;
+    // The job's own thread hands the steps over a second time: they ran when the job was built.
+    if (stepsRun_) return;
+    stepsRun_ = true;
+    Synchronize([this] { CriarProgresso(); });
+    Synchronize([this] { ExportarDependencias(); });
+    Synchronize([this] { ExportarRegistros(); });
+    Synchronize([this] { RemoverProgresso(); });
+}
+
+void TThreadExport::CriarProgresso() {
+    ListItem = new QTreeWidgetItem(ListView);
+    ListItem->setText(0, nomeTabela_);
+    ProgressBar = new QProgressBar;
+    ProgressBar->setTextVisible(true);
+    ProgressBar->setValue(0);
+    AreaProgresso = ListView->visualItemRect(ListItem);
+    AreaProgresso.setLeft(AreaProgresso.left() + ListView->columnWidth(0));
+    AreaProgresso.setWidth(ListView->columnWidth(1));
+    // The view lays the bar over the row's "Progresso" cell and deletes it with the row.
+    ListView->setItemWidget(ListItem, 1, ProgressBar);
+    ListItem->setData(0, Qt::UserRole, QVariant::fromValue(static_cast<QObject*>(ProgressBar)));
+}
+
+template <typename Wait, typename Release>
+void TThreadExport::ExportEach(Wait wait, Release release) {
+    const TStringList& dependences = *Tabela->Dependences();
+    for (int i = dependences.Count() - 1; i >= 0; --i) {
+        // A referenced table the catalogue does not hold has nothing to copy.
+        TTabela* dependence = ListaTabelas.TableByName(dependences[i]);
+        if (!dependence) continue;
+        dependence->SetWaitDependence(false);
+        try {
+            if (wait()) Exportar(*dependence, context_);
+        } catch (...) {
+            release();
+            throw;
+        }
+        release();
+    }
+}
+
+void TThreadExport::ExportarDependencias() {
+    const int count = Tabela->Dependences()->Count();
+    switch (Tabela->SyncObjMethod()) {
+    case smNoSync:
+        ExportEach([] { return true; }, [] {});
+        break;
+    case smMutex: {
+        const HANDLE mutex = CreateMutexA(false);
+        Tabela->SetMutexHandle(mutex);
+        ExportEach([mutex] { return WaitForSingleObject(mutex, INFINITE) == WAIT_OBJECT_0; },
+                   [mutex] { ReleaseMutex(mutex); });
+        break;
+    }
+    case smSemaphore: {
+        const HANDLE semaphore = CreateSemaphoreA(1, std::max(count, 1));
+        Tabela->SetSemaphoreHandle(semaphore);
+        ExportEach([semaphore] { return WaitForSingleObject(semaphore, INFINITE) == WAIT_OBJECT_0; },
+                   [semaphore] { ReleaseSemaphore(semaphore, 1); });
+        break;
+    }
+    default:
+        break;
+    }
+    Resume();
+}
+
+bool TThreadExport::RefusesKeylessTable() {
+    TSQLConnection& destino = *context_.workspace.SQLConnectionDestino;
+    if (!KeyColumns(destino, nomeTabela_).isEmpty() || !HasRows(destino, nomeTabela_)) return false;
+    RegistrarLog(nomeTabela_ + QStringLiteral(" sem chave primária ou única e já contém registros no destino: não copiada"));
+    return true;
+}
+
+void TThreadExport::OpenDataSets() {
+    const QString select = Tabela->SQLSelect();
+    // The source is walked from one snapshot, so its row count and its rows agree; the
+    // destination only appends, and reads nothing.
+    CDSOrigem->Close();
+    SQLDSOrigem->SetCommandText(select);
+    CDSOrigem->FetchOnDemand = true;
+    CDSOrigem->Open();
+    CDSDestino->Close();
+    SQLDSDestino->SetCommandText(select);
+    CDSDestino->PacketRecords = 0;
+    CDSDestino->Transaction = context_.transaction.Applies();
+    CDSDestino->Open();
+    fields_.clear();
+    for (int i = 0; i < CDSOrigem->FieldCount(); ++i) {
+        TField* from = CDSOrigem->Fields(i);
+        fields_.emplace_back(from, CDSDestino->FieldByName(from->FieldName()));
+    }
+}
+
+void TThreadExport::ExportarRegistros() {
+    if (RefusesKeylessTable()) return;
+    OpenDataSets();
+    RecordCount = CDSOrigem->RecordCount();
+    ProgressBar->setMaximum(RecordCount);
+    CDSOrigem->First();
+    RecNo = 0;
+    TempoPassado = Now();
+    try {
+        while (!CDSOrigem->Eof()) {
+            Synchronize([this] { ExportRegister(); });
+            Synchronize([this] { AtualizarProgresso(); });
+            CDSOrigem->Next();
+            ++RecNo;
+        }
+    } catch (...) {
+        KeepAppliedRows();
+        throw;
+    }
+    context_.transaction.Commit();
+    CDSOrigem->Close();
+    CDSDestino->Close();
+    ++context_.totals.tables;
+    RegistrarLog(CDSOrigem->Name);
+}
+
+void TThreadExport::KeepAppliedRows() noexcept {
+    try {
+        context_.transaction.Commit();
+    } catch (const std::exception& error) {
+        RegistrarLog(nomeTabela_ + QStringLiteral(" ERRO ao gravar as linhas já enviadas: ") + MessageOf(error));
+    }
+}
+
+void TThreadExport::ExportRegister() {
+    const double t0 = Now();
+    CDSDestino->Append();
+    for (const auto& [from, to] : fields_) to->SetValue(from->Value());
+    try {
+        CDSDestino->Post();
+    } catch (const Exception& error) {
+        RegistrarLog(QStringLiteral("ExportRegister -> ") + nomeTabela_ + QLatin1Char(' ') + error.Message());
+        ++context_.totals.rejected;
+        const TDataSetState state = CDSDestino->State();
+        if (state == TDataSetState::dsInsert || state == TDataSetState::dsEdit) CDSDestino->Cancel();
+    }
+    const int pending = CDSDestino->ChangeCount();
+    const int rejected = CDSDestino->ApplyUpdates(-1);
+    context_.totals.inserted += pending - rejected;
+    TempoRestante = Now() - t0;
+}
+
+void TThreadExport::AtualizarProgresso() {
+    ProgressBar->setValue(ProgressBar->value() + 1);
+    const Clock::time_point now = Clock::now();
+    if (RecNo > 0 && now - lastReport_ < ReportEvery) return;
+
+    // The rows still to copy at the mean pace of the rows copied so far.
+    const double elapsed = Now() - TempoPassado;
+    const int done = RecNo + 1;
+    TempoRestante = double(RecordCount - done) * (elapsed / done);
+    TempoRestante = TempoRestante / MillisecondsPerDay;
+    ListItem->setText(0, nomeTabela_ + QStringLiteral(" %1 restante").arg(TimeOfDay(TempoRestante)));
+    context_.workspace.SetStatus(TimeOfDay(elapsed / MillisecondsPerDay));
+    context_.transaction.CommitIfDue();
+    ProcessMessages();
+    if (PararProcesso) {
+        PararProcesso = false;
+        ErroCritico(QStringLiteral("Processo Parado!"));
+    }
+    if (Pausado) {
+        context_.transaction.Commit();
+        while (Pausado) WaitForMessages(20);
+    }
+    lastReport_ = Clock::now();
+}
+
+void TThreadExport::RemoverProgresso() {
+    if (ListItem) {
+        // The rows below move up, their bars with them.
+        delete ListItem;
+        ListItem = nullptr;
+    }
+    try {
+        context_.log.Refresh();
+    } catch (...) {
+        // The row is gone already; the memo catches up at the next refresh.
+    }
+}
+
+void TThreadExport::ReconcileError(TClientDataSet&, const EDatabaseError& error, TUpdateKind kind,
+                                   TReconcileAction& action) {
+    RegistrarLog(nomeTabela_ + QStringLiteral(" ERRO ") + KindWords[int(kind)] + error.Message());
+    ++context_.totals.rejected;
+    action = TReconcileAction::raCancel;
+}
+
+double TThreadExport::Now() const {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start_).count();
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "shell/CatalogueWindowTest.h"
+
+#include "catalogue/ActivityLog.h"
+#include "copy/Exportar.h"
+#include "copy/ImportRun.h"
+#include "copy/RunControl.h"
+#include "support/QtPrinting.h"
+
+#include <QRegularExpression>
+#include <QTimer>
+#include <functional>
+
+// The main window connected to a source and a destination, with what the copy tests look at.
+class CopyWindow : public CatalogueWindow {
+protected:
+    ~CopyWindow() override {
+        PararProcesso = false;
+        Pausado = false;
+    }
+
+    // Source and destination of their own structures and rows, then connected.
+    void ConnectPair(const QString& origemDdl, const QString& destinoDdl, const QString& origemRows,
+                     const QString& destinoRows) {
+        origem = databases.Create(QStringLiteral("origem"), origemDdl);
+        destino = databases.Create(QStringLiteral("destino"), destinoDdl);
+        DatabaseFactory::Execute(origem, origemRows);
+        DatabaseFactory::Execute(destino, destinoRows);
+        Reconnect();
+    }
+
+    void Mark(const char* name) { Tabela(name)->SetChecked(true); }
+    void Import() { window.btnImportar->click(); }
+    // Copies one table as a copy job's dependency step does.
+    void Export(const char* name) { Exportar(*Tabela(name), window.Import()->Context()); }
+
+    QStringList Log() const { return ListaLog.Items(); }
+    QString Destino(const QString& sql) const { return DatabaseFactory::QueryValue(destino, sql); }
+    QString Origem(const QString& sql) const { return DatabaseFactory::QueryValue(origem, sql); }
+    int DestinoCount(const QString& table) const {
+        return Destino(QStringLiteral("SELECT COUNT(*) FROM ") + table).toInt();
+    }
+
+    // Runs the action when the copy next lets the window handle its messages (its first
+    // reporting row), or after the given delay.
+    static void WhenTheWindowListens(const std::function<void()>& action, int delay = 0) {
+        QTimer::singleShot(delay, action);
+    }
+
+    // The closing line of an import, whatever its time.
+    static QRegularExpression Summary(const QString& how, int tables, int inserted, int rejected) {
+        return QRegularExpression(QRegularExpression::escape(
+                                      QStringLiteral("%1: %2 tabela(s), %3 registro(s) inseridos, %4 rejeitado(s), em ")
+                                          .arg(how)
+                                          .arg(tables)
+                                          .arg(inserted)
+                                          .arg(rejected)) +
+                                  QStringLiteral("\\d\\d:\\d\\d:\\d\\d$"));
+    }
+};
+
+// A table of n rows, made fast on the server.
+inline QString ManyRows(const QString& table, int n) {
+    return QStringLiteral("SET TERM ^ ;"
+                          "EXECUTE BLOCK AS DECLARE I INTEGER = 1; BEGIN WHILE (I <= %2) DO BEGIN"
+                          " INSERT INTO %1 VALUES (:I, 'linha ' || :I); I = I + 1; END END^"
+                          "SET TERM ; ^")
+        .arg(table)
+        .arg(n);
+}

@@ -1,0 +1,179 @@
+#include "CopyWindow.h"
+
+#include <QFile>
+
+namespace {
+
+const QString Grande = QStringLiteral(
+    "CREATE TABLE GRANDE (ID INTEGER NOT NULL PRIMARY KEY, NOME VARCHAR(30));"
+    "CREATE TABLE OUTRA (ID INTEGER NOT NULL PRIMARY KEY, NOME VARCHAR(30));");
+
+}  // namespace
+
+using ImportRunTest = CopyWindow;
+
+TEST_F(ImportRunTest, WithNothingMarkedNothingIsCopiedOrLoggedButTheTablesAreCountedAgain) {
+    Connect(Vendas, Vendas);
+    ASSERT_TRUE(Tabela("CLIENTE")->Importada());
+    DatabaseFactory::Execute(origem, UmCliente);
+    Import();
+    EXPECT_TRUE(Log().isEmpty());
+    EXPECT_EQ(DestinoCount("CLIENTE"), 0);
+    EXPECT_FALSE(Tabela("CLIENTE")->Importada());
+    EXPECT_TRUE(window.TimerAtualiza->isActive());
+}
+
+TEST_F(ImportRunTest, AMarkedTableWithEqualCountsIsSkippedWithItsDependences) {
+    Connect(Vendas, Vendas, UmCliente);
+    ASSERT_TRUE(Tabela("PEDIDO")->Importada());
+    Mark("PEDIDO");
+    Import();
+    ASSERT_EQ(Log().size(), 1);
+    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 0, 0, 0).match(Log()[0]).hasMatch()) << Log();
+    EXPECT_EQ(DestinoCount("CLIENTE"), 0);
+}
+
+TEST_F(ImportRunTest, AWaitingTableIsCopiedOnlyByATableThatNeedsIt) {
+    Connect(Vendas, Vendas, UmCliente + QStringLiteral("INSERT INTO PEDIDO VALUES (10, 1);"));
+    Mark("PEDIDO");
+    Tabela("PEDIDO")->MarcarDependencias(true);
+    ASSERT_TRUE(Tabela("CLIENTE")->Checked());
+    ASSERT_TRUE(Tabela("CLIENTE")->WaitDependence());
+
+    Tabela("PEDIDO")->SetChecked(false);
+    Import();
+    EXPECT_EQ(DestinoCount("CLIENTE"), 0);
+    EXPECT_FALSE(Tabela("CLIENTE")->WaitDependence());   // the refresh cleared it
+
+    Mark("PEDIDO");
+    Tabela("PEDIDO")->MarcarDependencias(true);
+    Import();
+    EXPECT_EQ(DestinoCount("CLIENTE"), 1);
+    EXPECT_EQ(DestinoCount("PEDIDO"), 1);
+    EXPECT_EQ(Log().filter(QStringLiteral("Create(CLIENTE)")).size(), 1);
+}
+
+TEST_F(ImportRunTest, ImportingAgainCopiesOnlyTablesWhoseCountsStillDifferAndLogsTheRowsAlreadyThere) {
+    ConnectPair(Vendas, Vendas,
+                QStringLiteral("INSERT INTO CLIENTE VALUES (1); INSERT INTO CLIENTE VALUES (2); INSERT INTO PEDIDO VALUES (10, 1);"),
+                QStringLiteral("INSERT INTO CLIENTE VALUES (99);"));
+    Mark("PEDIDO");
+    Mark("CLIENTE");
+    Import();
+    EXPECT_EQ(DestinoCount("CLIENTE"), 3);
+    EXPECT_TRUE(Tabela("PEDIDO")->Importada());
+    EXPECT_FALSE(Tabela("CLIENTE")->Importada());
+
+    const int before = int(Log().size());
+    Import();
+    const QStringList second = Log().mid(before);
+    ASSERT_EQ(second.size(), 6) << second;
+    EXPECT_EQ(second[0], QStringLiteral("Create(CLIENTE)"));
+    EXPECT_EQ(second.filter(QStringLiteral("CLIENTE ERRO INSERIR violation of PRIMARY or UNIQUE KEY")).size(), 2);
+    EXPECT_EQ(second.mid(3, 2), QStringList({"CDSOrigemCLIENTE", "Destroy(CLIENTE)"}));
+    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 0, 2).match(second[5]).hasMatch()) << second;
+    EXPECT_EQ(DestinoCount("CLIENTE"), 3);
+}
+
+TEST_F(ImportRunTest, AStopEndsTheRunKeepsTheAppliedRowsAndStillRefreshes) {
+    Connect(Grande, Grande, ManyRows(QStringLiteral("GRANDE"), 5000) + ManyRows(QStringLiteral("OUTRA"), 10));
+    Mark("GRANDE");
+    Mark("OUTRA");
+    WhenTheWindowListens([this] { window.btnParar->click(); });
+    Import();
+    EXPECT_EQ(DestinoCount("GRANDE"), 1);
+    EXPECT_EQ(DestinoCount("OUTRA"), 0);
+    EXPECT_FALSE(Tabela("GRANDE")->Importada());   // counted again after the stop
+    EXPECT_TRUE(Summary(QStringLiteral("Importação interrompida"), 0, 1, 0).match(Log().last()).hasMatch()) << Log();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Processo Parado!"));
+    EXPECT_TRUE(window.TimerAtualiza->isActive());
+}
+
+TEST_F(ImportRunTest, APauseHoldsTheCopyUntilContinuarAndAStopClickedMeanwhileActsAfterIt) {
+    Connect(Grande, Grande, ManyRows(QStringLiteral("GRANDE"), 40000));
+    Mark("GRANDE");
+    int atPause = -1, laterInPause = -1;
+    QString captionInPause;
+    WhenTheWindowListens([&] {
+        window.btnPausar->click();
+        captionInPause = window.btnPausar->text();
+        WhenTheWindowListens([&] {
+            atPause = DestinoCount("GRANDE");
+            window.btnParar->click();
+        }, 100);
+        WhenTheWindowListens([&] {
+            laterInPause = DestinoCount("GRANDE");
+            window.btnPausar->click();
+        }, 300);
+    });
+    Import();
+    EXPECT_EQ(captionInPause, QStringLiteral("Continuar"));
+    EXPECT_EQ(window.btnPausar->text(), QStringLiteral("Pausar"));
+    EXPECT_EQ(atPause, 1);   // the rows sent before the pause were committed when it began
+    EXPECT_EQ(laterInPause, 1);
+    const int copied = DestinoCount("GRANDE");
+    EXPECT_GT(copied, 1);   // the copy went on after "Continuar" ...
+    EXPECT_LT(copied, 40000);   // ... and stopped at its next reporting row
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Processo Parado!"));
+}
+
+TEST_F(ImportRunTest, AStopClickedWhileIdleStopsTheNextImportAtItsFirstReportingRow) {
+    Connect(Grande, Grande, ManyRows(QStringLiteral("GRANDE"), 100));
+    Mark("GRANDE");
+    window.btnParar->click();
+    Import();
+    EXPECT_EQ(DestinoCount("GRANDE"), 1);
+    EXPECT_FALSE(PararProcesso);
+}
+
+TEST_F(ImportRunTest, AnImportStartedInsideARunningOneCopiesTheMarkedTablesNotYetImported) {
+    Connect(Grande, Grande, ManyRows(QStringLiteral("GRANDE"), 3000) + ManyRows(QStringLiteral("OUTRA"), 10));
+    Mark("GRANDE");
+    Mark("OUTRA");
+    bool timerOnAfterNested = false;
+    WhenTheWindowListens([&] {
+        window.btnImportar->click();
+        timerOnAfterNested = window.TimerAtualiza->isActive();
+    });
+    Import();
+    const QStringList log = Log();
+    ASSERT_EQ(log.size(), 8) << log;
+    EXPECT_EQ(log.mid(0, 4), QStringList({"Create(GRANDE)", "Create(OUTRA)", "CDSOrigemOUTRA", "Destroy(OUTRA)"}));
+    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 10, 0).match(log[4]).hasMatch()) << log;
+    EXPECT_EQ(log.mid(5, 2), QStringList({"CDSOrigemGRANDE", "Destroy(GRANDE)"}));
+    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 2, 3010, 0).match(log[7]).hasMatch()) << log;
+    EXPECT_TRUE(timerOnAfterNested);
+    EXPECT_EQ(DestinoCount("GRANDE"), 3000);
+    EXPECT_EQ(DestinoCount("OUTRA"), 10);
+}
+
+TEST_F(ImportRunTest, ConnectingDuringAnImportIsRefusedAndTheImportGoesOn) {
+    Connect(Grande, Grande, ManyRows(QStringLiteral("GRANDE"), 2000));
+    Mark("GRANDE");
+    WhenTheWindowListens([this] { window.btnConecta->click(); });
+    Import();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Aguarde: a importação dos dados está em andamento."));
+    EXPECT_EQ(DestinoCount("GRANDE"), 2000);
+    EXPECT_TRUE(Tabela("GRANDE")->Importada());
+}
+
+TEST_F(ImportRunTest, ClosingTheWindowEndsAPauseAndTheImportGoesOnToItsEndWithEveryLineInTheFile) {
+    Connect(Grande, Grande, ManyRows(QStringLiteral("GRANDE"), 2000));
+    Mark("GRANDE");
+    WhenTheWindowListens([this] {
+        window.btnPausar->click();
+        WhenTheWindowListens([this] { window.close(); }, 100);
+    });
+    Import();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(Pausado);
+    EXPECT_EQ(DestinoCount("GRANDE"), 2000);
+    QFile file(FileInFolder(QStringLiteral("LogVendrasol.txt")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    EXPECT_EQ(lines, Log());
+    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 2000, 0).match(lines.last()).hasMatch()) << lines;
+}

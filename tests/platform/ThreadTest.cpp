@@ -1,0 +1,79 @@
+#include "platform/Application.h"
+#include "platform/TThread.h"
+
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <stdexcept>
+#include <thread>
+
+namespace {
+
+// Hands one routine to the main thread and notes where it ran and what came back.
+class Handing : public TThread {
+public:
+    std::function<void()> routine = [] {};
+    std::atomic<bool> bodyRan{false};
+    std::atomic<bool> ranOnMain{false};
+    std::atomic<bool> failed{false};
+
+    ~Handing() override { WaitFor(); }
+
+protected:
+    void Execute() override {
+        bodyRan = true;
+        try {
+            Synchronize([this] {
+                ranOnMain = IsMainThread();
+                routine();
+            });
+        } catch (const std::runtime_error&) {
+            failed = true;
+        }
+    }
+};
+
+}  // namespace
+
+TEST(Thread, AHandedRoutineRunsOnTheMainThreadWhenItProcessesMessages) {
+    Handing thread;
+    thread.Resume();
+    for (int i = 0; i < 500 && !thread.ranOnMain; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        ProcessMessages();
+    }
+    EXPECT_TRUE(thread.ranOnMain);
+}
+
+TEST(Thread, WaitingForTheEndRunsWhatTheThreadHandsOverWithoutProcessingMessages) {
+    Handing thread;
+    thread.Resume();
+    thread.WaitFor();   // would never return if the hand-over waited for a message loop
+    EXPECT_TRUE(thread.bodyRan);
+    EXPECT_TRUE(thread.ranOnMain);
+}
+
+TEST(Thread, AnErrorOfTheHandedRoutineIsRaisedAgainInTheThread) {
+    Handing thread;
+    thread.routine = [] { throw std::runtime_error("falhou"); };
+    thread.Resume();
+    thread.WaitFor();
+    EXPECT_TRUE(thread.failed);
+}
+
+TEST(Thread, AThreadNeverStartedNeverRunsItsBody) {
+    Handing thread;
+    thread.WaitFor();
+    EXPECT_FALSE(thread.bodyRan);
+    thread.Resume();   // terminated: nothing starts any more
+    thread.WaitFor();
+    EXPECT_FALSE(thread.bodyRan);
+}
+
+TEST(Thread, OnTheMainThreadSynchronizeIsAPlainCall) {
+    Handing thread;
+    bool ran = false;
+    thread.Synchronize([&] { ran = true; });
+    EXPECT_TRUE(ran);
+}
