@@ -1,16 +1,60 @@
 #include "Program.h"
 
 #include "TFPrincipal.h"
+#include "WindowSettings.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <cstdio>
+
+namespace {
+
+QStringList Arguments(int argc, char* argv[]) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+void Print(FILE* stream, const QString& text) { std::fputs(text.toLocal8Bit().constData(), stream); }
+
+}  // namespace
 
 int RunProgram(int argc, char* argv[]) {
+    // Help and version need no display: they are answered before the window system is asked for one.
+    const CommandLine early = ParseCommandLine(Arguments(argc, argv));
+    if (early.action == CommandLine::ShowHelp || early.action == CommandLine::ShowVersion) {
+        Print(stdout, early.action == CommandLine::ShowHelp ? CommandLineHelp() : VersionText());
+        return 0;
+    }
+
     QApplication application(argc, argv);
-    // The short name names the user's data folder; the long one is what the user reads.
+    // Set once here: the names place the user's settings and data folders; the long one is what the user reads.
+    QApplication::setOrganizationName(QStringLiteral("Vendrasol"));
     QApplication::setApplicationName(QStringLiteral("Vendrasol"));
     QApplication::setApplicationDisplayName(QStringLiteral("Vendrasol de Dados"));
+    QApplication::setApplicationVersion(QStringLiteral(VENDRASOL_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("vendrasol"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("vendrasol")));
 
+    // The window system's own options are gone from the arguments now.
+    const CommandLine commandLine = ParseCommandLine(QApplication::arguments());
+    if (commandLine.action == CommandLine::Refuse) {
+        Print(stderr, QStringLiteral("vendrasol: %1\nExperimente 'vendrasol --help'.\n").arg(commandLine.error));
+        return 2;
+    }
+
+    WindowSettings settings;
     TFPrincipal FPrincipal;
+    PrepareMainWindow(FPrincipal, commandLine, settings);
     FPrincipal.show();
     return QApplication::exec();
+}
+
+void PrepareMainWindow(TFPrincipal& window, const CommandLine& commandLine, WindowSettings& settings) {
+    window.Settings = &settings;
+    settings.Restore(window, !commandLine.hasPaths);
+    if (commandLine.hasPaths) {
+        window.edtCaminhoOrigem->setText(commandLine.origem);
+        window.edtCaminhoDestino->setText(commandLine.destino);
+    }
 }

@@ -1,6 +1,8 @@
 #include "TFPrincipal.h"
 
 #include "ActivityLogFile.h"
+#include "ProgramFiles.h"
+#include "WindowSettings.h"
 #include "catalogue/ActivityLog.h"
 #include "catalogue/ActivityLogView.h"
 #include "catalogue/CatalogueTrees.h"
@@ -29,8 +31,6 @@ namespace {
 
 const QString OpenDialogFilter = QStringLiteral(
     "Arquivo Firebird (.fdb)|*.fdb|Arquivo Interbase (.gdb)|*.gdb|Todos os Arquivos (*.*)|*.*");
-
-const QString HelpFileName = QStringLiteral("HelpVendrasol.txt");
 
 QFrame* NewPanel(const QString& name, QWidget* parent) {
     auto* panel = new QFrame(parent);
@@ -68,7 +68,7 @@ QIcon StandardIcon(QStyle::StandardPixmap which) { return QApplication::style()-
 
 }  // namespace
 
-TFPrincipal::TFPrincipal(QWidget* parent) : QWidget(parent), ProgramFolder(ExecutableFolder()) {
+TFPrincipal::TFPrincipal(QWidget* parent) : QMainWindow(parent), ProgramFolder(ExecutableFolder()) {
     setWindowTitle(QStringLiteral("Vendrasol de Dados"));
     if (QFontDatabase::families().contains(QStringLiteral("Verdana"))) {
         QFont verdana(QStringLiteral("Verdana"));
@@ -82,7 +82,8 @@ TFPrincipal::TFPrincipal(QWidget* parent) : QWidget(parent), ProgramFolder(Execu
     body->setStretchFactor(1, 1);
     body->setSizes({240, 568});
 
-    auto* layout = new QVBoxLayout(this);
+    setCentralWidget(new QWidget(this));
+    auto* layout = new QVBoxLayout(centralWidget());
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(BuildCommandPanel());
@@ -289,7 +290,7 @@ void TFPrincipal::BuildImport() {
 }
 
 void TFPrincipal::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
+    QMainWindow::showEvent(event);
     // A window restored from the task bar is shown again by the system; that is not a new start.
     if (!event->spontaneous()) RunGuarded([this] { FormShow(); });
 }
@@ -297,6 +298,7 @@ void TFPrincipal::showEvent(QShowEvent* event) {
 void TFPrincipal::closeEvent(QCloseEvent* event) {
     // A paused import could never be continued once the window is gone: it goes on to its end.
     Pausado = false;
+    if (Settings) Settings->RememberWindow(*this);
     RunGuarded([this] { FormClose(); });
     event->accept();
 }
@@ -314,9 +316,10 @@ void TFPrincipal::FormClose() {
 
 void TFPrincipal::WriteLog() {
     if (!LogAtivo) return;
-    const QString path = SaveActivityLog(ProgramFolder);
+    const QString folder = LogFolder(ProgramFolder);
+    const QString path = SaveActivityLog(folder);
     linesWritten_ = ListaLog.Count();
-    if (path != QDir(ProgramFolder).filePath(ActivityLogFileName))
+    if (path != QDir(folder).filePath(ActivityLogFileName))
         Dialogs().MessageBox(QStringLiteral("A pasta do programa não permite gravação. O log foi gravado em:\n") + path,
                              windowTitle(), MB_ICONWARNING);
 }
@@ -334,6 +337,7 @@ void TFPrincipal::btnConectaClick() {
 
     OpenDatabase(SQLConnection, edtCaminhoOrigem->text(), QStringLiteral("Caminho de origem não conectado"));
     OpenDatabase(SQLConnectionDestino, edtCaminhoDestino->text(), QStringLiteral("Caminho de destino não conectado"));
+    if (Settings) Settings->RememberPaths(edtCaminhoOrigem->text(), edtCaminhoDestino->text());
 
     SetStatus(QStringLiteral("Conectado"));
     SetStatus(QStringLiteral("ListarTabelasDependencias"));
@@ -358,8 +362,9 @@ void TFPrincipal::btnCaminhoOrigemClick() { PickDatabase(edtCaminhoOrigem); }
 void TFPrincipal::btnCaminhoDestinoClick() { PickDatabase(edtCaminhoDestino); }
 
 void TFPrincipal::btnHelpClick() {
-    QFile help(ProgramFolder + HelpFileName);
-    if (!help.exists()) return;
+    const QString path = HelpFile(ProgramFolder);
+    if (path.isEmpty()) return;
+    QFile help(path);
     if (!help.open(QIODevice::ReadOnly | QIODevice::Text))
         throw Exception(QStringLiteral("Não foi possível ler %1: %2").arg(help.fileName(), help.errorString()));
     Dialogs().MessageBox(QString::fromUtf8(help.readAll()), windowTitle(), MB_OK);

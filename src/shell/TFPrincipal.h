@@ -12,6 +12,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -25,11 +26,12 @@
 class ActivityLogView;
 class CatalogueTrees;
 class ImportRun;
+class WindowSettings;
 
 // The main window: it owns the two connections and the shared working datasets (inherited,
 // under their own names), the log view and the controls of every command. Components are
 // public so the commands built elsewhere and the tests reach them.
-class TFPrincipal : public QWidget, public DataComponents {
+class TFPrincipal : public QMainWindow, public DataComponents {
 public:
     explicit TFPrincipal(QWidget* parent = nullptr);
     ~TFPrincipal() override;
@@ -93,8 +95,10 @@ public:
 
     // What the lower folders borrow from this window.
     Workspace workspace;
-    // Where the help file is read and the log file written: the executable's folder.
+    // The executable's folder, which locates the help file and the log file.
     QString ProgramFolder;
+    // Where the paths that connect and the window's place are remembered; none when not set.
+    WindowSettings* Settings = nullptr;
 
     void FormShow();
     void FormClose();

@@ -91,3 +91,23 @@ TEST_F(MainWindowTest, UnwritableProgramFolderPutsTheLogInTheUserDataFolderSaysW
     QFile::remove(moved);
     QStandardPaths::setTestModeEnabled(false);
 }
+
+TEST_F(MainWindowTest, InstalledProgramKeepsItsLogInTheUserDataFolderWithoutAWord) {
+    QStandardPaths::setTestModeEnabled(true);
+    const QString moved = QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
+                              .filePath(QStringLiteral("LogVendrasol.txt"));
+    QFile::remove(moved);
+    // A system folder such as /usr/bin, which root could write to.
+    window.ProgramFolder = FileInFolder(QStringLiteral("usr/bin/"));
+    ASSERT_TRUE(QDir().mkpath(window.ProgramFolder));
+    ASSERT_TRUE(QDir().mkpath(FileInFolder(QStringLiteral("usr/share/vendrasol"))));
+
+    RegistrarLog(QStringLiteral("Create(CLIENTE)"));
+    window.close();
+
+    EXPECT_EQ(ReadFile(moved), QByteArray("Create(CLIENTE)\r\n"));
+    EXPECT_FALSE(QFile::exists(window.ProgramFolder + QStringLiteral("LogVendrasol.txt")));
+    EXPECT_TRUE(dialogs.messages.empty());
+    QFile::remove(moved);
+    QStandardPaths::setTestModeEnabled(false);
+}

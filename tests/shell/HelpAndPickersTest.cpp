@@ -1,5 +1,6 @@
 #include "MainWindowTest.h"
 
+#include <QDir>
 #include <QFile>
 
 TEST_F(MainWindowTest, PickersFillTheirOwnFieldAndCancellingChangesNothing) {
@@ -39,4 +40,24 @@ TEST_F(MainWindowTest, HelpShowsTheWholeFileAndNothingWithoutIt) {
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, text);
     EXPECT_EQ(dialogs.messages[0].flags, MB_OK);
+}
+
+TEST_F(MainWindowTest, InstalledProgramReadsTheHelpFromItsDataFolderUnlessOneIsBesideIt) {
+    // The folders as the package lays them out.
+    window.ProgramFolder = FileInFolder(QStringLiteral("usr/bin/"));
+    ASSERT_TRUE(QDir().mkpath(window.ProgramFolder));
+    ASSERT_TRUE(QDir().mkpath(FileInFolder(QStringLiteral("usr/share/vendrasol"))));
+    const auto write = [](const QString& path, const QByteArray& text) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    };
+    write(FileInFolder(QStringLiteral("usr/share/vendrasol/HelpVendrasol.txt")), "Ajuda instalada");
+    window.btnHelp->click();
+    write(window.ProgramFolder + QStringLiteral("HelpVendrasol.txt"), "Ajuda ao lado");
+    window.btnHelp->click();
+
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Ajuda instalada"));
+    EXPECT_EQ(dialogs.messages[1].text, QStringLiteral("Ajuda ao lado"));
 }

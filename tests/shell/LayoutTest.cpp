@@ -56,6 +56,14 @@ TEST_F(MainWindowTest, ScreenReaderFindsEveryControlByItsCaptionOrHint) {
         }
 }
 
+TEST_F(MainWindowTest, ScreenReaderAnnouncesTheMainWindowAsAnApplicationWindow) {
+    // QAccessible::Window is what AT-SPI calls a frame; a bare top-level widget would be a filler.
+    QAccessibleInterface* announced = QAccessible::queryAccessibleInterface(&window);
+    ASSERT_NE(announced, nullptr);
+    EXPECT_EQ(announced->role(), QAccessible::Window);
+    EXPECT_EQ(announced->text(QAccessible::Name), QStringLiteral("Vendrasol de Dados"));
+}
+
 TEST_F(MainWindowTest, StartsWithTheDesignedLayoutAndSettings) {
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Vendrasol de Dados"));
     EXPECT_EQ(window.size(), QSize(808, 634));

@@ -1,0 +1,54 @@
+#include "WindowSettings.h"
+
+#include "TFPrincipal.h"
+
+#include <QSettings>
+
+namespace {
+
+// Named after the components they fill.
+const QString OrigemKey = QStringLiteral("FPrincipal/edtCaminhoOrigem");
+const QString DestinoKey = QStringLiteral("FPrincipal/edtCaminhoDestino");
+const QString SyncKey = QStringLiteral("FPrincipal/rdgSync");
+const QString GeometryKey = QStringLiteral("FPrincipal/geometry");
+
+// A path only when the file holds plain text for it.
+void RestorePath(const QSettings& store, const QString& key, QLineEdit* field) {
+    const QVariant value = store.value(key);
+    if (value.typeId() == QMetaType::QString) field->setText(value.toString());
+}
+
+}  // namespace
+
+WindowSettings::WindowSettings() : store_(std::make_unique<QSettings>()) {}
+
+WindowSettings::WindowSettings(const QString& file) : store_(std::make_unique<QSettings>(file, QSettings::IniFormat)) {}
+
+WindowSettings::~WindowSettings() = default;
+
+void WindowSettings::Restore(TFPrincipal& window, bool paths) const {
+    if (store_->status() != QSettings::NoError) return;
+    if (paths) {
+        RestorePath(*store_, OrigemKey, window.edtCaminhoOrigem);
+        RestorePath(*store_, DestinoKey, window.edtCaminhoDestino);
+    }
+    bool isNumber = false;
+    const int method = store_->value(SyncKey).toInt(&isNumber);
+    // An index the group does not have selects nothing.
+    if (isNumber) window.rdgSync->SetItemIndex(method);
+    // Data that is no saved geometry is refused by the window itself, which then keeps its own.
+    window.restoreGeometry(store_->value(GeometryKey).toByteArray());
+}
+
+void WindowSettings::RememberPaths(const QString& origem, const QString& destino) {
+    store_->setValue(OrigemKey, origem);
+    store_->setValue(DestinoKey, destino);
+    // Written at once: a run that ends badly still leaves them for the next.
+    store_->sync();
+}
+
+void WindowSettings::RememberWindow(const TFPrincipal& window) {
+    store_->setValue(SyncKey, window.rdgSync->ItemIndex());
+    store_->setValue(GeometryKey, window.saveGeometry());
+    store_->sync();
+}
