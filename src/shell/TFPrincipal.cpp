@@ -6,11 +6,14 @@
 #include "catalogue/ActivityLog.h"
 #include "catalogue/CatalogueTrees.h"
 #include "catalogue/RecordsGuard.h"
+#include "catalogue/TTabela.h"
 #include "catalogue/TableMarking.h"
+#include "catalogue/TableNodes.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/ErrorGuard.h"
 #include "platform/Exceptions.h"
+#include "structure/TFEstruturaTabela.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -240,6 +243,7 @@ QWidget* TFPrincipal::BuildStatusPanel() {
     btnEstruturaTabela = NewGlyphButton(StandardIcon(QStyle::SP_FileDialogDetailedView),
                                         QStringLiteral("Alterar estrutura da tabela - Campos que serão atualizados"), Panel3);
     lblStatus = new QLabel(QStringLiteral("lblStatus"), Panel3);
+    Wire(btnEstruturaTabela, &QToolButton::clicked, &TFPrincipal::btnEstruturaTabelaClick);
 
     auto* layout = new QHBoxLayout(Panel3);
     layout->setContentsMargins(6, 2, 6, 2);
@@ -354,6 +358,16 @@ void TFPrincipal::btnHelpClick() {
     if (!help.open(QIODevice::ReadOnly | QIODevice::Text))
         throw Exception(QStringLiteral("Não foi possível ler %1: %2").arg(help.fileName(), help.errorString()));
     Dialogs().MessageBox(QString::fromUtf8(help.readAll()), windowTitle(), MB_OK);
+}
+
+// Opens on the table selected in the selection tree, whichever tab is showing.
+void TFPrincipal::btnEstruturaTabelaClick() {
+    const QList<QTreeWidgetItem*> selected = TreeView->selectedItems();
+    const TTabela* tabela = selected.isEmpty() ? nullptr : NodeTable(selected.first());
+    if (!tabela) return;
+    TFEstruturaTabela FEstruturaTabela(SQLConnection, ImageList_Status, this);
+    FEstruturaTabela.NomeTabela = tabela->NomeTabela();
+    Dialogs().ExecModal(FEstruturaTabela);
 }
 
 void TFPrincipal::TimerAtualizaTimer() {

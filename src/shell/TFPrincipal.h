@@ -101,6 +101,7 @@ public:
     void btnCaminhoOrigemClick();
     void btnCaminhoDestinoClick();
     void btnHelpClick();
+    void btnEstruturaTabelaClick();
     void TimerAtualizaTimer();
 
 protected:
