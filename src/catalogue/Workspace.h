@@ -31,4 +31,6 @@ struct Workspace {
     std::function<int()> SyncItemIndex;
     // Puts a text into the status line (the caller lets the window repaint).
     std::function<void(const QString&)> SetStatus;
+    // Writes the whole activity log to its file now; empty where there is no log file.
+    std::function<void()> SaveLog;
 };

@@ -9,7 +9,9 @@
 #include "catalogue/TTabela.h"
 #include "catalogue/TableMarking.h"
 #include "catalogue/TableNodes.h"
+#include "maintenance/DestinationMaintenance.h"
 #include "platform/Application.h"
+#include "platform/DatabaseIdentity.h"
 #include "platform/Dialogs.h"
 #include "platform/ErrorGuard.h"
 #include "platform/Exceptions.h"
@@ -100,6 +102,7 @@ TFPrincipal::TFPrincipal(QWidget* parent) : QMainWindow(parent), ProgramFolder(E
 
     FillWorkspace();
     BuildCatalogue();
+    WireMaintenance();
 
     resize(808, 634);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -270,6 +273,7 @@ void TFPrincipal::FillWorkspace() {
     Lend(workspace);
     workspace.SyncItemIndex = [this] { return rdgSync->ItemIndex(); };
     workspace.SetStatus = [this](const QString& text) { lblStatus->setText(text); };
+    workspace.SaveLog = [this] { WriteLog(); };
 }
 
 void TFPrincipal::BuildCatalogue() {
@@ -280,6 +284,22 @@ void TFPrincipal::BuildCatalogue() {
     catalogue_ = std::make_unique<CatalogueTrees>(workspace, controls);
     new TableMarking(controls, this);
 }
+
+void TFPrincipal::WireMaintenance() {
+    maintenance_ = std::make_unique<DestinationMaintenance>(workspace, *TreeViewDelecao);
+    Wire(btnEfetuarLimpeza, &QPushButton::clicked, &TFPrincipal::btnEfetuarLimpezaClick);
+    Wire(btnDesabilitarTrigger, &QPushButton::clicked, &TFPrincipal::btnDesabilitarTriggerClick);
+    Wire(btnHabilitarTrigger, &QPushButton::clicked, &TFPrincipal::btnHabilitarTriggerClick);
+    Wire(btnGenerators, &QPushButton::clicked, &TFPrincipal::btnGeneratorsClick);
+}
+
+void TFPrincipal::btnEfetuarLimpezaClick() { maintenance_->btnEfetuarLimpezaClick(); }
+
+void TFPrincipal::btnDesabilitarTriggerClick() { maintenance_->btnDesabilitarTriggerClick(); }
+
+void TFPrincipal::btnHabilitarTriggerClick() { maintenance_->btnHabilitarTriggerClick(); }
+
+void TFPrincipal::btnGeneratorsClick() { maintenance_->btnGeneratorsClick(); }
 
 void TFPrincipal::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
@@ -327,6 +347,12 @@ void TFPrincipal::btnConectaClick() {
 
     OpenDatabase(SQLConnection, edtCaminhoOrigem->text(), QStringLiteral("Caminho de origem não conectado"));
     OpenDatabase(SQLConnectionDestino, edtCaminhoDestino->text(), QStringLiteral("Caminho de destino não conectado"));
+    // Two spellings of one database would make the cleanup empty the source.
+    if (DatabaseIdentity::Of(SQLConnection) == DatabaseIdentity::Of(SQLConnectionDestino)) {
+        SQLConnection.Close();
+        SQLConnectionDestino.Close();
+        ErroCritico(QStringLiteral("Caminhos devem ser diferentes!"));
+    }
     if (Settings) Settings->RememberPaths(edtCaminhoOrigem->text(), edtCaminhoDestino->text());
 
     SetStatus(QStringLiteral("Conectado"));

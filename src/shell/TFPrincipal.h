@@ -25,6 +25,7 @@
 
 class CatalogueTrees;
 class WindowSettings;
+class DestinationMaintenance;
 
 // The main window: it owns the two connections and the shared working datasets (inherited,
 // under their own names), the log view and the controls of every command. Components are
@@ -103,6 +104,10 @@ public:
     void btnHelpClick();
     void btnEstruturaTabelaClick();
     void TimerAtualizaTimer();
+    void btnEfetuarLimpezaClick();
+    void btnDesabilitarTriggerClick();
+    void btnHabilitarTriggerClick();
+    void btnGeneratorsClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -117,6 +122,7 @@ private:
     void BuildPopupMenu();
     void FillWorkspace();
     void BuildCatalogue();
+    void WireMaintenance();
     // Runs a handler of this window through the error guard when the signal fires.
     template <typename Signal, typename Sender>
     void Wire(Sender* sender, Signal signal, void (TFPrincipal::*handler)());
@@ -131,4 +137,5 @@ private:
     // Lines of the log already in the file, so the end of the program writes only when more came.
     int linesWritten_ = -1;
     std::unique_ptr<CatalogueTrees> catalogue_;
+    std::unique_ptr<DestinationMaintenance> maintenance_;
 };
