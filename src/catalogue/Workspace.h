@@ -31,7 +31,7 @@ struct Workspace {
     std::function<int()> SyncItemIndex;
     // Puts a text into the status line (the caller lets the window repaint).
     std::function<void(const QString&)> SetStatus;
-    // Writes the whole activity log to its file now.
+    // Writes the whole activity log to its file now; empty where there is no log file.
     std::function<void()> SaveLog;
     // Makes permanent the rows a running copy has sent, so that a command run nested inside the
     // copy finds no uncommitted rows of it in the way; does nothing when no copy runs.

@@ -4,6 +4,7 @@
 #include "TThreadExport.h"
 #include "catalogue/ActivityLog.h"
 #include "catalogue/TTabela.h"
+#include "platform/ErrorGuard.h"
 #include "platform/Exceptions.h"
 #include "platform/KernelHandles.h"
 
@@ -26,7 +27,7 @@ void Exportar(TTabela& tabela, CopyContext& context) {
             job->Destroy();
         } catch (const std::exception& error) {
             RegistrarLog(QStringLiteral("Erro inesperado na execução da Thread ") + tabela.NomeTabela() +
-                         QLatin1Char(' ') + MessageOf(error));
+                         QLatin1Char(' ') + ErrorMessage(error));
         }
         delete job;
         tabela.SetThreadExport(nullptr);

@@ -10,6 +10,7 @@
 #include "catalogue/TableKeys.h"
 #include "catalogue/Workspace.h"
 #include "platform/Application.h"
+#include "platform/ErrorGuard.h"
 #include "platform/Exceptions.h"
 #include "platform/KernelHandles.h"
 #include "platform/TDataSetProvider.h"
@@ -239,7 +240,7 @@ void TThreadExport::KeepAppliedRows() noexcept {
     try {
         context_.transaction.Commit();
     } catch (const std::exception& error) {
-        RegistrarLog(nomeTabela_ + QStringLiteral(" ERRO ao gravar as linhas já enviadas: ") + MessageOf(error));
+        RegistrarLog(nomeTabela_ + QStringLiteral(" ERRO ao gravar as linhas já enviadas: ") + ErrorMessage(error));
     }
 }
 

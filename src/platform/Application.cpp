@@ -1,6 +1,8 @@
 #include "Application.h"
 
 #include <QCoreApplication>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QTimer>
 #include <chrono>
 #include <thread>
@@ -24,3 +26,7 @@ uint32_t GetTickCount() {
 void Sleep(uint32_t milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
 QString ExecutableFolder() { return QCoreApplication::applicationDirPath() + QLatin1Char('/'); }
+
+BusyCursor::BusyCursor() { QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
+
+BusyCursor::~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }

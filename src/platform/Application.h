@@ -17,3 +17,13 @@ void Sleep(uint32_t milliseconds);
 
 // Folder of the running executable, with a trailing separator.
 QString ExecutableFolder();
+
+// Shows the busy cursor over the application while it lives: for commands that keep the window
+// from answering until they end. Nested holders stack; each gives back what it took.
+class BusyCursor {
+public:
+    BusyCursor();
+    ~BusyCursor();
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};

@@ -4,12 +4,18 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
+
+// A message longer than this shows its first lines, and the whole text under "details", so
+// that the box and its buttons stay on the screen.
+constexpr qsizetype MaxShownLines = 25;
 
 QMessageBox::Icon IconOf(int flags) {
     switch (flags & 0xF0) {
     case MB_ICONSTOP: return QMessageBox::Critical;
+    case MB_ICONQUESTION: return QMessageBox::Question;
     case MB_ICONWARNING: return QMessageBox::Warning;
     case MB_ICONINFORMATION: return QMessageBox::Information;
     default: return QMessageBox::NoIcon;
@@ -23,8 +29,21 @@ public:
         QMessageBox box(IconOf(flags), caption, text, QMessageBox::Ok, QApplication::activeWindow());
         // Server messages may hold '<' and '&': they are shown as they are.
         box.setTextFormat(Qt::PlainText);
-        box.exec();
-        return IDOK;
+        const QStringList lines = text.split(QLatin1Char('\n'));
+        if (lines.size() > MaxShownLines) {
+            box.setText(lines.first(MaxShownLines).join(QLatin1Char('\n')) + QStringLiteral("\n…"));
+            box.setDetailedText(text);
+        }
+        if ((flags & 0x0F) != MB_YESNO) {
+            box.exec();
+            return IDOK;
+        }
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.button(QMessageBox::Yes)->setText(QStringLiteral("Sim"));
+        box.button(QMessageBox::No)->setText(QStringLiteral("Não"));
+        // The questions ask before something is destroyed: a stray Enter must not confirm it.
+        box.setDefaultButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes ? IDYES : IDNO;
     }
 
     std::optional<QString> OpenFileName(QWidget* parent, const QString& filter) override {

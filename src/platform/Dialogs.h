@@ -10,13 +10,17 @@ class QDialog;
 // Message-box flags, as the commands pass them.
 enum MessageBoxFlag : int {
     MB_OK = 0x00,
+    MB_YESNO = 0x04,             // a question: "Sim" and "Não"
     MB_ICONSTOP = 0x10,          // critical error
+    MB_ICONQUESTION = 0x20,
     MB_ICONWARNING = 0x30,
     MB_ICONINFORMATION = 0x40,
 };
 
-// What MessageBox answers when the user confirms.
+// What MessageBox answers: OK when the user confirms a message; Yes or No to a question.
 constexpr int IDOK = 1;
+constexpr int IDYES = 6;
+constexpr int IDNO = 7;
 
 // Every message box, file dialog and modal dialog goes through here, so tests can answer them.
 class DialogProvider {

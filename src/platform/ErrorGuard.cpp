@@ -5,8 +5,13 @@
 
 #include <QGuiApplication>
 
+QString ErrorMessage(const std::exception& error) {
+    if (const auto* own = dynamic_cast<const Exception*>(&error)) return own->Message();
+    return QString::fromUtf8(error.what());
+}
+
 void ShowException(const std::exception& error) {
-    Dialogs().MessageBox(MessageOf(error), QGuiApplication::applicationDisplayName(), MB_ICONSTOP);
+    Dialogs().MessageBox(ErrorMessage(error), QGuiApplication::applicationDisplayName(), MB_ICONSTOP);
 }
 
 void RunGuarded(const std::function<void()>& command) {

@@ -1,7 +1,12 @@
 #pragma once
 
+#include <QString>
 #include <exception>
 #include <functional>
+
+// The text the user reads for an error: the whole message of our own errors (a server's with
+// every line), what() of any other.
+QString ErrorMessage(const std::exception& error);
 
 // The application's default error handler: shows the error's message in a message box.
 void ShowException(const std::exception& error);

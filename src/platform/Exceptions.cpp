@@ -10,7 +10,3 @@ EDatabaseError::EDatabaseError(QString message, int sqlCode, QString sqlState)
 
 void ErroCritico(const QString& message) { throw ECriticalError(message); }
 
-QString MessageOf(const std::exception& error) {
-    if (const auto* own = dynamic_cast<const Exception*>(&error)) return own->Message();
-    return QString::fromUtf8(error.what());
-}

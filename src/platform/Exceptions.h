@@ -34,8 +34,5 @@ public:
     using Exception::Exception;
 };
 
-// The text the user reads for any error: an Exception's message, else what() as UTF-8.
-QString MessageOf(const std::exception& error);
-
 // Reports a critical error to the user and ends the current command: it never returns.
 [[noreturn]] void ErroCritico(const QString& message);

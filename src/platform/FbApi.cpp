@@ -93,6 +93,6 @@ void FbEndTransaction(ITransaction* transaction, bool commit) {
     }
 }
 
-bool IsConnectionLost(const EDatabaseError& error) {
-    return error.SqlState().startsWith(QLatin1String("08")) || error.SqlCode() == -902;
-}
+// By the SQLSTATE class alone: SQLCODE -902 also covers refusals of a single statement, such as
+// an update of a system table.
+bool IsConnectionLost(const EDatabaseError& error) { return error.SqlState().startsWith(QLatin1String("08")); }

@@ -271,6 +271,17 @@ int TClientDataSet::RecordCount() const { return d->recordCount; }
 
 int TClientDataSet::RecNo() const { return d->current; }
 
+void TClientDataSet::SetRecNo(int recNo) {
+    d->RequireActive();
+    d->RequireBrowse();
+    if (d->mode != OpenMode::AllRows || recNo < 0 || recNo >= int(d->rows.size()))
+        throw EDatabaseError(QStringLiteral("Registro %1 fora do conjunto de dados").arg(recNo));
+    d->current = recNo;
+    d->eof = false;
+    d->ShowCurrent();
+    d->Scrolled();
+}
+
 bool TClientDataSet::Locate(const QString& fieldName, const QString& value) {
     d->RequireActive();
     d->RequireBrowse();
@@ -400,7 +411,10 @@ int TClientDataSet::ApplyUpdates(int maxErrors) {
                 if (IsConnectionLost(error)) throw;
                 ++errors;
                 TReconcileAction action = TReconcileAction::raSkip;
-                if (OnReconcileError) OnReconcileError(*this, error, change.kind, action);
+                if (OnReconcileError) {
+                    d->Show(change.newValues);
+                    OnReconcileError(*this, error, change.kind, action);
+                }
                 if (action == TReconcileAction::raCancel) {
                     d->Undo(change);
                 } else if (action == TReconcileAction::raSkip || action == TReconcileAction::raAbort) {
@@ -422,6 +436,7 @@ int TClientDataSet::ApplyUpdates(int maxErrors) {
         endOwn(false);
         kept.insert(kept.end(), d->changes.begin() + long(index), d->changes.end());
         d->changes = std::move(kept);
+        d->ShowCurrent();
         throw;
     }
     d->changes = std::move(kept);

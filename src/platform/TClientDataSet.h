@@ -54,6 +54,8 @@ public:
     bool Eof() const;
     int RecordCount() const;
     int RecNo() const;   // 0-based position of the current row
+    // Moves to the held row at a 0-based position.
+    void SetRecNo(int recNo);
     // Moves to the first row whose field holds value, compared case-insensitively on the whole text.
     bool Locate(const QString& fieldName, const QString& value);
 
@@ -69,6 +71,7 @@ public:
 
     // Writes the pending changes; returns how many rows the server rejected.
     // maxErrors -1 means no limit; past the limit the apply stops and raises.
+    // While OnReconcileError runs, the fields hold the refused row as it was to be written.
     int ApplyUpdates(int maxErrors);
     int ChangeCount() const;
     TReconcileErrorEvent OnReconcileError;

@@ -1,5 +1,7 @@
 #include "TField.h"
 
+#include "Exceptions.h"
+
 #include <QDate>
 #include <ibase.h>
 
@@ -119,14 +121,18 @@ void TField::SetAsString(const QString& text) {
 
 int TField::AsInteger() const {
     if (value_.isNull) return 0;
-    if (IsInteger(value_)) {
-        qint64 number = IntegerOf(value_);
-        for (int i = value_.scale; i < 0; ++i) number /= 10;
-        return int(number);
-    }
+    if (IsInteger(value_)) return int(AsLargeInt());
     if (value_.sqlType == SQL_BOOLEAN) return Raw<unsigned char>(value_) ? 1 : 0;
     if (value_.sqlType == SQL_TEXT || value_.sqlType == SQL_VARYING) return AsString().trimmed().toInt();
     return int(AsFloat());
+}
+
+qint64 TField::AsLargeInt() const {
+    if (value_.isNull) return 0;
+    if (!IsInteger(value_)) throw EDatabaseError(QStringLiteral("O campo %1 não é inteiro").arg(name_));
+    qint64 number = IntegerOf(value_);
+    for (int i = value_.scale; i < 0; ++i) number /= 10;
+    return number;
 }
 
 void TField::SetAsInteger(int number) {

@@ -49,6 +49,9 @@ public:
     void SetAsString(const QString& text);
     int AsInteger() const;
     void SetAsInteger(int value);
+    // The whole 64 bits of an integer column (SMALLINT, INTEGER, BIGINT; a scale truncates as in
+    // AsInteger); 0 for NULL. Any other type raises: no value reaches it through a double.
+    qint64 AsLargeInt() const;
     // Numbers as a double; dates and times as days since 30 December 1899 and fractions of a day.
     double AsFloat() const;
 

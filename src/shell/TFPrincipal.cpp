@@ -7,13 +7,18 @@
 #include "catalogue/ActivityLogView.h"
 #include "catalogue/CatalogueTrees.h"
 #include "catalogue/RecordsGuard.h"
+#include "catalogue/TTabela.h"
 #include "catalogue/TableMarking.h"
+#include "catalogue/TableNodes.h"
 #include "copy/ImportRun.h"
 #include "copy/RunControl.h"
+#include "maintenance/DestinationMaintenance.h"
 #include "platform/Application.h"
+#include "platform/DatabaseIdentity.h"
 #include "platform/Dialogs.h"
 #include "platform/ErrorGuard.h"
 #include "platform/Exceptions.h"
+#include "structure/TFEstruturaTabela.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -100,6 +105,7 @@ TFPrincipal::TFPrincipal(QWidget* parent) : QMainWindow(parent), ProgramFolder(E
     FillWorkspace();
     BuildCatalogue();
     BuildImport();
+    WireMaintenance();
 
     resize(808, 634);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -243,6 +249,7 @@ QWidget* TFPrincipal::BuildStatusPanel() {
     btnEstruturaTabela = NewGlyphButton(StandardIcon(QStyle::SP_FileDialogDetailedView),
                                         QStringLiteral("Alterar estrutura da tabela - Campos que serão atualizados"), Panel3);
     lblStatus = new QLabel(QStringLiteral("lblStatus"), Panel3);
+    Wire(btnEstruturaTabela, &QToolButton::clicked, &TFPrincipal::btnEstruturaTabelaClick);
 
     auto* layout = new QHBoxLayout(Panel3);
     layout->setContentsMargins(6, 2, 6, 2);
@@ -288,6 +295,22 @@ void TFPrincipal::BuildImport() {
         ImportControls{btnImportar, btnAtualizar, btnParar, btnPausar, TreeView, ListView, TimerAtualiza, logView_.get()},
         nullptr);
 }
+
+void TFPrincipal::WireMaintenance() {
+    maintenance_ = std::make_unique<DestinationMaintenance>(workspace, *TreeViewDelecao);
+    Wire(btnEfetuarLimpeza, &QPushButton::clicked, &TFPrincipal::btnEfetuarLimpezaClick);
+    Wire(btnDesabilitarTrigger, &QPushButton::clicked, &TFPrincipal::btnDesabilitarTriggerClick);
+    Wire(btnHabilitarTrigger, &QPushButton::clicked, &TFPrincipal::btnHabilitarTriggerClick);
+    Wire(btnGenerators, &QPushButton::clicked, &TFPrincipal::btnGeneratorsClick);
+}
+
+void TFPrincipal::btnEfetuarLimpezaClick() { maintenance_->btnEfetuarLimpezaClick(); }
+
+void TFPrincipal::btnDesabilitarTriggerClick() { maintenance_->btnDesabilitarTriggerClick(); }
+
+void TFPrincipal::btnHabilitarTriggerClick() { maintenance_->btnHabilitarTriggerClick(); }
+
+void TFPrincipal::btnGeneratorsClick() { maintenance_->btnGeneratorsClick(); }
 
 void TFPrincipal::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
@@ -337,6 +360,12 @@ void TFPrincipal::btnConectaClick() {
 
     OpenDatabase(SQLConnection, edtCaminhoOrigem->text(), QStringLiteral("Caminho de origem não conectado"));
     OpenDatabase(SQLConnectionDestino, edtCaminhoDestino->text(), QStringLiteral("Caminho de destino não conectado"));
+    // Two spellings of one database would make the cleanup empty the source.
+    if (DatabaseIdentity::Of(SQLConnection) == DatabaseIdentity::Of(SQLConnectionDestino)) {
+        SQLConnection.Close();
+        SQLConnectionDestino.Close();
+        ErroCritico(QStringLiteral("Caminhos devem ser diferentes!"));
+    }
     if (Settings) Settings->RememberPaths(edtCaminhoOrigem->text(), edtCaminhoDestino->text());
 
     SetStatus(QStringLiteral("Conectado"));
@@ -368,6 +397,16 @@ void TFPrincipal::btnHelpClick() {
     if (!help.open(QIODevice::ReadOnly | QIODevice::Text))
         throw Exception(QStringLiteral("Não foi possível ler %1: %2").arg(help.fileName(), help.errorString()));
     Dialogs().MessageBox(QString::fromUtf8(help.readAll()), windowTitle(), MB_OK);
+}
+
+// Opens on the table selected in the selection tree, whichever tab is showing.
+void TFPrincipal::btnEstruturaTabelaClick() {
+    const QList<QTreeWidgetItem*> selected = TreeView->selectedItems();
+    const TTabela* tabela = selected.isEmpty() ? nullptr : NodeTable(selected.first());
+    if (!tabela) return;
+    TFEstruturaTabela FEstruturaTabela(SQLConnection, ImageList_Status, this);
+    FEstruturaTabela.NomeTabela = tabela->NomeTabela();
+    Dialogs().ExecModal(FEstruturaTabela);
 }
 
 void TFPrincipal::TimerAtualizaTimer() {

@@ -27,6 +27,7 @@ class ActivityLogView;
 class CatalogueTrees;
 class ImportRun;
 class WindowSettings;
+class DestinationMaintenance;
 
 // The main window: it owns the two connections and the shared working datasets (inherited,
 // under their own names), the log view and the controls of every command. Components are
@@ -106,7 +107,12 @@ public:
     void btnCaminhoOrigemClick();
     void btnCaminhoDestinoClick();
     void btnHelpClick();
+    void btnEstruturaTabelaClick();
     void TimerAtualizaTimer();
+    void btnEfetuarLimpezaClick();
+    void btnDesabilitarTriggerClick();
+    void btnHabilitarTriggerClick();
+    void btnGeneratorsClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -122,6 +128,7 @@ private:
     void FillWorkspace();
     void BuildCatalogue();
     void BuildImport();
+    void WireMaintenance();
     // Runs a handler of this window through the error guard when the signal fires.
     template <typename Signal, typename Sender>
     void Wire(Sender* sender, Signal signal, void (TFPrincipal::*handler)());
@@ -138,4 +145,5 @@ private:
     std::unique_ptr<ActivityLogView> logView_;
     // Before the connections go: its transaction is on the destination.
     std::unique_ptr<ImportRun> import_;
+    std::unique_ptr<DestinationMaintenance> maintenance_;
 };

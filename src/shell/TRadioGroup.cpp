@@ -23,8 +23,8 @@ int TRadioGroup::ItemIndex() const { return group_->checkedId(); }
 
 void TRadioGroup::SetItemIndex(int index) {
     if (QAbstractButton* button = group_->button(index)) return button->setChecked(true);
-    // No item: an exclusive group keeps one checked, so it lets go for a moment.
-    if (QAbstractButton* checked = group_->checkedButton()) {
+    // -1 selects no item: an exclusive group keeps one checked, so it lets go for a moment.
+    if (QAbstractButton* checked = group_->checkedButton(); checked && index == -1) {
         group_->setExclusive(false);
         checked->setChecked(false);
         group_->setExclusive(true);

@@ -12,6 +12,7 @@ public:
 
     // Index of the checked item; -1 when none is.
     int ItemIndex() const;
+    // Checks the item at index; -1 checks none; any other index changes nothing.
     void SetItemIndex(int index);
 
 private:

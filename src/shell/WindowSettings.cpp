@@ -34,8 +34,8 @@ void WindowSettings::Restore(TFPrincipal& window, bool paths) const {
     }
     bool isNumber = false;
     const int method = store_->value(SyncKey).toInt(&isNumber);
-    // An index the group does not have selects nothing.
-    if (isNumber) window.rdgSync->SetItemIndex(method);
+    // An index the group does not have is ignored.
+    if (isNumber && method >= 0) window.rdgSync->SetItemIndex(method);
     // Data that is no saved geometry is refused by the window itself, which then keeps its own.
     window.restoreGeometry(store_->value(GeometryKey).toByteArray());
 }

@@ -1,6 +1,8 @@
 #include "platform/Application.h"
 
+#include <QCursor>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -29,4 +31,18 @@ TEST(Application, TickCountIsTheSteadyClockInMillisecondsModulo32Bits) {
 TEST(Application, ExecutableFolderEndsWithASeparator) {
     EXPECT_TRUE(ExecutableFolder().endsWith(QLatin1Char('/')));
     EXPECT_TRUE(QFileInfo(ExecutableFolder()).isDir());
+}
+
+TEST(Application, BusyCursorShowsWhileHeldAndNestedHoldersGiveBackWhatTheyTook) {
+    ASSERT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    {
+        BusyCursor outer;
+        ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        {
+            BusyCursor inner;
+        }
+        EXPECT_NE(QGuiApplication::overrideCursor(), nullptr) << "the outer command is still running";
+    }
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }

@@ -2,6 +2,7 @@
 #include "support/DatabaseFactory.h"
 
 #include "platform/Exceptions.h"
+#include "platform/FbApi.h"
 #include "platform/SqlNames.h"
 #include "platform/StatementText.h"
 #include "platform/TClientDataSet.h"
@@ -9,6 +10,7 @@
 #include "platform/TSQLConnection.h"
 #include "platform/TSQLDataSet.h"
 
+#include <QThread>
 #include <gtest/gtest.h>
 
 namespace {
@@ -154,6 +156,78 @@ TEST_F(DataAccess, ARowChangedUnderneathIsReportedAndCancelled) {
     EXPECT_EQ(reported.size(), 1);
     EXPECT_EQ(rows.FieldByName(QStringLiteral("NOTE"))->AsString(), QStringLiteral("x"));
     EXPECT_EQ(DatabaseFactory::QueryValue(path, QStringLiteral("SELECT NOTE FROM ZETA WHERE ID = 2")), "other");
+}
+
+TEST_F(DataAccess, ARefusedRowIsInTheFieldsWhileItIsReconciled) {
+    Chain chain(connection);
+    TClientDataSet& rows = chain.rows;
+    chain.query.SetCommandText(QStringLiteral("SELECT ID, NOTE FROM ZETA ORDER BY ID"));
+    rows.Open();
+    int scrolls = 0;
+    rows.AfterScroll = [&] { ++scrolls; };
+    EXPECT_THROW(rows.SetRecNo(3), EDatabaseError);
+    for (const int row : {2, 0}) {
+        rows.SetRecNo(row);
+        rows.Edit();
+        rows.FieldByName(QStringLiteral("NOTE"))->SetAsString(QStringLiteral("mine %1").arg(row));
+        rows.Post();
+    }
+    EXPECT_EQ(scrolls, 2);
+    EXPECT_EQ(rows.RecNo(), 0);
+    DatabaseFactory::Execute(path, QStringLiteral("UPDATE ZETA SET NOTE = 'other' WHERE ID = 3"));
+    QStringList reconciled;
+    rows.OnReconcileError = [&](TClientDataSet& refused, const EDatabaseError&, TUpdateKind, TReconcileAction&) {
+        reconciled << refused.FieldByName(QStringLiteral("ID"))->AsString() + QLatin1Char(' ') +
+                          refused.FieldByName(QStringLiteral("NOTE"))->AsString();
+    };
+
+    EXPECT_EQ(rows.ApplyUpdates(-1), 1);
+
+    EXPECT_EQ(reconciled, QStringList{"3 mine 2"});
+    EXPECT_EQ(rows.ChangeCount(), 1);
+    EXPECT_EQ(rows.FieldByName(QStringLiteral("ID"))->AsInteger(), 1) << "the current row is shown again";
+    EXPECT_EQ(DatabaseFactory::QueryValue(path, QStringLiteral("SELECT NOTE FROM ZETA WHERE ID = 1")), "mine 0");
+}
+
+// Firebird files the refusal of a system-table update under the same SQLCODE as a shut-down
+// connection: only the connection's loss ends an apply.
+TEST_F(DataAccess, ARefusedSystemTableUpdateIsOneRejectedRowButALostConnectionEndsTheApply) {
+    Chain chain(connection);
+    TClientDataSet& rows = chain.rows;
+    chain.query.SetCommandText(QStringLiteral(
+        "SELECT RDB$FIELD_NAME, RDB$UPDATE_FLAG FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME = 'ZETA'"));
+    rows.Open();
+    for (; !rows.Eof(); rows.Next()) {
+        rows.Edit();
+        rows.FieldByName(QStringLiteral("RDB$UPDATE_FLAG"))->SetAsInteger(0);
+        rows.Post();
+    }
+    int reconciled = 0;
+    rows.OnReconcileError = [&](TClientDataSet&, const EDatabaseError&, TUpdateKind, TReconcileAction&) { ++reconciled; };
+    EXPECT_EQ(rows.ApplyUpdates(-1), 4);
+    EXPECT_EQ(reconciled, 4);
+    EXPECT_EQ(rows.ChangeCount(), 4);
+
+    TSQLDataSet self(&connection);
+    self.SetCommandText(QStringLiteral("SELECT CURRENT_CONNECTION FROM RDB$DATABASE"));
+    self.Open();
+    const QString attachment = self.Fields(0)->AsString();
+    self.Close();
+    DatabaseFactory::Execute(path, QStringLiteral("DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID = ") + attachment);
+    // The engine ends the attachment at its own pace: wait until a read finds it gone.
+    for (int tries = 0; tries < 100; ++tries) {
+        try {
+            self.Open();
+            self.Close();
+        } catch (const EDatabaseError& error) {
+            ASSERT_TRUE(IsConnectionLost(error)) << error.Message().toStdString();
+            break;
+        }
+        QThread::msleep(50);
+    }
+    EXPECT_THROW(rows.ApplyUpdates(-1), EDatabaseError);
+    EXPECT_EQ(reconciled, 4);
+    EXPECT_EQ(rows.ChangeCount(), 4);
 }
 
 TEST_F(DataAccess, PostRefusesAnEmptyRequiredField) {

@@ -2,6 +2,7 @@
 
 #include "support/DatabaseFactory.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -31,6 +32,15 @@ protected:
         EXPECT_TRUE(dialogs.messages[0].text.contains(text)) << dialogs.messages[0].text.toStdString();
     }
 
+    // Connecting the pair stops at "Caminhos devem ser diferentes!" with both connections closed.
+    void ExpectRefusedAsEqual(const QString& first, const QString& second) {
+        Connect(first, second);
+        ExpectOneStopMessage(QStringLiteral("Caminhos devem ser diferentes!"));
+        EXPECT_FALSE(window.SQLConnection.Connected()) << second.toStdString();
+        EXPECT_FALSE(window.SQLConnectionDestino.Connected());
+        EXPECT_EQ(window.lblStatus->text(), QStringLiteral("lblStatus"));
+    }
+
     DatabaseFactory factory;
     const QString script = QStringLiteral("CREATE TABLE CLIENTE (ID INTEGER NOT NULL PRIMARY KEY, NOME VARCHAR(40));");
     const QString origem = factory.Create(QStringLiteral("origem"), script);
@@ -45,11 +55,7 @@ TEST_F(ConnectTest, EqualPathsCompareWithoutCaseAndAreRefusedBeforeAnythingOpens
              {QStringLiteral("C:\\DADOS\\A.FDB"), QStringLiteral("c:\\dados\\a.fdb")},
              {QStringLiteral("/dados/AÇÃO.fdb"), QStringLiteral("/dados/ação.fdb")},
              {origem, origem}}) {
-        Connect(first, second);
-        ExpectOneStopMessage(QStringLiteral("Caminhos devem ser diferentes!"));
-        EXPECT_FALSE(window.SQLConnection.Connected()) << first.toStdString();
-        EXPECT_FALSE(window.SQLConnectionDestino.Connected());
-        EXPECT_EQ(window.lblStatus->text(), QStringLiteral("lblStatus"));
+        ExpectRefusedAsEqual(first, second);
     }
 }
 
@@ -93,9 +99,24 @@ TEST_F(ConnectTest, GoodPairConnectsAndConnectingAgainReopensOnTheNewPaths) {
     EXPECT_TRUE(window.SQLConnectionDestino.Connected());
 }
 
-TEST_F(ConnectTest, SameFileSpelledDifferentlyIsAccepted) {
-    const QString otherSpelling = QFileInfo(origem).absolutePath() + QStringLiteral("/./") + QFileInfo(origem).fileName();
-    Connect(origem, otherSpelling);
+// The cleanup empties the destination: the source reached under another spelling must not be it.
+TEST_F(ConnectTest, SameDatabaseUnderAnotherSpellingIsRefusedAndLeftClosed) {
+    const QFileInfo file(origem);
+    const QString link = FileInFolder(QStringLiteral("atalho.fdb"));
+    ASSERT_TRUE(QFile::link(origem, link));
+    ASSERT_TRUE(QDir(file.absolutePath()).mkdir(QStringLiteral("sub")));
+    for (const QString& other : {file.absolutePath() + QStringLiteral("/./") + file.fileName(), link,
+                                 file.absolutePath() + QStringLiteral("/sub/../") + file.fileName()}) {
+        ExpectRefusedAsEqual(origem, other);
+    }
+}
+
+// A destination made by copying the source's file keeps its creation time, not its name.
+TEST_F(ConnectTest, CopyOfTheSourceFileIsAnotherDatabase) {
+    const QString copia = FileInFolder(QStringLiteral("copia.fdb"));
+    ASSERT_TRUE(QFile::copy(origem, copia));
+    Connect(origem, copia);
     EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_TRUE(window.SQLConnectionDestino.Connected());
     EXPECT_EQ(window.lblStatus->text(), QStringLiteral("ListarTabelasDependenciasDelecao"));
 }

@@ -47,11 +47,11 @@ QStringList Statements(const QString& script) {
     return statements;
 }
 
-IAttachment* Attach(const QString& path, bool create) {
+IAttachment* Attach(const QString& path, bool create, const QString& password = QStringLiteral("masterkey")) {
     FbStatus status;
     IXpbBuilder* dpb = FbUtil()->getXpbBuilder(&status, IXpbBuilder::DPB, nullptr, 0);
     dpb->insertString(&status, isc_dpb_user_name, "SYSDBA");
-    dpb->insertString(&status, isc_dpb_password, "masterkey");
+    dpb->insertString(&status, isc_dpb_password, password.toUtf8().constData());
     if (create) {
         dpb->insertInt(&status, isc_dpb_sql_dialect, 3);
         dpb->insertInt(&status, isc_dpb_page_size, 8192);
@@ -113,6 +113,15 @@ QString DatabaseFactory::Create(const QString& name, const QString& script) {
 }
 
 void DatabaseFactory::Execute(const QString& path, const QString& script) { RunScript(Attach(path, false), script); }
+
+void DatabaseFactory::CreateAt(const QString& database, const QString& password) {
+    RunScript(Attach(database, true, password), {});
+}
+
+void DatabaseFactory::DropAt(const QString& database, const QString& password) {
+    FbStatus status;
+    Attach(database, false, password)->dropDatabase(&status);
+}
 
 QString DatabaseFactory::QueryValue(const QString& path, const QString& sql) {
     FbStatus status;

@@ -17,6 +17,10 @@ public:
     QString Create(const QString& name, const QString& script = {});
     // Runs a script in an existing database and commits it.
     static void Execute(const QString& path, const QString& script);
+    // An empty database at any path a client can name (host:/path through a server), and its
+    // removal; the password is SYSDBA's.
+    static void CreateAt(const QString& database, const QString& password);
+    static void DropAt(const QString& database, const QString& password);
     // The first column of the first row of a query, as text; empty for NULL.
     static QString QueryValue(const QString& path, const QString& sql);
 

@@ -1,6 +1,7 @@
 #include "ScriptedDialogs.h"
 
 #include <QDialog>
+#include <QGuiApplication>
 #include <gtest/gtest.h>
 
 ScriptedDialogs::ScriptedDialogs() : previous_(&Dialogs()) { SetDialogProvider(this); }
@@ -8,11 +9,19 @@ ScriptedDialogs::ScriptedDialogs() : previous_(&Dialogs()) { SetDialogProvider(t
 ScriptedDialogs::~ScriptedDialogs() {
     SetDialogProvider(previous_);
     EXPECT_TRUE(fileAnswers_.empty()) << "file answers left unused";
+    EXPECT_TRUE(questionAnswers_.empty()) << "answers to questions left unused";
 }
 
 int ScriptedDialogs::MessageBox(const QString& text, const QString& caption, int flags) {
-    messages.push_back({text, caption, flags});
-    return IDOK;
+    messages.push_back({text, caption, flags, QGuiApplication::overrideCursor() != nullptr});
+    if ((flags & 0x0F) != MB_YESNO) return IDOK;
+    if (questionAnswers_.empty()) {
+        ADD_FAILURE() << "a question came with no answer queued: " << text.toStdString();
+        return IDNO;
+    }
+    const int answer = questionAnswers_.front();
+    questionAnswers_.pop_front();
+    return answer;
 }
 
 std::optional<QString> ScriptedDialogs::OpenFileName(QWidget*, const QString& filter) {

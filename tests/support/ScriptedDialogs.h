@@ -16,6 +16,7 @@ public:
         QString text;
         QString caption;
         int flags;
+        bool busyCursor;   // the busy cursor was showing when the box came up
     };
 
     ScriptedDialogs();
@@ -26,6 +27,9 @@ public:
     // The next file dialogs pick this file, or are cancelled, in the order queued.
     void AnswerOpenFile(const QString& path) { fileAnswers_.push_back(path); }
     void CancelOpenFile() { fileAnswers_.push_back(std::nullopt); }
+    // The next questions (MB_YESNO) get these answers, in the order queued. A question with no
+    // answer queued fails the test and is answered "Não".
+    void AnswerQuestion(int answer) { questionAnswers_.push_back(answer); }
     // Plays the part of the user in the next modal dialogs; returns the dialog's result.
     std::function<int(QDialog&)> OnModal;
 
@@ -38,5 +42,6 @@ public:
 
 private:
     std::deque<std::optional<QString>> fileAnswers_;
+    std::deque<int> questionAnswers_;
     DialogProvider* previous_;
 };

@@ -1,0 +1,119 @@
+#include "DestinationMaintenance.h"
+
+#include "ExecutarDelecao.h"
+#include "GeneratorTransfer.h"
+#include "TriggerSwitch.h"
+#include "catalogue/RecordsGuard.h"
+#include "catalogue/TTabela.h"
+#include "catalogue/TableNodes.h"
+#include "catalogue/Workspace.h"
+#include "platform/Application.h"
+#include "platform/Dialogs.h"
+
+#include <QTreeWidget>
+#include <functional>
+
+namespace {
+
+const QString Atencao = QStringLiteral("Atenção");
+
+// Lists every table the cleanup will empty, in order, and says which of them the user did not mark.
+QString Question(const QList<TTabela*>& ordem) {
+    QString text = QStringLiteral("Apagar todas as linhas destas tabelas do destino, nesta ordem?\n");
+    bool unmarked = false;
+    for (const TTabela* tabela : ordem) {
+        text += QLatin1Char('\n') + tabela->NomeTabela();
+        if (!tabela->CheckedDelete()) {
+            text += QStringLiteral(" (não marcada)");
+            unmarked = true;
+        }
+    }
+    if (unmarked)
+        text += QStringLiteral(
+            "\n\nAs tabelas não marcadas referenciam tabelas marcadas e por isso são esvaziadas antes delas.");
+    return text;
+}
+
+// Runs work under the busy cursor, then shows its closing message with the normal cursor.
+void BusyThenWarn(const std::function<void()>& work, const QString& message) {
+    {
+        BusyCursor busy;
+        work();
+    }
+    Dialogs().MessageBox(message, Atencao, MB_ICONWARNING);
+}
+
+}  // namespace
+
+DestinationMaintenance::DestinationMaintenance(Workspace& workspace, QTreeWidget& TreeViewDelecao)
+    : workspace_(workspace), treeViewDelecao_(TreeViewDelecao) {}
+
+void DestinationMaintenance::btnEfetuarLimpezaClick() {
+    RecordsGuard cleanup(RecordsGuard::Cleanup);
+    bool done = false;
+    try {
+        done = Limpar();
+    } catch (...) {
+        // The cleanup's own error is the one to show; a log file that cannot be written now is
+        // written again when the window closes.
+        try {
+            SaveLog();
+        } catch (...) {
+        }
+        throw;
+    }
+    SaveLog();
+    if (done) Dialogs().MessageBox(QStringLiteral("Limpeza da(s) tabela(s) efetuada!"), Atencao, MB_ICONINFORMATION);
+}
+
+bool DestinationMaintenance::Limpar() {
+    const QList<TTabela*> marcadas = MarkedTables();
+    QList<TTabela*> ordem;
+    for (TTabela* tabela : marcadas) OrdemDelecao(*tabela, ordem);
+    if (!ordem.isEmpty() && Dialogs().MessageBox(Question(ordem), Atencao, MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return false;
+
+    BusyCursor busy;
+    CommitRunningCopy();
+    for (TTabela* tabela : marcadas) ExecutarDelecao(*tabela, workspace_);
+    return true;
+}
+
+QList<TTabela*> DestinationMaintenance::MarkedTables() const {
+    QList<TTabela*> marcadas;
+    for (TTabela* tabela : NodeTablesInOrder(treeViewDelecao_))
+        if (tabela && tabela->CheckedDelete() && !marcadas.contains(tabela)) marcadas.append(tabela);
+    return marcadas;
+}
+
+void DestinationMaintenance::CommitRunningCopy() {
+    // A copy running underneath holds rows of its own; a DELETE or a trigger switch waiting for
+    // them would wait for ever, since the copy cannot go on until this command ends.
+    if (workspace_.CommitCopy) workspace_.CommitCopy();
+}
+
+void DestinationMaintenance::SaveLog() {
+    if (workspace_.SaveLog) workspace_.SaveLog();
+}
+
+void DestinationMaintenance::btnDesabilitarTriggerClick() {
+    BusyThenWarn([this] {
+        CommitRunningCopy();
+        SwitchTriggers(workspace_, false);
+    },
+                 QStringLiteral("Trigger's desativadas. Não esqueça de ativá-las!!!"));
+}
+
+void DestinationMaintenance::btnHabilitarTriggerClick() {
+    BusyThenWarn([this] {
+        CommitRunningCopy();
+        SwitchTriggers(workspace_, true);
+    }, QStringLiteral("Trigger's ativadas"));
+}
+
+void DestinationMaintenance::btnGeneratorsClick() {
+    BusyThenWarn([this] {
+        CommitRunningCopy();
+        TransferGenerators(workspace_);
+    }, QStringLiteral("Generatores transferidos!"));
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QList>
+
+class QTreeWidget;
+class TTabela;
+struct Workspace;
+
+// The main window's maintenance commands on the destination: the cleanup of the tables marked in
+// the cleanup tree, switching the user triggers off and on, and carrying the generators across.
+// Each runs to its end without letting the window process messages, under the busy cursor, and
+// ends with its message box.
+class DestinationMaintenance {
+public:
+    DestinationMaintenance(Workspace& workspace, QTreeWidget& TreeViewDelecao);
+
+    // Empties every marked table after every table that references it, once the user has
+    // confirmed the list; the log file is written on every way out.
+    void btnEfetuarLimpezaClick();
+    void btnDesabilitarTriggerClick();
+    void btnHabilitarTriggerClick();
+    void btnGeneratorsClick();
+
+private:
+    // False when the user declined the question and nothing was sent.
+    bool Limpar();
+    // The marked tables, each once, in the order of their first node (roots and their children).
+    QList<TTabela*> MarkedTables() const;
+    void SaveLog();
+    void CommitRunningCopy();
+
+    Workspace& workspace_;
+    QTreeWidget& treeViewDelecao_;
+};

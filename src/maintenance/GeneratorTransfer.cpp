@@ -1,0 +1,69 @@
+#include "GeneratorTransfer.h"
+
+#include "catalogue/Workspace.h"
+#include "platform/SqlNames.h"
+#include "platform/TClientDataSet.h"
+#include "platform/TSQLDataSet.h"
+
+namespace {
+
+// The generator's current value on the source; an increment of 0 leaves it as it is.
+qint64 CurrentValue(TSQLDataSet& origem, const QString& generator) {
+    origem.SetCommandText(QStringLiteral("SELECT GEN_ID(") + quoteIdentifier(generator) +
+                          QStringLiteral(", 0) FROM RDB$DATABASE"));
+    origem.Open();
+    const qint64 value = origem.Fields(0)->AsLargeInt();
+    origem.Close();
+    return value;
+}
+
+void Execute(TSQLDataSet& destino, const QString& sql) {
+    destino.SetCommandText(sql);
+    destino.ExecSQL();
+}
+
+// Fills the shared source query with the rows of a catalogue query.
+TClientDataSet& ReadSource(Workspace& workspace, const QString& sql) {
+    workspace.CDSOrigem->Close();
+    workspace.SQLDSOrigem->SetCommandText(sql);
+    workspace.CDSOrigem->Open();
+    return *workspace.CDSOrigem;
+}
+
+QString Trimmed(TClientDataSet& rows, const QString& field) { return rows.FieldByName(field)->AsString().trimmed(); }
+
+void TransferUserGenerators(Workspace& workspace, TSQLDataSet& origem) {
+    TClientDataSet& generators = ReadSource(
+        workspace, QStringLiteral("SELECT RDB$GENERATORS.RDB$GENERATOR_NAME, RDB$GENERATORS.RDB$GENERATOR_ID, "
+                                  "RDB$GENERATORS.RDB$SYSTEM_FLAG FROM RDB$GENERATORS"
+                                  " WHERE RDB$GENERATORS.RDB$SYSTEM_FLAG = 0 OR RDB$GENERATORS.RDB$SYSTEM_FLAG IS NULL"
+                                  " ORDER BY RDB$GENERATORS.RDB$GENERATOR_NAME"));
+    for (generators.First(); !generators.Eof(); generators.Next()) {
+        const QString name = Trimmed(generators, QStringLiteral("RDB$GENERATOR_NAME"));
+        Execute(*workspace.SQLDSDestino, QStringLiteral("SET GENERATOR ") + quoteIdentifier(name) +
+                                             QStringLiteral(" TO ") + QString::number(CurrentValue(origem, name)));
+    }
+}
+
+// RESTART WITH n makes the next key n + 1, as the source's counter at n gives.
+void TransferIdentityCounters(Workspace& workspace, TSQLDataSet& origem) {
+    TClientDataSet& columns = ReadSource(
+        workspace,
+        QStringLiteral("SELECT RDB$RELATION_NAME, RDB$FIELD_NAME, RDB$GENERATOR_NAME FROM RDB$RELATION_FIELDS"
+                       " WHERE RDB$IDENTITY_TYPE IS NOT NULL ORDER BY RDB$RELATION_NAME, RDB$FIELD_NAME"));
+    for (columns.First(); !columns.Eof(); columns.Next()) {
+        const QString table = quoteIdentifier(Trimmed(columns, QStringLiteral("RDB$RELATION_NAME")));
+        const QString column = quoteIdentifier(Trimmed(columns, QStringLiteral("RDB$FIELD_NAME")));
+        const qint64 value = CurrentValue(origem, Trimmed(columns, QStringLiteral("RDB$GENERATOR_NAME")));
+        Execute(*workspace.SQLDSDestino, QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2 RESTART WITH %3")
+                                             .arg(table, column, QString::number(value)));
+    }
+}
+
+}  // namespace
+
+void TransferGenerators(Workspace& workspace) {
+    TSQLDataSet origem(workspace.SQLConnection);
+    TransferUserGenerators(workspace, origem);
+    TransferIdentityCounters(workspace, origem);
+}

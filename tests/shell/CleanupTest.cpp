@@ -1,0 +1,179 @@
+#include "CatalogueWindowTest.h"
+
+#include "catalogue/ActivityLog.h"
+
+#include <QFile>
+#include <QGuiApplication>
+
+namespace {
+
+// On the source: "item pedido" -> PEDIDO -> CLIENTE, CATEGORIA references itself, MAE and FILHA
+// reference each other.
+const QString Origem = QStringLiteral(
+    "CREATE TABLE CLIENTE (ID INTEGER NOT NULL PRIMARY KEY);"
+    "CREATE TABLE PEDIDO (ID INTEGER NOT NULL PRIMARY KEY, CLIENTE_ID INTEGER REFERENCES CLIENTE (ID));"
+    "CREATE TABLE \"item pedido\" (ID INTEGER, PEDIDO_ID INTEGER REFERENCES PEDIDO (ID));"
+    "CREATE TABLE CATEGORIA (ID INTEGER NOT NULL PRIMARY KEY, PAI INTEGER REFERENCES CATEGORIA (ID));"
+    "CREATE TABLE MAE (ID INTEGER NOT NULL PRIMARY KEY, FILHA_ID INTEGER);"
+    "CREATE TABLE FILHA (ID INTEGER NOT NULL PRIMARY KEY, MAE_ID INTEGER REFERENCES MAE (ID));"
+    "ALTER TABLE MAE ADD CONSTRAINT FK_MAE_FILHA FOREIGN KEY (FILHA_ID) REFERENCES FILHA (ID);");
+
+const QStringList Tabelas = {QStringLiteral("CLIENTE"),   QStringLiteral("PEDIDO"), QStringLiteral("\"item pedido\""),
+                             QStringLiteral("CATEGORIA"), QStringLiteral("MAE"),    QStringLiteral("FILHA")};
+
+// The destination has the same tables without the keys, one row in each, and writes down the
+// name of every table whose row goes, in the order the rows go.
+QString Destino() {
+    QString script =
+        QStringLiteral("CREATE TABLE APAGADAS (N INTEGER, TABELA VARCHAR(31)); CREATE SEQUENCE SEQ_APAGADAS;");
+    for (const QString& tabela : Tabelas) {
+        QString bare = tabela;
+        bare.remove(QLatin1Char('"'));
+        script += QStringLiteral(
+                      "CREATE TABLE %1 (ID INTEGER, REF INTEGER); INSERT INTO %1 VALUES (1, NULL);"
+                      "SET TERM ^ ;"
+                      "CREATE TRIGGER \"%2 AD\" FOR %1 AFTER DELETE AS BEGIN"
+                      " INSERT INTO APAGADAS VALUES (NEXT VALUE FOR SEQ_APAGADAS, '%2'); END^"
+                      "SET TERM ; ^")
+                      .arg(tabela, bare);
+    }
+    return script;
+}
+
+const QString Efetuada = QStringLiteral("Limpeza da(s) tabela(s) efetuada!");
+const QString Atencao = QStringLiteral("Atenção");
+
+class CleanupWindow : public CatalogueWindow {
+protected:
+    void Mark(std::initializer_list<const char*> names) {
+        for (const char* name : names) Tabela(name)->SetCheckedDelete(true);
+    }
+
+    // Presses "Efetuar Limpeza" and answers the question that must come first.
+    void Clean(int answer = IDYES) {
+        dialogs.messages.clear();
+        dialogs.AnswerQuestion(answer);
+        window.btnEfetuarLimpeza->click();
+        ASSERT_FALSE(dialogs.messages.empty());
+        EXPECT_EQ(dialogs.messages[0].flags, MB_YESNO | MB_ICONQUESTION);
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+        for (const auto& message : dialogs.messages) EXPECT_FALSE(message.busyCursor) << message.text.toStdString();
+    }
+
+    // The message boxes after the question.
+    QStringList Afterwards() const {
+        QStringList texts;
+        for (size_t i = 1; i < dialogs.messages.size(); ++i) texts << dialogs.messages[i].text;
+        return texts;
+    }
+
+    QString Apagadas() const {
+        return DatabaseFactory::QueryValue(
+            destino, QStringLiteral("SELECT LIST(TABELA, ',') FROM (SELECT TABELA FROM APAGADAS ORDER BY N)"));
+    }
+
+    QString Rows(const QString& tabela) const {
+        return DatabaseFactory::QueryValue(destino, QStringLiteral("SELECT COUNT(*) FROM ") + tabela);
+    }
+
+    QByteArray LogFile() const {
+        QFile file(FileInFolder(QStringLiteral("LogVendrasol.txt")));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+};
+
+}  // namespace
+
+TEST_F(CleanupWindow, EmptiesTheTablesThatReferenceAMarkedTableFirstAndEachTableOnce) {
+    Connect(Origem, Destino());
+    Mark({"CATEGORIA", "CLIENTE", "MAE"});
+
+    Clean();
+    EXPECT_EQ(dialogs.messages[0].caption, Atencao);
+    EXPECT_EQ(dialogs.messages[0].text,
+              QStringLiteral(
+                  "Apagar todas as linhas destas tabelas do destino, nesta ordem?\n\n"
+                  "CATEGORIA\nitem pedido (não marcada)\nPEDIDO (não marcada)\nCLIENTE\nFILHA (não marcada)\nMAE\n\n"
+                  "As tabelas não marcadas referenciam tabelas marcadas e por isso são esvaziadas antes delas."));
+    // The self-reference once; the chain from its far end; in the cycle the marked table last.
+    EXPECT_EQ(Apagadas(), QStringLiteral("CATEGORIA,item pedido,PEDIDO,CLIENTE,FILHA,MAE"));
+    EXPECT_EQ(Afterwards(), QStringList{Efetuada});
+    EXPECT_EQ(dialogs.messages[1].caption, Atencao);
+    EXPECT_EQ(dialogs.messages[1].flags, MB_ICONINFORMATION);
+    for (const char* name : {"CATEGORIA", "item pedido", "PEDIDO", "CLIENTE", "FILHA", "MAE"}) {
+        EXPECT_TRUE(Tabela(name)->Deletada()) << name;
+        EXPECT_FALSE(Tabela(name)->Deletando()) << name;
+    }
+    EXPECT_EQ(LogFile(), QByteArray()) << "the log file is written at the end of the cleanup";
+
+    // Emptied tables are not emptied again until the tables are refreshed.
+    DatabaseFactory::Execute(destino, QStringLiteral("INSERT INTO CLIENTE VALUES (2, NULL)"));
+    dialogs.messages.clear();
+    window.btnEfetuarLimpeza->click();
+    ASSERT_EQ(dialogs.messages.size(), 1u) << "no question with nothing left to empty";
+    EXPECT_EQ(dialogs.messages[0].text, Efetuada);
+    EXPECT_EQ(Rows(QStringLiteral("CLIENTE")), QStringLiteral("1"));
+}
+
+TEST_F(CleanupWindow, NothingMarkedSendsNothingAsksNothingAndSaysItIsDone) {
+    window.btnEfetuarLimpeza->click();
+    ASSERT_EQ(dialogs.messages.size(), 1u) << "before any connect";
+    EXPECT_EQ(dialogs.messages[0].text, Efetuada);
+
+    Connect(Origem, Destino());
+    dialogs.messages.clear();
+    window.btnEfetuarLimpeza->click();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, Efetuada);
+    EXPECT_EQ(dialogs.messages[0].caption, Atencao);
+    EXPECT_EQ(dialogs.messages[0].flags, MB_ICONINFORMATION);
+    EXPECT_EQ(Apagadas(), QString());
+    EXPECT_EQ(LogFile(), QByteArray());
+}
+
+TEST_F(CleanupWindow, AnsweringNoDeletesNothing) {
+    Connect(Origem, Destino());
+    Mark({"CLIENTE"});
+    RegistrarLog(QStringLiteral("linha anterior"));
+
+    Clean(IDNO);
+    EXPECT_TRUE(Afterwards().isEmpty());
+    EXPECT_EQ(Apagadas(), QString());
+    for (const QString& tabela : Tabelas) EXPECT_EQ(Rows(tabela), QStringLiteral("1")) << tabela.toStdString();
+    EXPECT_FALSE(Tabela("CLIENTE")->Deletada());
+    EXPECT_EQ(LogFile(), QByteArray("linha anterior\r\n"));
+}
+
+TEST_F(CleanupWindow, FailedDeleteIsLoggedOnceStopsEverythingAndIsTriedAgainNextTime) {
+    Connect(
+        Origem,
+        Destino() + QStringLiteral(
+                        "CREATE EXCEPTION E_BLOQUEADA 'exclusao bloqueada';"
+                        "SET TERM ^ ;"
+                        "CREATE TRIGGER ITEM_BD FOR \"item pedido\" BEFORE DELETE AS BEGIN EXCEPTION E_BLOQUEADA; END^"
+                        "SET TERM ; ^"));
+    Mark({"CLIENTE"});
+
+    Clean();
+    ASSERT_EQ(ListaLog.Count(), 1);
+    EXPECT_TRUE(ListaLog[0].startsWith(QStringLiteral("ExecutarDelecao item pedido="))) << ListaLog[0].toStdString();
+    EXPECT_TRUE(ListaLog[0].contains(QStringLiteral("exclusao bloqueada"))) << ListaLog[0].toStdString();
+    ASSERT_EQ(dialogs.messages.size(), 2u) << "the error, and no closing message";
+    EXPECT_EQ(dialogs.messages[1].flags, MB_ICONSTOP);
+    EXPECT_TRUE(dialogs.messages[1].text.contains(QStringLiteral("exclusao bloqueada")));
+    EXPECT_EQ(Apagadas(), QString());
+    for (const char* name : {"PEDIDO", "CLIENTE"})
+        EXPECT_EQ(Rows(QString::fromLatin1(name)), QStringLiteral("1")) << name;
+    for (TTabela* tabela : ListaTabelas.Items()) {
+        EXPECT_FALSE(tabela->Deletada()) << tabela->NomeTabela().toStdString();
+        EXPECT_FALSE(tabela->Deletando()) << tabela->NomeTabela().toStdString();
+    }
+    EXPECT_EQ(LogFile(), (ListaLog[0] + QStringLiteral("\r\n")).toUtf8())
+        << "the log file is written after a failure too";
+
+    DatabaseFactory::Execute(destino, QStringLiteral("DROP TRIGGER ITEM_BD"));
+    Clean();
+    EXPECT_EQ(Apagadas(), QStringLiteral("item pedido,PEDIDO,CLIENTE"));
+    EXPECT_EQ(Afterwards(), QStringList{Efetuada});
+    EXPECT_EQ(ListaLog.Count(), 1);
+}
