@@ -1,5 +1,13 @@
 #include "RunTransaction.h"
 
+TSQLTransaction* RunTransaction::Applies() {
+    if (!transaction_.InTransaction()) {
+        transaction_.StartTransaction();
+        lastCommit_ = Clock::now();
+    }
+    return &transaction_;
+}
+
 void RunTransaction::Commit() {
     lastCommit_ = Clock::now();
     if (transaction_.InTransaction()) transaction_.CommitRetaining();

@@ -13,8 +13,8 @@ class RunTransaction {
 public:
     explicit RunTransaction(TSQLConnection* destino) : transaction_(destino) {}
 
-    // The transaction the applies run in; they start it when they first need it.
-    TSQLTransaction* Applies() { return &transaction_; }
+    // The transaction the applies run in, started when it is not.
+    TSQLTransaction* Applies();
     // Makes what went in permanent and goes on with the prepared statements intact.
     void Commit();
     // Commit, when a second has passed since the last one.

@@ -229,6 +229,7 @@ void TThreadExport::ExportarRegistros() {
         KeepAppliedRows();
         throw;
     }
+    ProgressBar->setValue(RecordCount);
     context_.transaction.Commit();
     CDSOrigem->Close();
     CDSDestino->Close();
@@ -263,9 +264,11 @@ void TThreadExport::ExportRegister() {
 }
 
 void TThreadExport::AtualizarProgresso() {
-    ProgressBar->setValue(ProgressBar->value() + 1);
     const Clock::time_point now = Clock::now();
     if (RecNo > 0 && now - lastReport_ < ReportEvery) return;
+    // The bar is seen only when the window handles its messages: it moves on to this row there,
+    // not at every row, which would cost more than the row itself.
+    ProgressBar->setValue(RecNo + 1);
 
     // The rows still to copy at the mean pace of the rows copied so far.
     const double elapsed = Now() - TempoPassado;
