@@ -77,7 +77,13 @@ UpdateStatement ModifyStatement(const QString& table, TUpdateMode mode, const Fi
             statement.parameters.push_back(Parameter(field, oldValues[i]));
         }
     }
-    statement.sql = QStringLiteral("UPDATE %1 SET %2").arg(quoteIdentifier(table), assignments.join(QStringLiteral(", ")));
-    if (!conditions.isEmpty()) statement.sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
+    // Without a where clause one edited row would overwrite every row of the table.
+    if (conditions.isEmpty())
+        throw EDatabaseError(QStringLiteral("A alteração na tabela %1 não identifica a linha: nenhum campo entra na cláusula"
+                                            " WHERE")
+                                 .arg(table));
+    statement.sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                        .arg(quoteIdentifier(table), assignments.join(QStringLiteral(", ")),
+                             conditions.join(QStringLiteral(" AND ")));
     return statement;
 }
