@@ -10,8 +10,6 @@ using namespace Firebird;
 
 namespace {
 
-enum class Outcome { Pending, Applied, Cancelled };
-
 void Run(TSQLConnection& connection, ITransaction* transaction, const char* sql) {
     FbStatus status;
     connection.Attachment()->execute(&status, transaction, 0, sql, connection.Dialect(), nullptr, nullptr, nullptr, nullptr);
@@ -93,7 +91,8 @@ int ApplyEngine::Apply(std::vector<PendingChange>& changes, const FieldList& fie
     FbRef<ITransaction> own;
     ITransaction* transaction = held ? held->Handle() : (own = connection.BeginTransaction(TransactionUse::Write)).get();
 
-    std::vector<Outcome> outcomes(changes.size(), Outcome::Pending);
+    std::vector<Outcome>& outcomes = outcomes_;
+    outcomes.assign(changes.size(), Outcome::Pending);
     auto leaveLog = [&](bool applied) {
         size_t kept = 0;
         for (size_t i = 0; i < changes.size(); ++i) {

@@ -41,6 +41,9 @@ private:
     void Modify(const QString& table, const FieldList& fields, const PendingChange& change,
                 const TDataSetProvider& provider, TSQLConnection& connection, Firebird::ITransaction* transaction);
 
+    enum class Outcome { Pending, Applied, Cancelled };
+
     FbRef<Firebird::IStatement> insert_;
     ParameterWriter insertWriter_;
+    std::vector<Outcome> outcomes_;   // kept between applies: the copy applies every row alone
 };

@@ -31,6 +31,7 @@ QString UpdateTable(const TDataSetProvider& provider, const FieldList& fields) {
 
 std::vector<ParameterValue> InsertParameters(const FieldList& fields, const std::vector<TFieldValue>& values) {
     std::vector<ParameterValue> parameters;
+    parameters.reserve(fields.size());
     for (size_t i = 0; i < fields.size(); ++i)
         if (Writable(*fields[i])) parameters.push_back(Parameter(*fields[i], values[i]));
     return parameters;

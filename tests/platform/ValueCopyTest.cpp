@@ -47,7 +47,7 @@ INSERT INTO MATRIX VALUES (3, 0, 0, -9223372036854775808, 0, 0,
 )";
 
 // The raw values of every row of a table, read through the layer.
-std::vector<std::vector<TFieldValue>> ReadAll(const QString& path, const QString& table = QStringLiteral("MATRIX")) {
+std::vector<std::vector<TFieldValue>> ReadAll(const QString& path, const QString& table) {
     OpenConnection connection(path);
     TSQLDataSet query(&connection);
     query.SetCommandText(QStringLiteral("SELECT * FROM %1 ORDER BY ID").arg(table));
@@ -59,6 +59,17 @@ std::vector<std::vector<TFieldValue>> ReadAll(const QString& path, const QString
         rows.push_back(row);
     }
     return rows;
+}
+
+// Both tables hold the same rows, value for value, byte for byte.
+void ExpectSameRows(const QString& source, const QString& destination, const QString& table, size_t rows) {
+    const auto expected = ReadAll(source, table);
+    const auto copied = ReadAll(destination, table);
+    ASSERT_EQ(expected.size(), rows);
+    ASSERT_EQ(copied.size(), expected.size());
+    for (size_t row = 0; row < expected.size(); ++row)
+        for (size_t column = 0; column < expected[row].size(); ++column)
+            EXPECT_EQ(copied[row][column], expected[row][column]) << "row " << row << " column " << column;
 }
 
 // Copies a table the way the copy does: rows on demand, appended and applied one by one in a
@@ -139,13 +150,7 @@ TEST_F(ValueCopy, EveryTypeArrivesByteForByte) {
 
     EXPECT_TRUE(CopyTable(source, destination).isEmpty());
 
-    const auto expected = ReadAll(source);
-    const auto copied = ReadAll(destination);
-    ASSERT_EQ(expected.size(), 3u);
-    ASSERT_EQ(copied.size(), expected.size());
-    for (size_t row = 0; row < expected.size(); ++row)
-        for (size_t column = 0; column < expected[row].size(); ++column)
-            EXPECT_EQ(copied[row][column], expected[row][column]) << "row " << row << " column " << column;
+    ExpectSameRows(source, destination, QStringLiteral("MATRIX"), 3);
 
     // Read back by the server itself, not through the layer.
     const QString check = QStringLiteral(
@@ -273,13 +278,7 @@ TEST_F(ValueCopy, ArraysOfEveryElementTypeArriveElementForElement) {
 
     EXPECT_EQ(CopyTable(source, destination, QStringLiteral("ARRAYS")), QStringList());
 
-    const auto expected = ReadAll(source, QStringLiteral("ARRAYS"));
-    const auto copied = ReadAll(destination, QStringLiteral("ARRAYS"));
-    ASSERT_EQ(expected.size(), 2u);
-    ASSERT_EQ(copied.size(), expected.size());
-    for (size_t row = 0; row < expected.size(); ++row)
-        for (size_t column = 0; column < expected[row].size(); ++column)
-            EXPECT_EQ(copied[row][column], expected[row][column]) << "row " << row << " column " << column;
+    ExpectSameRows(source, destination, QStringLiteral("ARRAYS"), 2);
 
     // The elements as the server itself reads them, on both sides.
     const QString elements = QStringLiteral(
