@@ -97,7 +97,10 @@ int ApplyEngine::Apply(std::vector<PendingChange>& changes, const FieldList& fie
         size_t kept = 0;
         for (size_t i = 0; i < changes.size(); ++i) {
             const bool leaves = outcomes[i] == Outcome::Cancelled || (applied && outcomes[i] == Outcome::Applied);
-            if (!leaves) changes[kept++] = std::move(changes[i]);
+            if (leaves) continue;
+            // A change that stays where it is must not be moved onto itself: that would empty it.
+            if (kept != i) changes[kept] = std::move(changes[i]);
+            ++kept;
         }
         changes.resize(kept);
     };
