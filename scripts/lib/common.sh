@@ -6,8 +6,9 @@ VENDRASOL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 BUILD_DIR=${VENDRASOL_BUILD_DIR:-$VENDRASOL_ROOT/build}
 
 # What building and testing the program needs: the compiler, Qt, the Firebird client with its
-# embedded engine (tests and the demo open database files without a server) and isql-fb.
-BUILD_PACKAGES=(g++ make cmake ccache qt6-base-dev libgtest-dev
+# embedded engine (tests and the demo open database files without a server) and isql-fb; the
+# Boost headers for the message macros of Firebird's firebird/Message.h.
+BUILD_PACKAGES=(g++ make cmake ccache qt6-base-dev libgtest-dev libboost-dev
                 firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-utils)
 
 say() { printf '\n== %s\n' "$*"; }

@@ -1,143 +1,273 @@
 #include "ArraySlices.h"
 
-#include "Exceptions.h"
+#include "BlobTransfer.h"
 #include "FbApi.h"
 
+#include <firebird/Message.h>
+
+#include <QStringList>
 #include <cstring>
 
 using namespace Firebird;
 
 namespace {
 
-// The element description of an array column and its bounds, read from the catalogue.
-ISC_ARRAY_DESC DescribeArray(IAttachment* attachment, ITransaction* transaction, const QString& table,
-                             const QString& column) {
-    ISC_ARRAY_DESC desc;
-    std::memset(&desc, 0, sizeof desc);
-    const QByteArray tableName = ServerText(table);
-    const QByteArray columnName = ServerText(column);
-    std::strncpy(desc.array_desc_relation_name, tableName.constData(), sizeof desc.array_desc_relation_name - 1);
-    std::strncpy(desc.array_desc_field_name, columnName.constData(), sizeof desc.array_desc_field_name - 1);
+bool IsVarying(const ArrayShape& shape) { return shape.elementType == blr_varying; }
 
+bool IsScaled(unsigned char type) { return type == blr_short || type == blr_long || type == blr_int64; }
+
+QString TypeText(const ArrayShape& shape) {
+    QString text;
+    switch (shape.elementType) {
+    case blr_short: text = QStringLiteral("SMALLINT"); break;
+    case blr_long: text = QStringLiteral("INTEGER"); break;
+    case blr_int64: text = QStringLiteral("BIGINT"); break;
+    case blr_float: text = QStringLiteral("FLOAT"); break;
+    case blr_double: text = QStringLiteral("DOUBLE PRECISION"); break;
+    case blr_sql_date: text = QStringLiteral("DATE"); break;
+    case blr_sql_time: text = QStringLiteral("TIME"); break;
+    case blr_timestamp: text = QStringLiteral("TIMESTAMP"); break;
+    case blr_text: text = QStringLiteral("CHAR(%1 bytes)").arg(shape.length); break;
+    case blr_varying: text = QStringLiteral("VARCHAR(%1 bytes)").arg(shape.length); break;
+    default: text = QStringLiteral("tipo %1").arg(shape.elementType);
+    }
+    if (shape.scale) text += QStringLiteral(" escala %1").arg(shape.scale);
+    if (shape.elementType == blr_text || shape.elementType == blr_varying)
+        text += QStringLiteral(" conjunto de caracteres %1").arg(shape.charSet);
+    return text + shape.BoundsText();
+}
+
+// The value's header: element type, scale, length, character set, dimension count, bounds.
+template <typename T>
+void Put(QByteArray& bytes, T value) {
+    bytes.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+template <typename T>
+T Take(const QByteArray& bytes, qsizetype& at) {
+    T value{};
+    if (at + qsizetype(sizeof value) > bytes.size()) throw EDatabaseError(QStringLiteral("Valor de array inválido"));
+    std::memcpy(&value, bytes.constData() + at, sizeof value);
+    at += sizeof value;
+    return value;
+}
+
+void PutNumber(QByteArray& sdl, int value) {
+    if (value >= -128 && value <= 127) {
+        sdl += char(isc_sdl_tiny_integer);
+        sdl += char(value);
+    } else if (value >= -32768 && value <= 32767) {
+        sdl += char(isc_sdl_short_integer);
+        Put(sdl, qint16(value));
+    } else {
+        sdl += char(isc_sdl_long_integer);
+        Put(sdl, qint32(value));
+    }
+}
+
+void PutName(QByteArray& sdl, char tag, const QString& name) {
+    const QByteArray bytes = ServerText(name);
+    sdl += tag;
+    sdl += char(bytes.size());
+    sdl += bytes;
+}
+
+// The slice description of the whole array. Text elements name the column's own character set,
+// so that no connection character set transliterates them.
+QByteArray Sdl(const ArrayShape& shape, const QString& table, const QString& column) {
+    QByteArray sdl;
+    sdl += char(isc_sdl_version1);
+    sdl += char(isc_sdl_struct);
+    sdl += char(1);
+    if (shape.elementType == blr_text || shape.elementType == blr_varying) {
+        sdl += char(shape.elementType == blr_text ? blr_text2 : blr_varying2);
+        Put(sdl, quint16(shape.charSet));
+        Put(sdl, quint16(shape.length));
+    } else {
+        sdl += char(shape.elementType);
+        if (IsScaled(shape.elementType)) sdl += char(shape.scale);
+    }
+    PutName(sdl, isc_sdl_relation, table);
+    PutName(sdl, isc_sdl_field, column);
+    for (size_t i = 0; i < shape.bounds.size(); ++i) {
+        sdl += char(isc_sdl_do2);
+        sdl += char(i);
+        PutNumber(sdl, shape.bounds[i].first);
+        PutNumber(sdl, shape.bounds[i].second);
+    }
+    sdl += char(isc_sdl_element);
+    sdl += char(1);
+    sdl += char(isc_sdl_scalar);
+    sdl += char(0);
+    sdl += char(shape.bounds.size());
+    for (size_t i = 0; i < shape.bounds.size(); ++i) {
+        sdl += char(isc_sdl_variable);
+        sdl += char(i);
+    }
+    sdl += char(isc_sdl_eoc);
+    return sdl;
+}
+
+ArrayShape DescribeArray(IAttachment* attachment, ITransaction* transaction, const QString& table, const QString& column) {
+    FB_MESSAGE(Names, FbStatus, (FB_VARCHAR(252), table)(FB_VARCHAR(252), column));
+    FB_MESSAGE(Dimension, FbStatus,
+               (FB_SMALLINT, type)(FB_SMALLINT, scale)(FB_SMALLINT, length)(FB_SMALLINT, charSet)
+               (FB_INTEGER, lower)(FB_INTEGER, upper));
     FbStatus status;
-    // Both names arrive as one literal each so the statement needs no input message.
-    auto literal = [](const QByteArray& text) { return "'" + QByteArray(text).replace("'", "''") + "'"; };
-    const QByteArray typeSql =
-        "SELECT F.RDB$FIELD_TYPE, F.RDB$FIELD_SCALE, F.RDB$FIELD_LENGTH, F.RDB$DIMENSIONS, F.RDB$FIELD_NAME"
+    Names names(&status, FbMaster());
+    names.clear();
+    auto set = [](auto& slot, const QString& name) {
+        const QByteArray bytes = ServerText(name).left(sizeof slot.str);
+        slot.length = ISC_USHORT(bytes.size());
+        std::memcpy(slot.str, bytes.constData(), size_t(bytes.size()));
+    };
+    set(names->table, table);
+    set(names->column, column);
+    Dimension dimension(&status, FbMaster());
+    FbRef<IResultSet> cursor(attachment->openCursor(
+        &status, transaction, 0,
+        "SELECT F.RDB$FIELD_TYPE, F.RDB$FIELD_SCALE, F.RDB$FIELD_LENGTH, F.RDB$CHARACTER_SET_ID,"
+        " D.RDB$LOWER_BOUND, D.RDB$UPPER_BOUND"
         " FROM RDB$RELATION_FIELDS RF JOIN RDB$FIELDS F ON F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE"
-        " WHERE RF.RDB$RELATION_NAME = " + literal(tableName) + " AND RF.RDB$FIELD_NAME = " + literal(columnName);
-    IMetadataBuilder* builder = FbMaster()->getMetadataBuilder(&status, 5);
-    builder->setType(&status, 0, SQL_SHORT + 1);
-    builder->setLength(&status, 0, sizeof(ISC_SHORT));
-    builder->setType(&status, 1, SQL_SHORT + 1);
-    builder->setLength(&status, 1, sizeof(ISC_SHORT));
-    builder->setType(&status, 2, SQL_SHORT + 1);
-    builder->setLength(&status, 2, sizeof(ISC_SHORT));
-    builder->setType(&status, 3, SQL_SHORT + 1);
-    builder->setLength(&status, 3, sizeof(ISC_SHORT));
-    builder->setType(&status, 4, SQL_TEXT + 1);
-    builder->setLength(&status, 4, 252);
-    builder->setCharSet(&status, 4, 0);
-    IMessageMetadata* meta = builder->getMetadata(&status);
-    builder->release();
-    QByteArray domain;
-    {
-        QByteArray row(int(meta->getMessageLength(&status)), '\0');
-        IResultSet* cursor =
-            attachment->openCursor(&status, transaction, 0, typeSql.constData(), SqlDialect, nullptr, nullptr, meta, nullptr, 0);
-        const bool found = cursor->fetchNext(&status, row.data()) == IStatus::RESULT_OK;
-        cursor->close(&status);
-        if (!found) {
-            meta->release();
-            throw EDatabaseError(QStringLiteral("Coluna de array %1.%2 não encontrada").arg(table, column));
-        }
-        auto shortAt = [&](unsigned i) {
-            ISC_SHORT value;
-            std::memcpy(&value, row.constData() + meta->getOffset(&status, i), sizeof value);
-            return value;
-        };
-        desc.array_desc_dtype = static_cast<ISC_UCHAR>(shortAt(0));
-        desc.array_desc_scale = static_cast<ISC_SCHAR>(shortAt(1));
-        desc.array_desc_length = static_cast<unsigned short>(shortAt(2));
-        desc.array_desc_dimensions = shortAt(3);
-        domain = QByteArray(row.constData() + meta->getOffset(&status, 4), 252).trimmed();
+        " JOIN RDB$FIELD_DIMENSIONS D ON D.RDB$FIELD_NAME = F.RDB$FIELD_NAME"
+        " WHERE RF.RDB$RELATION_NAME = ? AND RF.RDB$FIELD_NAME = ? ORDER BY D.RDB$DIMENSION",
+        SqlDialect, names.getMetadata(), names.getData(), dimension.getMetadata(), nullptr, 0));
+    ArrayShape shape;
+    while (cursor->fetchNext(&status, dimension.getData()) == IStatus::RESULT_OK) {
+        shape.elementType = static_cast<unsigned char>(dimension->type);
+        shape.scale = static_cast<signed char>(dimension->scale);
+        shape.length = static_cast<unsigned short>(dimension->length);
+        shape.charSet = dimension->charSetNull ? 0 : static_cast<unsigned short>(dimension->charSet);
+        shape.bounds.emplace_back(dimension->lower, dimension->upper);
     }
-    // A VARCHAR element carries its two-byte length inside the slice.
-    if (desc.array_desc_dtype == blr_varying) desc.array_desc_length += sizeof(ISC_USHORT);
+    cursor.End([&](IResultSet* c) { c->close(&status); });
+    if (shape.bounds.empty())
+        throw EDatabaseError(QStringLiteral("A coluna %1 da tabela %2 não é um array").arg(column, table));
+    return shape;
+}
 
-    const QByteArray boundsSql = "SELECT RDB$LOWER_BOUND, RDB$UPPER_BOUND, RDB$DIMENSION, 0, '' FROM RDB$FIELD_DIMENSIONS"
-                                 " WHERE RDB$FIELD_NAME = " + literal(domain) + " ORDER BY RDB$DIMENSION";
-    IMetadataBuilder* boundsBuilder = FbMaster()->getMetadataBuilder(&status, 5);
-    for (unsigned i = 0; i < 4; ++i) {
-        boundsBuilder->setType(&status, i, SQL_LONG + 1);
-        boundsBuilder->setLength(&status, i, sizeof(ISC_LONG));
+// Firebird passes a VARCHAR element of a slice as a zero-ended string in a slot of its length
+// plus two bytes, and leaves the rest of the slot as it found it. Read into slots filled with
+// 0xFF, the last zero byte of a slot ends its text, whatever bytes the text holds; a slot with no
+// zero byte was never written.
+QByteArray VaryingFromSlice(const QByteArray& slice, int slot) {
+    QByteArray elements(slice.size(), '\0');
+    for (qsizetype at = 0; at < slice.size(); at += slot) {
+        const char* from = slice.constData() + at;
+        const void* end = memrchr(from, 0, size_t(slot));
+        const quint16 length = end ? quint16(static_cast<const char*>(end) - from) : 0;
+        std::memcpy(elements.data() + at, &length, sizeof length);
+        std::memcpy(elements.data() + at + sizeof length, from, length);
     }
-    boundsBuilder->setType(&status, 4, SQL_TEXT + 1);
-    boundsBuilder->setLength(&status, 4, 1);
-    IMessageMetadata* boundsMeta = boundsBuilder->getMetadata(&status);
-    boundsBuilder->release();
-    QByteArray row(int(boundsMeta->getMessageLength(&status)), '\0');
-    IResultSet* cursor = attachment->openCursor(&status, transaction, 0, boundsSql.constData(), SqlDialect, nullptr,
-                                                nullptr, boundsMeta, nullptr, 0);
-    int dimension = 0;
-    while (dimension < 16 && cursor->fetchNext(&status, row.data()) == IStatus::RESULT_OK) {
-        ISC_LONG lower, upper;
-        std::memcpy(&lower, row.constData() + boundsMeta->getOffset(&status, 0), sizeof lower);
-        std::memcpy(&upper, row.constData() + boundsMeta->getOffset(&status, 1), sizeof upper);
-        desc.array_desc_bounds[dimension].array_bound_lower = static_cast<short>(lower);
-        desc.array_desc_bounds[dimension].array_bound_upper = static_cast<short>(upper);
-        ++dimension;
+    return elements;
+}
+
+QByteArray VaryingToSlice(const QByteArray& elements, int slot, const QString& column) {
+    QByteArray slice(elements.size(), '\0');
+    for (qsizetype at = 0; at < elements.size(); at += slot) {
+        quint16 length;
+        std::memcpy(&length, elements.constData() + at, sizeof length);
+        if (length > slot - 2) throw EDatabaseError(QStringLiteral("Elemento de array VARCHAR maior que a coluna"));
+        const char* text = elements.constData() + at + sizeof length;
+        if (std::memchr(text, 0, length))
+            throw EDatabaseError(QStringLiteral("O elemento %1 do array %2 contém um byte zero, que o Firebird não grava"
+                                                " em um array VARCHAR")
+                                     .arg(at / slot + 1)
+                                     .arg(column));
+        std::memcpy(slice.data() + at, text, length);
     }
-    cursor->close(&status);
-    boundsMeta->release();
-    meta->release();
-    desc.array_desc_dimensions = static_cast<short>(dimension);
-    return desc;
+    return slice;
 }
 
 }  // namespace
+
+int ArrayShape::ElementCount() const {
+    int count = 1;
+    for (const auto& [lower, upper] : bounds) count *= upper - lower + 1;
+    return count;
+}
+
+int ArrayShape::ElementSize() const { return length + (elementType == blr_varying ? 2 : 0); }
+
+QString ArrayShape::BoundsText() const {
+    QStringList dimensions;
+    for (const auto& [lower, upper] : bounds) dimensions << QStringLiteral("%1:%2").arg(lower).arg(upper);
+    return QLatin1Char('[') + dimensions.join(QStringLiteral(", ")) + QLatin1Char(']');
+}
+
+QByteArray ArrayValue(const ArrayShape& shape, const QByteArray& elements) {
+    QByteArray value;
+    Put(value, shape.elementType);
+    Put(value, shape.scale);
+    Put(value, shape.length);
+    Put(value, shape.charSet);
+    Put(value, quint16(shape.bounds.size()));
+    for (const auto& [lower, upper] : shape.bounds) {
+        Put(value, qint32(lower));
+        Put(value, qint32(upper));
+    }
+    return value + elements;
+}
+
+std::pair<ArrayShape, QByteArray> SplitArrayValue(const QByteArray& value) {
+    ArrayShape shape;
+    qsizetype at = 0;
+    shape.elementType = Take<unsigned char>(value, at);
+    shape.scale = Take<signed char>(value, at);
+    shape.length = Take<unsigned short>(value, at);
+    shape.charSet = Take<unsigned short>(value, at);
+    const quint16 dimensions = Take<quint16>(value, at);
+    for (quint16 i = 0; i < dimensions; ++i) {
+        const qint32 lower = Take<qint32>(value, at);
+        shape.bounds.emplace_back(lower, Take<qint32>(value, at));
+    }
+    QByteArray elements = value.mid(at);
+    if (elements.size() != qsizetype(shape.ElementCount()) * shape.ElementSize())
+        throw EDatabaseError(QStringLiteral("Valor de array inválido: %1 bytes para %2").arg(elements.size()).arg(TypeText(shape)));
+    return {shape, elements};
+}
 
 const ArraySlices::Layout& ArraySlices::LayoutOf(IAttachment* attachment, ITransaction* transaction,
                                                  const QString& table, const QString& column) {
     const auto key = std::make_pair(table, column);
     if (auto found = layouts_.find(key); found != layouts_.end()) return found->second;
-
-    const ISC_ARRAY_DESC desc = DescribeArray(attachment, transaction, table, column);
     Layout layout;
-    layout.sliceLength = desc.array_desc_length;
-    for (int i = 0; i < desc.array_desc_dimensions; ++i)
-        layout.sliceLength *= desc.array_desc_bounds[i].array_bound_upper - desc.array_desc_bounds[i].array_bound_lower + 1;
-    unsigned char sdl[1024];
-    ISC_SHORT sdlLength = sizeof sdl;
-    ISC_STATUS_ARRAY vector = {};
-    ISC_SHORT bufferLength = sizeof sdl;
-    if (isc_array_gen_sdl(vector, &desc, &bufferLength, sdl, &sdlLength))
-        throw EDatabaseError(QStringLiteral("Descrição do array %1.%2 inválida").arg(table, column));
-    layout.sdl = QByteArray(reinterpret_cast<const char*>(sdl), sdlLength);
+    layout.shape = DescribeArray(attachment, transaction, table, column);
+    layout.sdl = Sdl(layout.shape, table, column);
     return layouts_.emplace(key, std::move(layout)).first->second;
 }
 
 QByteArray ArraySlices::Read(IAttachment* attachment, ITransaction* transaction, ISC_QUAD id, const QString& table,
                              const QString& column) {
-    const Layout& layout = LayoutOf(attachment, transaction, table, column);
-    QByteArray slice(layout.sliceLength, '\0');
-    FbStatus status;
-    const int read = attachment->getSlice(&status, transaction, &id, unsigned(layout.sdl.size()),
+    return Doing([&] { return QStringLiteral("ao ler o array ") + ColumnForMessage(table, column); },
+                 [&] {
+                     const Layout& layout = LayoutOf(attachment, transaction, table, column);
+                     const int slot = layout.shape.ElementSize();
+                     QByteArray slice(qsizetype(layout.shape.ElementCount()) * slot, IsVarying(layout.shape) ? '\xFF' : '\0');
+                     FbStatus status;
+                     attachment->getSlice(&status, transaction, &id, unsigned(layout.sdl.size()),
                                           reinterpret_cast<const unsigned char*>(layout.sdl.constData()), 0, nullptr,
-                                          layout.sliceLength, reinterpret_cast<unsigned char*>(slice.data()));
-    slice.resize(read);
-    return slice;
+                                          int(slice.size()), reinterpret_cast<unsigned char*>(slice.data()));
+                     return ArrayValue(layout.shape, IsVarying(layout.shape) ? VaryingFromSlice(slice, slot) : slice);
+                 });
 }
 
-ISC_QUAD ArraySlices::Write(IAttachment* attachment, ITransaction* transaction, const QByteArray& slice,
+ISC_QUAD ArraySlices::Write(IAttachment* attachment, ITransaction* transaction, const QByteArray& value,
                             const QString& table, const QString& column) {
-    const Layout& layout = LayoutOf(attachment, transaction, table, column);
-    QByteArray data = slice;
-    data.resize(layout.sliceLength, '\0');
-    ISC_QUAD id{0, 0};
-    FbStatus status;
-    attachment->putSlice(&status, transaction, &id, unsigned(layout.sdl.size()),
-                         reinterpret_cast<const unsigned char*>(layout.sdl.constData()), 0, nullptr, int(data.size()),
-                         reinterpret_cast<unsigned char*>(data.data()));
-    return id;
+    return Doing([&] { return QStringLiteral("ao gravar o array ") + ColumnForMessage(table, column); },
+                 [&] {
+                     const Layout& layout = LayoutOf(attachment, transaction, table, column);
+                     auto [shape, elements] = SplitArrayValue(value);
+                     // Different bounds or elements mean different structures: nothing is cut or padded.
+                     if (!(shape == layout.shape))
+                         throw EDatabaseError(QStringLiteral("O valor é um array %1 e a coluna um array %2")
+                                                  .arg(TypeText(shape), TypeText(layout.shape)));
+                     QByteArray slice = IsVarying(shape) ? VaryingToSlice(elements, shape.ElementSize(), column) : elements;
+                     ISC_QUAD id{0, 0};
+                     FbStatus status;
+                     attachment->putSlice(&status, transaction, &id, unsigned(layout.sdl.size()),
+                                          reinterpret_cast<const unsigned char*>(layout.sdl.constData()), 0, nullptr,
+                                          int(slice.size()), reinterpret_cast<unsigned char*>(slice.data()));
+                     return id;
+                 });
 }

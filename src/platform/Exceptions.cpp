@@ -8,5 +8,9 @@ Exception::Exception(QString message)
 EDatabaseError::EDatabaseError(QString message, int sqlCode, QString sqlState)
     : Exception(std::move(message)), sqlCode_(sqlCode), sqlState_(std::move(sqlState)) {}
 
+EDatabaseError EDatabaseError::While(const QString& doing) const {
+    return EDatabaseError(QStringLiteral("Erro %1:\n%2").arg(doing, Message()), sqlCode_, sqlState_);
+}
+
 void ErroCritico(const QString& message) { throw ECriticalError(message); }
 

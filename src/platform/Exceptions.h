@@ -22,6 +22,8 @@ public:
     EDatabaseError(QString message, int sqlCode = 0, QString sqlState = {});
     int SqlCode() const { return sqlCode_; }
     const QString& SqlState() const { return sqlState_; }
+    // The same error, its message led by what the program was doing when it came.
+    EDatabaseError While(const QString& doing) const;
 
 private:
     int sqlCode_;

@@ -1,7 +1,5 @@
 #include "FbApi.h"
 
-#include "Exceptions.h"
-
 #include <ibase.h>
 
 using namespace Firebird;
@@ -49,50 +47,39 @@ EDatabaseError DatabaseErrorFrom(IStatus* status) {
     return EDatabaseError(QString::fromUtf8(text).trimmed(), sqlCode, QString::fromLatin1(state));
 }
 
-ITransaction* FbStartTransaction(IAttachment* attachment, FbTransactionKind kind) {
+FbRef<ITransaction> FbStartTransaction(IAttachment* attachment, const FbTransactionOptions& options) {
     FbStatus status;
-    IXpbBuilder* tpb = FbUtil()->getXpbBuilder(&status, IXpbBuilder::TPB, nullptr, 0);
-    switch (kind) {
-    case FbTransactionKind::ReadCommittedWrite:
-        tpb->insertTag(&status, isc_tpb_read_committed);
-        tpb->insertTag(&status, isc_tpb_rec_version);
-        tpb->insertTag(&status, isc_tpb_write);
-        break;
-    case FbTransactionKind::ReadCommittedRead:
-        tpb->insertTag(&status, isc_tpb_read_committed);
-        tpb->insertTag(&status, isc_tpb_rec_version);
-        tpb->insertTag(&status, isc_tpb_read);
-        break;
-    case FbTransactionKind::SnapshotRead:
+    FbRef<IXpbBuilder> tpb(FbUtil()->getXpbBuilder(&status, IXpbBuilder::TPB, nullptr, 0));
+    if (options.isolation == FbIsolation::Snapshot) {
         tpb->insertTag(&status, isc_tpb_concurrency);
-        tpb->insertTag(&status, isc_tpb_read);
-        break;
+    } else {
+        tpb->insertTag(&status, isc_tpb_read_committed);
+        tpb->insertTag(&status, isc_tpb_rec_version);
     }
-    tpb->insertTag(&status, isc_tpb_wait);
-    ITransaction* transaction = nullptr;
-    try {
-        transaction = attachment->startTransaction(&status, tpb->getBufferLength(&status), tpb->getBuffer(&status));
-    } catch (...) {
-        tpb->dispose();
-        throw;
-    }
-    tpb->dispose();
-    return transaction;
+    tpb->insertTag(&status, options.readOnly ? isc_tpb_read : isc_tpb_write);
+    tpb->insertTag(&status, options.wait ? isc_tpb_wait : isc_tpb_nowait);
+    return FbRef<ITransaction>(
+        attachment->startTransaction(&status, tpb->getBufferLength(&status), tpb->getBuffer(&status)));
 }
 
-void FbEndTransaction(ITransaction* transaction, bool commit) {
+void FbEndTransaction(FbRef<ITransaction>& transaction, bool commit) {
+    FbRef<ITransaction> ending = std::move(transaction);
+    if (!ending) return;
     FbStatus status;
-    try {
+    ending.End([&](ITransaction* t) {
         if (commit)
-            transaction->commit(&status);
+            t->commit(&status);
         else
-            transaction->rollback(&status);
-    } catch (...) {
-        transaction->release();
-        throw;
-    }
+            t->rollback(&status);
+    });
 }
 
 // By the SQLSTATE class alone: SQLCODE -902 also covers refusals of a single statement, such as
 // an update of a system table.
 bool IsConnectionLost(const EDatabaseError& error) { return error.SqlState().startsWith(QLatin1String("08")); }
+
+QString StatementForMessage(const QString& sql) {
+    constexpr int limit = 200;
+    const QString text = sql.simplified();
+    return text.size() <= limit ? text : text.left(limit) + QStringLiteral("...");
+}

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "Exceptions.h"
+#include "FbRef.h"
+
 #include <firebird/Interface.h>
 
 #include <QByteArray>
 #include <QString>
-
-class EDatabaseError;
 
 Firebird::IMaster* FbMaster();
 Firebird::IUtil* FbUtil();
@@ -22,17 +23,38 @@ public:
 
 EDatabaseError DatabaseErrorFrom(Firebird::IStatus* status);
 
+// Runs work; a database error it raises is raised again led by what the layer was doing, which
+// describe() words only then ("ao ler o blob da coluna X da tabela Y").
+template <typename Describe, typename Work>
+decltype(auto) Doing(Describe&& describe, Work&& work) {
+    try {
+        return work();
+    } catch (const EDatabaseError& error) {
+        throw error.While(describe());
+    }
+}
+
 // Text for the server: names and SQL travel as UTF-8, as the catalogue stores them.
 inline QByteArray ServerText(const QString& text) { return text.toUtf8(); }
 
-// Transaction kinds the layer starts.
-enum class FbTransactionKind { ReadCommittedWrite, ReadCommittedRead, SnapshotRead };
-Firebird::ITransaction* FbStartTransaction(Firebird::IAttachment* attachment, FbTransactionKind kind);
+// How a transaction sees the work of others, whether it writes, and whether it waits for a row
+// another transaction holds.
+enum class FbIsolation { ReadCommitted, Snapshot };
+struct FbTransactionOptions {
+    FbIsolation isolation = FbIsolation::ReadCommitted;
+    bool readOnly = false;
+    bool wait = true;
+};
+FbRef<Firebird::ITransaction> FbStartTransaction(Firebird::IAttachment* attachment, const FbTransactionOptions& options);
 // Commits or rolls back and lets go of the transaction either way; a failure is raised after the
 // interface has been released, so nothing dangles.
-void FbEndTransaction(Firebird::ITransaction* transaction, bool commit);
+void FbEndTransaction(FbRef<Firebird::ITransaction>& transaction, bool commit);
 
 // Connection-level failures (network, shutdown) must not be mistaken for a rejected row.
 bool IsConnectionLost(const EDatabaseError& error);
 
+// The dialect databases are made in, and the one a connection uses unless told otherwise.
 constexpr unsigned SqlDialect = 3;
+
+// A statement's text as an error message quotes it: long ones are cut.
+QString StatementForMessage(const QString& sql);

@@ -1,6 +1,6 @@
 #include "FieldCodec.h"
 
-#include "Exceptions.h"
+#include "BlobTransfer.h"
 #include "FbApi.h"
 
 #include <cstring>
@@ -30,50 +30,6 @@ TFieldType TypeOf(unsigned sqlType, int subType, int scale) {
 }
 
 QString NameText(const char* name) { return QString::fromUtf8(name).trimmed(); }
-
-QByteArray ReadBlob(IAttachment* attachment, ITransaction* transaction, ISC_QUAD id) {
-    FbStatus status;
-    IBlob* blob = attachment->openBlob(&status, transaction, &id, 0, nullptr);
-    QByteArray content;
-    char chunk[65535];
-    try {
-        for (;;) {
-            unsigned length = 0;
-            // A partial segment (RESULT_SEGMENT) is data too.
-            const int result = blob->getSegment(&status, sizeof chunk, chunk, &length);
-            if (result != IStatus::RESULT_OK && result != IStatus::RESULT_SEGMENT) break;
-            content.append(chunk, int(length));
-        }
-        blob->close(&status);
-    } catch (...) {
-        blob->release();
-        throw;
-    }
-    return content;
-}
-
-ISC_QUAD WriteBlob(IAttachment* attachment, ITransaction* transaction, const TFieldValue& value) {
-    FbStatus status;
-    // Created with the column's own sub-type and character set, so no filter touches the bytes.
-    const unsigned char bpb[] = {isc_bpb_version1,
-                                 isc_bpb_source_type, 1, static_cast<unsigned char>(value.subType),
-                                 isc_bpb_target_type, 1, static_cast<unsigned char>(value.subType),
-                                 isc_bpb_source_interp, 1, static_cast<unsigned char>(value.charSet),
-                                 isc_bpb_target_interp, 1, static_cast<unsigned char>(value.charSet)};
-    ISC_QUAD id{0, 0};
-    IBlob* blob = attachment->createBlob(&status, transaction, &id, sizeof bpb, bpb);
-    try {
-        constexpr int segment = 32768;
-        for (int offset = 0; offset < value.data.size(); offset += segment)
-            blob->putSegment(&status, unsigned(std::min<qsizetype>(segment, value.data.size() - offset)),
-                             value.data.constData() + offset);
-        blob->close(&status);
-    } catch (...) {
-        blob->release();
-        throw;
-    }
-    return id;
-}
 
 }  // namespace
 
@@ -152,7 +108,7 @@ void RowReader::Read(const unsigned char* buffer, FieldList& fields, IAttachment
             case SQL_BLOB: {
                 ISC_QUAD id;
                 std::memcpy(&id, slot, sizeof id);
-                value.data = ReadBlob(attachment, transaction, id);
+                value.data = ReadBlob(attachment, transaction, id, field.OriginTable(), field.OriginColumn());
                 break;
             }
             case SQL_ARRAY: {
@@ -169,10 +125,6 @@ void RowReader::Read(const unsigned char* buffer, FieldList& fields, IAttachment
     }
 }
 
-ParameterWriter::~ParameterWriter() {
-    if (metadata_) metadata_->release();
-}
-
 bool ParameterWriter::Matches(const std::vector<ParameterValue>& values) const {
     if (!metadata_ || values.size() != signature_.size()) return false;
     for (size_t i = 0; i < values.size(); ++i)
@@ -187,26 +139,18 @@ void ParameterWriter::Describe(const std::vector<ParameterValue>& values) {
     for (const ParameterValue& parameter : values) signature.push_back(SentShape(*parameter.value));
 
     FbStatus status;
-    IMetadataBuilder* builder = FbMaster()->getMetadataBuilder(&status, unsigned(signature.size()));
-    try {
-        for (unsigned i = 0; i < signature.size(); ++i) {
-            const TFieldValue& shape = signature[i];
-            builder->setType(&status, i, shape.sqlType | 1u);
-            builder->setSubType(&status, i, shape.subType);
-            builder->setLength(&status, i, shape.length);
-            builder->setScale(&status, i, shape.scale);
-            builder->setCharSet(&status, i, shape.charSet);
-        }
-        IMessageMetadata* metadata = builder->getMetadata(&status);
-        if (metadata_) metadata_->release();
-        metadata_ = metadata;
-    } catch (...) {
-        builder->release();
-        throw;
+    FbRef<IMetadataBuilder> builder(FbMaster()->getMetadataBuilder(&status, unsigned(signature.size())));
+    for (unsigned i = 0; i < signature.size(); ++i) {
+        const TFieldValue& shape = signature[i];
+        builder->setType(&status, i, shape.sqlType | 1u);
+        builder->setSubType(&status, i, shape.subType);
+        builder->setLength(&status, i, shape.length);
+        builder->setScale(&status, i, shape.scale);
+        builder->setCharSet(&status, i, shape.charSet);
     }
-    builder->release();
+    metadata_.Reset(builder->getMetadata(&status));
     signature_ = std::move(signature);
-    ReadOffsets(metadata_, offsets_, nullOffsets_);
+    ReadOffsets(metadata_.get(), offsets_, nullOffsets_);
     buffer_ = QByteArray(int(metadata_->getMessageLength(&status)), '\0');
 }
 
@@ -229,7 +173,7 @@ void ParameterWriter::Write(const std::vector<ParameterValue>& values, IAttachme
             break;
         }
         case SQL_BLOB: {
-            const ISC_QUAD id = WriteBlob(attachment, transaction, value);
+            const ISC_QUAD id = WriteBlob(attachment, transaction, value, values[i].table, values[i].column);
             std::memcpy(slot, &id, sizeof id);
             break;
         }

@@ -1,17 +1,12 @@
 #pragma once
 
 #include "ArraySlices.h"
+#include "FbRef.h"
 #include "TField.h"
 
 #include <QByteArray>
 #include <memory>
 #include <vector>
-
-namespace Firebird {
-class IAttachment;
-class ITransaction;
-class IMessageMetadata;
-}
 
 using FieldList = std::vector<std::unique_ptr<TField>>;
 
@@ -23,7 +18,8 @@ TField* FieldByNameIn(const FieldList& fields, const QString& name);
 // Describes a statement's output columns as fields.
 FieldList DescribeFields(Firebird::IMessageMetadata* metadata);
 
-// Turns fetched message buffers into field values, blob and array contents included.
+// Turns fetched message buffers into field values, blob and array contents included; the
+// metadata must outlive the reader.
 class RowReader {
 public:
     explicit RowReader(Firebird::IMessageMetadata* metadata);
@@ -36,7 +32,7 @@ private:
     ArraySlices arrays_;
 };
 
-// One value for a statement parameter; arrays need the column they are written to.
+// One value for a statement parameter; blobs and arrays name the column they are written to.
 struct ParameterValue {
     const TFieldValue* value;
     QString table;
@@ -48,20 +44,19 @@ struct ParameterValue {
 class ParameterWriter {
 public:
     ParameterWriter() = default;
-    ~ParameterWriter();
     ParameterWriter(const ParameterWriter&) = delete;
     ParameterWriter& operator=(const ParameterWriter&) = delete;
 
     void Write(const std::vector<ParameterValue>& values, Firebird::IAttachment* attachment,
                Firebird::ITransaction* transaction);
-    Firebird::IMessageMetadata* Metadata() const { return metadata_; }
+    Firebird::IMessageMetadata* Metadata() const { return metadata_.get(); }
     // Null when there are no parameters, as the server expects for a statement without input.
     unsigned char* Buffer() { return metadata_ ? reinterpret_cast<unsigned char*>(buffer_.data()) : nullptr; }
 
 private:
     void Describe(const std::vector<ParameterValue>& values);
     bool Matches(const std::vector<ParameterValue>& values) const;
-    Firebird::IMessageMetadata* metadata_ = nullptr;
+    FbRef<Firebird::IMessageMetadata> metadata_;
     std::vector<TFieldValue> signature_;
     std::vector<unsigned> offsets_, nullOffsets_;
     QByteArray buffer_;

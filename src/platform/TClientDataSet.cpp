@@ -1,30 +1,19 @@
 #include "TClientDataSet.h"
 
+#include "ApplyEngine.h"
 #include "Exceptions.h"
-#include "FbApi.h"
 #include "FieldCodec.h"
 #include "TDataSetProvider.h"
 #include "TSQLConnection.h"
 #include "TSQLDataSet.h"
-#include "UpdateStatements.h"
 
 #include <ibase.h>
-
-using namespace Firebird;
 
 namespace {
 
 using Values = std::vector<TFieldValue>;
 
 enum class OpenMode { AllRows, OnDemand, FieldsOnly };
-
-// A posted change waiting for ApplyUpdates.
-struct Change {
-    TUpdateKind kind;
-    int row;          // index into the held rows; -1 when rows are not held
-    Values oldValues; // before the change (modify)
-    Values newValues;
-};
 
 }  // namespace
 
@@ -40,22 +29,12 @@ struct TClientDataSet::Impl : ConnectionClient {
     int recordCount = 0;
     TDataSetState state = TDataSetState::dsInactive;
     Values beforeEdit;
-    std::vector<Change> changes;
-
-    // The prepared INSERT reused for every appended row until Close.
-    IStatement* insert = nullptr;
-    ParameterWriter insertWriter;
+    std::vector<PendingChange> changes;
+    ApplyEngine engine;
 
     explicit Impl(TClientDataSet* o) : owner(o) {}
 
-    void ConnectionClosing() override { FreeInsert(); }
-
-    void FreeInsert() {
-        if (!insert) return;
-        FbStatus status;
-        IStatement* statement = std::exchange(insert, nullptr);
-        try { statement->free(&status); } catch (...) { statement->release(); }
-    }
+    void ConnectionClosing() override { engine.Reset(); }
 
     void Attach(TSQLConnection* to) {
         if (connection == to) return;
@@ -113,40 +92,11 @@ struct TClientDataSet::Impl : ConnectionClient {
                 throw EDatabaseError(QStringLiteral("O campo '%1' precisa de um valor").arg(field->FieldName()));
     }
 
-    void Insert(const QString& table, const Values& values, ITransaction* transaction) {
-        FbStatus status;
-        IAttachment* attachment = connection->Attachment();
-        if (!insert) {
-            const UpdateStatement statement = InsertStatement(table, fields, values);
-            insert = attachment->prepare(&status, transaction, 0, ServerText(statement.sql).constData(), SqlDialect, 0);
-        }
-        insertWriter.Write(InsertParameters(fields, values), attachment, transaction);
-        insert->execute(&status, transaction, insertWriter.Metadata(), insertWriter.Buffer(), nullptr, nullptr);
-    }
-
-    // Runs one UPDATE of an apply in the given transaction; returns the rows it changed.
-    int Execute(const UpdateStatement& statement, ITransaction* transaction) {
-        FbStatus status;
-        IAttachment* attachment = connection->Attachment();
-        ParameterWriter writer;
-        writer.Write(statement.parameters, attachment, transaction);
-        IStatement* prepared = attachment->prepare(&status, transaction, 0, ServerText(statement.sql).constData(), SqlDialect, 0);
-        try {
-            prepared->execute(&status, transaction, writer.Metadata(), writer.Buffer(), nullptr, nullptr);
-            const int changed = int(prepared->getAffectedRecords(&status));
-            prepared->free(&status);
-            return changed;
-        } catch (...) {
-            prepared->release();
-            throw;
-        }
-    }
-
-    void Undo(const Change& change) {
+    void Undo(const PendingChange& change) {
         if (change.row < 0) return;
         if (change.kind == TUpdateKind::ukInsert) {
             rows.erase(rows.begin() + change.row);
-            for (Change& other : changes)
+            for (PendingChange& other : changes)
                 if (other.row > change.row) --other.row;
             recordCount = int(rows.size());
             if (current >= recordCount) current = std::max(0, recordCount - 1);
@@ -160,7 +110,7 @@ struct TClientDataSet::Impl : ConnectionClient {
 TClientDataSet::TClientDataSet(TDataSetProvider* provider) : d(std::make_unique<Impl>(this)), provider_(provider) {}
 
 TClientDataSet::~TClientDataSet() {
-    d->FreeInsert();
+    d->engine.Reset();
     d->Attach(nullptr);
 }
 
@@ -216,7 +166,7 @@ void TClientDataSet::Open() {
 void TClientDataSet::Close() {
     if (!d->active) return;
     if (d->mode == OpenMode::OnDemand) d->Source().Close();
-    d->FreeInsert();
+    d->engine.Reset();
     d->active = false;
     d->state = TDataSetState::dsInactive;
     d->rows.clear();
@@ -347,7 +297,8 @@ void TClientDataSet::Post() {
         d->changes.push_back({TUpdateKind::ukInsert, row, {}, std::move(values)});
     } else if (d->state == TDataSetState::dsEdit) {
         Values values = d->CurrentValues();
-        auto pending = std::find_if(d->changes.begin(), d->changes.end(), [&](const Change& c) { return c.row == d->current; });
+        auto pending = std::find_if(d->changes.begin(), d->changes.end(),
+                                    [&](const PendingChange& c) { return c.row == d->current; });
         if (pending != d->changes.end())
             pending->newValues = values;
         else if (values != d->beforeEdit)
@@ -376,70 +327,23 @@ int TClientDataSet::ApplyUpdates(int maxErrors) {
     d->RequireActive();
     d->RequireBrowse();
     if (d->changes.empty()) return 0;
-    TSQLConnection& connection = *d->connection;
-    ITransaction* transaction = connection.HeldTransaction();
-    ITransaction* own = transaction ? nullptr : FbStartTransaction(connection.Attachment(), FbTransactionKind::ReadCommittedWrite);
-    if (own) transaction = own;
-    auto endOwn = [&](bool commit) {
-        if (!own) return;
-        try {
-            FbEndTransaction(std::exchange(own, nullptr), commit);
-        } catch (...) {
-            // A failed rollback follows an error that is already on its way.
-            if (commit) throw;
-        }
-    };
-
-    const QString table = UpdateTable(*provider_, d->fields);
     int errors = 0;
-    std::vector<Change> kept;
-    size_t index = 0;
     try {
-        for (; index < d->changes.size(); ++index) {
-            const Change& change = d->changes[index];
-            try {
-                if (change.kind == TUpdateKind::ukInsert) {
-                    d->Insert(table, change.newValues, transaction);
-                } else {
-                    const UpdateStatement statement =
-                        ModifyStatement(table, provider_->UpdateMode, d->fields, change.oldValues, change.newValues);
-                    if (!statement.sql.isEmpty() && d->Execute(statement, transaction) == 0)
-                        throw EDatabaseError(QStringLiteral("Registro não encontrado ou alterado por outro usuário"));
-                }
-            } catch (const EDatabaseError& error) {
-                // The server undoes the failed statement alone; the transaction goes on.
-                if (IsConnectionLost(error)) throw;
-                ++errors;
-                TReconcileAction action = TReconcileAction::raSkip;
-                if (OnReconcileError) {
-                    d->Show(change.newValues);
-                    OnReconcileError(*this, error, change.kind, action);
-                }
-                if (action == TReconcileAction::raCancel) {
-                    d->Undo(change);
-                } else if (action == TReconcileAction::raSkip || action == TReconcileAction::raAbort) {
-                    kept.push_back(change);
-                }
-                if (action == TReconcileAction::raAbort || (maxErrors >= 0 && errors > maxErrors)) {
-                    endOwn(false);
-                    kept.insert(kept.end(), d->changes.begin() + long(index) + 1, d->changes.end());
-                    d->changes = std::move(kept);
-                    d->ShowCurrent();
-                    return errors;
-                }
-            }
-        }
-        endOwn(true);
+        errors = d->engine.Apply(d->changes, d->fields, *provider_, *d->connection, Transaction, maxErrors,
+                                 [&](size_t index, const EDatabaseError& error) {
+                                     const PendingChange& change = d->changes[index];
+                                     TReconcileAction action = TReconcileAction::raSkip;
+                                     if (OnReconcileError) {
+                                         d->Show(change.newValues);
+                                         OnReconcileError(*this, error, change.kind, action);
+                                     }
+                                     if (action == TReconcileAction::raCancel) d->Undo(change);
+                                     return action;
+                                 });
     } catch (...) {
-        // A failure of the connection itself: what went through under a held transaction stays
-        // with it for the caller to commit; an own transaction is given up.
-        endOwn(false);
-        kept.insert(kept.end(), d->changes.begin() + long(index), d->changes.end());
-        d->changes = std::move(kept);
         d->ShowCurrent();
         throw;
     }
-    d->changes = std::move(kept);
     d->ShowCurrent();
     return errors;
 }

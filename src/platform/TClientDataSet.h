@@ -12,7 +12,9 @@ class EDatabaseError;
 
 enum class TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert };
 enum class TUpdateKind { ukModify, ukInsert, ukDelete };
-enum class TReconcileAction { raSkip, raAbort, raMerge, raCorrect, raCancel, raRefresh };
+// What becomes of a change the server rejected: raSkip keeps it pending and goes on with the
+// next; raAbort keeps it pending and stops the apply; raCancel drops it and restores the row.
+enum class TReconcileAction { raSkip, raAbort, raCancel };
 
 class TClientDataSet;
 using TReconcileErrorEvent =
@@ -27,7 +29,8 @@ using TReconcileErrorEvent =
 //  - PacketRecords = 0: only the fields are described; used to append rows to a table without
 //    reading the rows it already holds.
 // An append applied through ApplyUpdates is written with one prepared INSERT reused for every
-// row until Close; a row the server rejects goes to OnReconcileError and the others stay.
+// row until Close; a row the server rejects goes to OnReconcileError and the others stay. An
+// edited row is written by an UPDATE that must change exactly that row.
 class TClientDataSet {
 public:
     explicit TClientDataSet(TDataSetProvider* provider = nullptr);
@@ -39,8 +42,6 @@ public:
     void SetProvider(TDataSetProvider* provider);
     TDataSetProvider* Provider() const { return provider_; }
 
-    // The transaction applies run in; none: each apply commits in a transaction of its own.
-    TSQLTransaction* Transaction = nullptr;
     int PacketRecords = -1;
     bool FetchOnDemand = false;
 
@@ -69,8 +70,16 @@ public:
     void Post();
     void Cancel();
 
-    // Writes the pending changes; returns how many rows the server rejected.
-    // maxErrors -1 means no limit; past the limit the apply stops and raises.
+    // The caller's transaction that ApplyUpdates runs in, started when it is not yet; null: each
+    // ApplyUpdates runs in a transaction of its own, committed at its end.
+    TSQLTransaction* Transaction = nullptr;
+
+    // Writes the pending changes in order and returns how many the server rejected, each one
+    // passed to OnReconcileError. maxErrors -1 means no limit; past the limit, or on raAbort, the
+    // apply stops. Every change the server accepted leaves the change log and is committed (or
+    // stays in Transaction); the rejected and untried ones stay pending unless cancelled. Never
+    // raises for a rejected row; a lost connection or a failed commit raises, and then only the
+    // cancelled changes have left the log (in Transaction, the accepted ones too).
     // While OnReconcileError runs, the fields hold the refused row as it was to be written.
     int ApplyUpdates(int maxErrors);
     int ChangeCount() const;

@@ -1,5 +1,6 @@
 #include "TField.h"
 
+#include "CharacterSets.h"
 #include "Exceptions.h"
 
 #include <QDate>
@@ -33,12 +34,6 @@ qint64 IntegerOf(const TFieldValue& value) {
 
 bool IsInteger(const TFieldValue& value) {
     return value.sqlType == SQL_SHORT || value.sqlType == SQL_LONG || value.sqlType == SQL_INT64;
-}
-
-bool IsUtf8(unsigned charSet) { return charSet == 0 || charSet == 3 || charSet == 4; }
-
-QString Decode(const QByteArray& bytes, unsigned charSet) {
-    return IsUtf8(charSet) ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
 }
 
 QString ScaledText(qint64 number, int scale) {
@@ -105,15 +100,19 @@ QString TField::AsString() const {
         return DateText(stamp.timestamp_date) + QLatin1Char(' ') + TimeText(stamp.timestamp_time);
     }
     case SQL_ARRAY: return QStringLiteral("(ARRAY)");
-    default: return Decode(value_.data, value_.charSet);
+    case SQL_BLOB:
+        if (value_.subType != 1) return QStringLiteral("(BLOB)");
+        return DecodeText(value_.data, value_.charSet);
+    default: return DecodeText(value_.data, value_.charSet);
     }
 }
 
 void TField::SetAsString(const QString& text) {
     const bool textColumn = shape_.sqlType == SQL_TEXT || shape_.sqlType == SQL_VARYING ||
                             (shape_.sqlType == SQL_BLOB && shape_.subType == 1);
-    const unsigned charSet = textColumn ? shape_.charSet : 0;
-    const QByteArray bytes = IsUtf8(charSet) ? text.toUtf8() : text.toLatin1();
+    // For any other column the server converts the text to what the column holds.
+    const unsigned charSet = textColumn ? shape_.charSet : unsigned(csNone);
+    const QByteArray bytes = textColumn ? EncodeText(text, charSet) : text.toUtf8();
     TFieldValue value{SQL_VARYING, 0, 0, unsigned(std::max<qsizetype>(1, bytes.size())), charSet, false, bytes};
     if (shape_.sqlType == SQL_BLOB) value = TFieldValue{SQL_BLOB, shape_.subType, 0, 8, charSet, false, bytes};
     SetValue(value);

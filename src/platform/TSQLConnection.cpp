@@ -1,29 +1,70 @@
 #include "TSQLConnection.h"
 
-#include "Exceptions.h"
-#include "FbApi.h"
 #include "TSQLDataSet.h"
+#include "TSQLTransaction.h"
 
 #include <QtGlobal>
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 using namespace Firebird;
 
-struct TSQLConnection::Impl {
-    IAttachment* attachment = nullptr;
-    ITransaction* held = nullptr;
-    std::vector<ConnectionClient*> clients;
-};
-
 namespace {
+
+// What the parameters ask of the open connection.
+struct Settings {
+    unsigned dialect = SqlDialect;
+    bool wait = true;
+    FbIsolation isolation = FbIsolation::ReadCommitted;
+};
 
 QString Environment(const char* name, const QString& fallback) {
     const QString value = qEnvironmentVariable(name);
     return value.isEmpty() ? fallback : value;
 }
 
+EDatabaseError BadParameter(const QString& name, const QString& value) {
+    return EDatabaseError(QStringLiteral("Valor inválido no parâmetro de conexão %1: \"%2\"").arg(name, value));
+}
+
+bool Is(const QString& value, const char* word) { return value.compare(QLatin1String(word), Qt::CaseInsensitive) == 0; }
+
+// "DriverName", "ErrorResourceFile", "LocaleCode" and the library names describe the driver the
+// parameter list was written for and mean nothing here; "BlobSize=-1", "CommitRetain=False" and
+// "Trim Char=False" describe what this layer always does (whole blobs, a commit ends its
+// transaction, CHAR values keep their padding). None of them is read.
+Settings ReadSettings(const TStringList& params) {
+    Settings settings;
+    const QString dialect = params.Values(QStringLiteral("SQLDialect")).trimmed();
+    if (!dialect.isEmpty()) {
+        bool number = false;
+        settings.dialect = dialect.toUInt(&number);
+        if (!number || settings.dialect < 1 || settings.dialect > 3) throw BadParameter(QStringLiteral("SQLDialect"), dialect);
+    }
+    const QString wait = params.Values(QStringLiteral("WaitOnLocks")).trimmed();
+    if (Is(wait, "False"))
+        settings.wait = false;
+    else if (!wait.isEmpty() && !Is(wait, "True"))
+        throw BadParameter(QStringLiteral("WaitOnLocks"), wait);
+    const QString isolation = params.Values(QStringLiteral("Interbase TransIsolation")).trimmed();
+    if (Is(isolation, "RepeatableRead"))
+        settings.isolation = FbIsolation::Snapshot;
+    else if (!isolation.isEmpty() && !Is(isolation, "ReadCommited") && !Is(isolation, "DirtyRead"))
+        throw BadParameter(QStringLiteral("Interbase TransIsolation"), isolation);
+    return settings;
+}
+
 }  // namespace
+
+struct TSQLConnection::Impl {
+    FbRef<IAttachment> attachment;
+    Settings settings;
+    std::vector<ConnectionClient*> clients;
+    std::vector<TSQLTransaction*> transactions;
+
+    QString Database(const TStringList& params) const { return params.Values(QStringLiteral("Database")); }
+};
 
 TSQLConnection::TSQLConnection() : d(std::make_unique<Impl>()) {
     Params = {QStringLiteral("DriverName=Interbase"),
@@ -48,96 +89,82 @@ TSQLConnection::~TSQLConnection() {
     } catch (...) {
         // A connection that cannot be closed cleanly is abandoned with the object.
     }
+    for (TSQLTransaction* transaction : d->transactions) transaction->ConnectionGone();
 }
 
 void TSQLConnection::Open() {
     if (Connected()) return;
+    const Settings settings = ReadSettings(Params);
+    const QString database = d->Database(Params);
     FbStatus status;
-    IXpbBuilder* dpb = FbUtil()->getXpbBuilder(&status, IXpbBuilder::DPB, nullptr, 0);
-    try {
-        const QByteArray user = ServerText(Params.Values(QStringLiteral("User_Name")));
-        const QByteArray password = ServerText(Params.Values(QStringLiteral("Password")));
-        const QString role = Params.Values(QStringLiteral("RoleName"));
-        dpb->insertString(&status, isc_dpb_user_name, user.constData());
-        dpb->insertString(&status, isc_dpb_password, password.constData());
-        // "RoleName" is the placeholder the parameter list ships with, not a role.
-        if (!role.isEmpty() && role.compare(QLatin1String("RoleName"), Qt::CaseInsensitive) != 0)
-            dpb->insertString(&status, isc_dpb_sql_role_name, ServerText(role).constData());
-        const QByteArray database = ServerText(Params.Values(QStringLiteral("Database")));
-        IProvider* provider = FbMaster()->getDispatcher();
-        try {
-            d->attachment = provider->attachDatabase(&status, database.constData(), dpb->getBufferLength(&status),
-                                                     dpb->getBuffer(&status));
-        } catch (...) {
-            provider->release();
-            throw;
-        }
-        provider->release();
-    } catch (...) {
-        dpb->dispose();
-        throw;
-    }
-    dpb->dispose();
+    Doing([&] { return QStringLiteral("ao conectar ao banco de dados %1").arg(database); },
+          [&] {
+              FbRef<IXpbBuilder> dpb(FbUtil()->getXpbBuilder(&status, IXpbBuilder::DPB, nullptr, 0));
+              dpb->insertString(&status, isc_dpb_user_name, ServerText(Params.Values(QStringLiteral("User_Name"))).constData());
+              dpb->insertString(&status, isc_dpb_password, ServerText(Params.Values(QStringLiteral("Password"))).constData());
+              // "RoleName" is the placeholder the parameter list ships with, not a role.
+              const QString role = Params.Values(QStringLiteral("RoleName")).trimmed();
+              if (!role.isEmpty() && !Is(role, "RoleName"))
+                  dpb->insertString(&status, isc_dpb_sql_role_name, ServerText(role).constData());
+              dpb->insertInt(&status, isc_dpb_sql_dialect, int(settings.dialect));
+              const QString charSet = Params.Values(QStringLiteral("ServerCharSet")).trimmed();
+              if (!charSet.isEmpty()) dpb->insertString(&status, isc_dpb_lc_ctype, ServerText(charSet).constData());
+              FbRef<IProvider> provider(FbMaster()->getDispatcher());
+              d->attachment.Reset(provider->attachDatabase(&status, ServerText(database).constData(),
+                                                           dpb->getBufferLength(&status), dpb->getBuffer(&status)));
+          });
+    d->settings = settings;
 }
 
 void TSQLConnection::Close() {
     if (!d->attachment) return;
     for (ConnectionClient* client : std::vector<ConnectionClient*>(d->clients)) client->ConnectionClosing();
-    FbStatus status;
-    if (d->held) {
-        // Work done under a held transaction is kept: a close never throws away applied rows.
+    // Work done in a held transaction is kept: a close never throws away applied rows, and a
+    // commit that fails is the error the caller must see.
+    std::optional<EDatabaseError> failedCommit;
+    for (TSQLTransaction* transaction : d->transactions) {
         try {
-            FbEndTransaction(std::exchange(d->held, nullptr), true);
-        } catch (...) {
-            // The detach below reports what is wrong with the connection.
+            transaction->Commit();
+        } catch (const EDatabaseError& error) {
+            if (!failedCommit) failedCommit = error;
         }
     }
-    IAttachment* attachment = std::exchange(d->attachment, nullptr);
+    FbRef<IAttachment> attachment = std::move(d->attachment);
+    FbStatus status;
     try {
-        attachment->detach(&status);
-    } catch (...) {
-        attachment->release();
-        throw;
+        Doing([&] { return QStringLiteral("ao desconectar do banco de dados %1").arg(d->Database(Params)); },
+              [&] { attachment.End([&](IAttachment* a) { a->detach(&status); }); });
+    } catch (const EDatabaseError&) {
+        if (!failedCommit) throw;
     }
+    if (failedCommit) throw *failedCommit;
 }
 
-bool TSQLConnection::Connected() const { return d->attachment != nullptr; }
+bool TSQLConnection::Connected() const { return bool(d->attachment); }
 
 IAttachment* TSQLConnection::Attachment() const {
     if (!d->attachment) throw EDatabaseError(QStringLiteral("Conexão com o banco de dados não está aberta"));
-    return d->attachment;
+    return d->attachment.get();
 }
 
-ITransaction* TSQLConnection::HeldTransaction() const { return d->held; }
+unsigned TSQLConnection::Dialect() const { return d->settings.dialect; }
+
+FbRef<ITransaction> TSQLConnection::BeginTransaction(TransactionUse use) const {
+    FbTransactionOptions options;
+    options.isolation = use == TransactionUse::Snapshot ? FbIsolation::Snapshot : d->settings.isolation;
+    options.readOnly = use != TransactionUse::Write;
+    options.wait = d->settings.wait;
+    return Doing([] { return QStringLiteral("ao iniciar uma transação"); },
+                 [&] { return FbStartTransaction(Attachment(), options); });
+}
 
 void TSQLConnection::AddClient(ConnectionClient* client) { d->clients.push_back(client); }
 
 void TSQLConnection::RemoveClient(ConnectionClient* client) { std::erase(d->clients, client); }
 
-void TSQLConnection::StartTransaction() {
-    if (d->held) throw EDatabaseError(QStringLiteral("Uma transação já está ativa nesta conexão"));
-    d->held = FbStartTransaction(Attachment(), FbTransactionKind::ReadCommittedWrite);
-}
+void TSQLConnection::AddTransaction(TSQLTransaction* transaction) { d->transactions.push_back(transaction); }
 
-void TSQLConnection::Commit() {
-    if (!d->held) return;
-    FbStatus status;
-    d->held->commit(&status);
-    d->held = nullptr;
-}
-
-void TSQLConnection::CommitRetaining() {
-    if (!d->held) return;
-    FbStatus status;
-    d->held->commitRetaining(&status);
-}
-
-void TSQLConnection::Rollback() {
-    if (!d->held) return;
-    FbEndTransaction(std::exchange(d->held, nullptr), false);
-}
-
-bool TSQLConnection::InTransaction() const { return d->held != nullptr; }
+void TSQLConnection::RemoveTransaction(TSQLTransaction* transaction) { std::erase(d->transactions, transaction); }
 
 namespace {
 

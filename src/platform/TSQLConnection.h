@@ -1,14 +1,12 @@
 #pragma once
 
+#include "FbApi.h"
 #include "TStringList.h"
 
 #include <QString>
 #include <memory>
 
-namespace Firebird {
-class IAttachment;
-class ITransaction;
-}
+class TSQLTransaction;
 
 // A dataset using a connection; told to drop its server handles before the connection closes.
 class ConnectionClient {
@@ -17,9 +15,17 @@ public:
     virtual void ConnectionClosing() = 0;
 };
 
+// What a transaction the layer starts on its own is for.
+enum class TransactionUse {
+    Write,      // a statement, an apply, or a TSQLTransaction
+    Read,       // a cursor
+    Snapshot,   // a walk that must see one unchanging set of rows
+};
+
 // One Firebird attachment. A plain path opens the file with the embedded engine; host:/path
-// goes through a server. No connection character set: bytes travel as stored.
-// Unless a caller holds a transaction (StartTransaction), each statement commits on its own.
+// goes through a server. Each statement runs in a transaction of its own and commits alone,
+// unless a dataset is given a TSQLTransaction.
+// Clients (datasets, transactions) are destroyed before their connection.
 class TSQLConnection {
 public:
     TSQLConnection();
@@ -27,11 +33,18 @@ public:
     TSQLConnection(const TSQLConnection&) = delete;
     TSQLConnection& operator=(const TSQLConnection&) = delete;
 
-    // Name=Value parameters; "Database" is set at run time, user and password default to
-    // SYSDBA/masterkey unless ISC_USER and ISC_PASSWORD say otherwise.
+    // Name=Value parameters, read by Open: "Database" (set at run time), "User_Name" and
+    // "Password" (SYSDBA/masterkey unless ISC_USER and ISC_PASSWORD say otherwise), "RoleName",
+    // "SQLDialect", "ServerCharSet" (the connection character set; empty: none, bytes travel as
+    // stored), "WaitOnLocks" (whether a transaction waits for a row another one holds) and
+    // "Interbase TransIsolation" (ReadCommited, RepeatableRead or DirtyRead).
     TStringList Params;
 
+    // Raises, with the server's message, when the database cannot be opened or a parameter
+    // holds a value it cannot take.
     void Open();
+    // Commits every TSQLTransaction still open on it; a failed commit is raised after the
+    // connection has closed.
     void Close();
     bool Connected() const;
 
@@ -40,19 +53,14 @@ public:
     // Columns of a table in column-position order, names trimmed.
     void GetFieldNames(const QString& tableName, TStringList& list);
 
-    // A transaction held by the caller; every statement of this connection runs in it until
-    // Commit or Rollback ends it. CommitRetaining makes its work permanent and keeps it going.
-    void StartTransaction();
-    void Commit();
-    void CommitRetaining();
-    void Rollback();
-    bool InTransaction() const;
-
-    // For the datasets of this layer.
+    // For the classes of this layer.
     Firebird::IAttachment* Attachment() const;   // raises when not connected
-    Firebird::ITransaction* HeldTransaction() const;
+    unsigned Dialect() const;
+    FbRef<Firebird::ITransaction> BeginTransaction(TransactionUse use) const;
     void AddClient(ConnectionClient* client);
     void RemoveClient(ConnectionClient* client);
+    void AddTransaction(TSQLTransaction* transaction);
+    void RemoveTransaction(TSQLTransaction* transaction);
 
 private:
     struct Impl;

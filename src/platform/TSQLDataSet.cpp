@@ -1,25 +1,26 @@
 #include "TSQLDataSet.h"
 
-#include "Exceptions.h"
 #include "FbApi.h"
 #include "FieldCodec.h"
 #include "StatementText.h"
 #include "TSQLConnection.h"
+#include "TSQLTransaction.h"
 
-#include <cstring>
+#include <firebird/Message.h>
 
 using namespace Firebird;
 
 struct TSQLDataSet::Impl : ConnectionClient {
     TSQLDataSet* owner;
-    IStatement* statement = nullptr;
-    IMessageMetadata* output = nullptr;
+    FbRef<IStatement> statement;
+    FbRef<IMessageMetadata> output;
     StatementText text;
     ::FieldList fields;
     std::unique_ptr<RowReader> reader;
     QByteArray row;
-    IResultSet* cursor = nullptr;
-    ITransaction* own = nullptr;   // the cursor's own transaction when the caller holds none
+    FbRef<IResultSet> cursor;
+    FbRef<ITransaction> own;                  // the statement's own transaction, when it has one
+    ITransaction* reading = nullptr;          // the transaction the cursor reads in
     bool eof = true;
     bool active = false;
     int snapshotCount = -1;
@@ -28,67 +29,71 @@ struct TSQLDataSet::Impl : ConnectionClient {
 
     void ConnectionClosing() override { Drop(); }
 
-    // Lets go of every server handle, quietly: used when the connection goes away.
+    TSQLConnection& Connection() const {
+        if (!owner->connection_) throw EDatabaseError(QStringLiteral("Conexão não definida"));
+        return *owner->connection_;
+    }
+
+    QString Sql() const { return StatementForMessage(owner->commandText_); }
+
+    // Lets go of every server handle, quietly: used when the connection goes away or an error
+    // is already on its way.
     void Drop() {
-        FbStatus status;
-        if (cursor) {
-            try { cursor->close(&status); } catch (...) { cursor->release(); }
-            cursor = nullptr;
-        }
-        AbandonOwnTransaction();
+        CloseCursor();
+        own.Reset();
         Unprepare();
+    }
+
+    void CloseCursor() {
+        cursor.Reset();
+        reading = nullptr;
         eof = true;
         active = false;
     }
 
-    // A failed commit is raised: for a statement that wrote, that is its real outcome.
-    void EndOwnTransaction(bool commit) {
-        if (own) FbEndTransaction(std::exchange(own, nullptr), commit);
-    }
-
-    // Rolls back quietly, when an error is already on its way or the connection is going away.
-    void AbandonOwnTransaction() {
-        try {
-            EndOwnTransaction(false);
-        } catch (...) {
-            // The transaction is let go of all the same.
-        }
-    }
-
     void Unprepare() {
         reader.reset();
-        if (output) output->release();
-        output = nullptr;
-        if (statement) {
-            FbStatus status;
-            try { statement->free(&status); } catch (...) { statement->release(); }
-            statement = nullptr;
-        }
+        output.Reset();
+        statement.Reset();
     }
 
-    ITransaction* Transaction(FbTransactionKind kind) {
-        if (ITransaction* held = owner->connection_->HeldTransaction()) return held;
-        if (!own) own = FbStartTransaction(owner->connection_->Attachment(), kind);
-        return own;
+    ITransaction* Transaction(TransactionUse use) {
+        TSQLTransaction* held = owner->Transaction;
+        if (held && use != TransactionUse::Snapshot) {
+            if (held->Connection() != owner->connection_)
+                throw EDatabaseError(QStringLiteral("A transação pertence a outra conexão"));
+            return held->Handle();
+        }
+        if (!own) own = Connection().BeginTransaction(use);
+        return own.get();
+    }
+
+    // A failed commit is raised: for a statement that wrote, that is its real outcome.
+    void EndOwnTransaction() {
+        Doing([] { return QStringLiteral("ao confirmar a transação"); }, [&] { FbEndTransaction(own, true); });
     }
 
     void PrepareIn(ITransaction* transaction) {
         if (statement) return;
-        FbStatus status;
-        const QByteArray sql = ServerText(text.sql);
-        statement = owner->connection_->Attachment()->prepare(&status, transaction, 0, sql.constData(), SqlDialect,
-                                                              IStatement::PREPARE_PREFETCH_METADATA);
-        output = statement->getOutputMetadata(&status);
-        fields = DescribeFields(output);
-        reader = std::make_unique<RowReader>(output);
-        row = QByteArray(int(output->getMessageLength(&status)), '\0');
+        Doing([&] { return QStringLiteral("ao preparar o comando %1").arg(Sql()); },
+              [&] {
+                  FbStatus status;
+                  const QByteArray sql = ServerText(text.sql);
+                  statement.Reset(Connection().Attachment()->prepare(&status, transaction, 0, sql.constData(),
+                                                                     Connection().Dialect(),
+                                                                     IStatement::PREPARE_PREFETCH_METADATA));
+                  output.Reset(statement->getOutputMetadata(&status));
+                  fields = DescribeFields(output.get());
+                  reader = std::make_unique<RowReader>(output.get());
+                  row = QByteArray(int(output->getMessageLength(&status)), '\0');
+              });
     }
 
     // The parameters as text values; the server converts them to what the statement expects.
     std::vector<TFieldValue> ParameterValues() const {
         std::vector<TFieldValue> values;
         for (const QString& name : text.parameters) {
-            const TParam& param = const_cast<TSQLDataSet*>(owner)->ParamByName(name);
+            const TParam& param = owner->ParamByName(name);
             const QByteArray bytes = ServerText(param.AsString());
             values.push_back(TFieldValue{SQL_VARYING, 0, 0, unsigned(std::max<qsizetype>(1, bytes.size())), 0,
                                          param.IsNull(), bytes});
@@ -106,49 +111,47 @@ struct TSQLDataSet::Impl : ConnectionClient {
     }
 
     int CountRows(ITransaction* transaction) {
-        FbStatus status;
-        const QByteArray sql = ServerText(QStringLiteral("SELECT COUNT(*) FROM (") + text.sql + QLatin1Char(')'));
-        IMetadataBuilder* builder = FbMaster()->getMetadataBuilder(&status, 1);
-        builder->setType(&status, 0, SQL_INT64 + 1);
-        builder->setLength(&status, 0, sizeof(ISC_INT64));
-        IMessageMetadata* countMeta = builder->getMetadata(&status);
-        builder->release();
-        ParameterWriter writer;
-        QByteArray buffer(int(countMeta->getMessageLength(&status)), '\0');
-        try {
-            WriteParameters(writer, transaction);
-            owner->connection_->Attachment()->execute(&status, transaction, 0, sql.constData(), SqlDialect,
-                                                      writer.Metadata(), writer.Buffer(), countMeta, buffer.data());
-        } catch (...) {
-            countMeta->release();
-            throw;
-        }
-        ISC_INT64 count = 0;
-        std::memcpy(&count, buffer.constData() + countMeta->getOffset(&status, 0), sizeof count);
-        countMeta->release();
-        return int(count);
+        FB_MESSAGE(Count, FbStatus, (FB_BIGINT, rows));
+        return Doing([&] { return QStringLiteral("ao contar as linhas de %1").arg(Sql()); },
+                     [&] {
+                         FbStatus status;
+                         Count count(&status, FbMaster());
+                         const QByteArray sql = ServerText(QStringLiteral("SELECT COUNT(*) FROM (") + text.sql + QLatin1Char(')'));
+                         ParameterWriter writer;
+                         WriteParameters(writer, transaction);
+                         Connection().Attachment()->execute(&status, transaction, 0, sql.constData(), Connection().Dialect(),
+                                                            writer.Metadata(), writer.Buffer(), count.getMetadata(),
+                                                            count.getData());
+                         return int(count->rows);
+                     });
     }
 
     void OpenCursor(ITransaction* transaction) {
-        ParameterWriter writer;
-        WriteParameters(writer, transaction);
-        FbStatus status;
-        cursor = statement->openCursor(&status, transaction, writer.Metadata(), writer.Buffer(), output, 0);
+        Doing([&] { return QStringLiteral("ao abrir a consulta %1").arg(Sql()); },
+              [&] {
+                  ParameterWriter writer;
+                  WriteParameters(writer, transaction);
+                  FbStatus status;
+                  cursor.Reset(statement->openCursor(&status, transaction, writer.Metadata(), writer.Buffer(), output.get(), 0));
+              });
+        reading = transaction;
         eof = false;
         Fetch();
     }
 
     void Fetch() {
-        FbStatus status;
-        if (cursor->fetchNext(&status, row.data()) == IStatus::RESULT_OK) {
-            reader->Read(reinterpret_cast<const unsigned char*>(row.constData()), fields,
-                         owner->connection_->Attachment(), own ? own : owner->connection_->HeldTransaction());
-        } else {
-            // The cursor is spent: asking it again is an error, so it is closed here.
-            eof = true;
-            cursor->close(&status);
-            cursor = nullptr;
-        }
+        Doing([&] { return QStringLiteral("ao ler as linhas de %1").arg(Sql()); },
+              [&] {
+                  FbStatus status;
+                  if (cursor->fetchNext(&status, row.data()) == IStatus::RESULT_OK) {
+                      reader->Read(reinterpret_cast<const unsigned char*>(row.constData()), fields,
+                                   owner->connection_->Attachment(), reading);
+                  } else {
+                      // The cursor is spent: asking it again is an error, so it is closed here.
+                      eof = true;
+                      cursor.End([&](IResultSet* c) { c->close(&status); });
+                  }
+              });
     }
 };
 
@@ -191,10 +194,9 @@ TParam& TSQLDataSet::ParamByName(const QString& name) {
 
 void TSQLDataSet::Open() {
     if (Active()) return;
-    if (!connection_) throw EDatabaseError(QStringLiteral("Conexão não definida"));
+    d->Connection();
     try {
-        ITransaction* transaction =
-            d->Transaction(Snapshot ? FbTransactionKind::SnapshotRead : FbTransactionKind::ReadCommittedRead);
+        ITransaction* transaction = d->Transaction(Snapshot ? TransactionUse::Snapshot : TransactionUse::Read);
         d->PrepareIn(transaction);
         d->snapshotCount = Snapshot ? d->CountRows(transaction) : -1;
         d->OpenCursor(transaction);
@@ -207,23 +209,18 @@ void TSQLDataSet::Open() {
 
 void TSQLDataSet::Restart() {
     if (!Active()) return Open();
-    FbStatus status;
-    if (d->cursor) {
-        IResultSet* cursor = std::exchange(d->cursor, nullptr);
-        cursor->close(&status);
+    try {
+        d->cursor.Reset();
+        d->OpenCursor(d->Transaction(Snapshot ? TransactionUse::Snapshot : TransactionUse::Read));
+    } catch (...) {
+        d->Drop();
+        throw;
     }
-    d->OpenCursor(d->own ? d->own : connection_->HeldTransaction());
 }
 
 void TSQLDataSet::Close() {
-    FbStatus status;
-    if (d->cursor) {
-        IResultSet* cursor = std::exchange(d->cursor, nullptr);
-        try { cursor->close(&status); } catch (...) { cursor->release(); }
-    }
-    d->eof = true;
-    d->active = false;
-    d->EndOwnTransaction(true);
+    d->CloseCursor();
+    d->EndOwnTransaction();
 }
 
 bool TSQLDataSet::Active() const { return d->active; }
@@ -243,22 +240,26 @@ TField* TSQLDataSet::FindField(const QString& name) { return FindFieldIn(d->fiel
 TField* TSQLDataSet::FieldByName(const QString& name) { return FieldByNameIn(d->fields, name); }
 
 int TSQLDataSet::ExecSQL() {
-    if (!connection_) throw EDatabaseError(QStringLiteral("Conexão não definida"));
+    d->Connection();
     Close();
-    ITransaction* transaction = d->Transaction(FbTransactionKind::ReadCommittedWrite);
     try {
+        ITransaction* transaction = d->Transaction(TransactionUse::Write);
         d->PrepareIn(transaction);
-        ParameterWriter writer;
-        d->WriteParameters(writer, transaction);
-        FbStatus status;
-        const bool returnsRow = d->output->getCount(&status) > 0;
-        d->statement->execute(&status, transaction, writer.Metadata(), writer.Buffer(),
-                              returnsRow ? d->output : nullptr, returnsRow ? d->row.data() : nullptr);
-        const int changed = int(d->statement->getAffectedRecords(&status));
-        d->EndOwnTransaction(true);
+        const int changed = Doing([&] { return QStringLiteral("ao executar o comando %1").arg(d->Sql()); },
+                                  [&] {
+                                      ParameterWriter writer;
+                                      d->WriteParameters(writer, transaction);
+                                      FbStatus status;
+                                      const bool returnsRow = d->output->getCount(&status) > 0;
+                                      d->statement->execute(&status, transaction, writer.Metadata(), writer.Buffer(),
+                                                            returnsRow ? d->output.get() : nullptr,
+                                                            returnsRow ? d->row.data() : nullptr);
+                                      return int(d->statement->getAffectedRecords(&status));
+                                  });
+        d->EndOwnTransaction();
         return changed;
     } catch (...) {
-        d->AbandonOwnTransaction();
+        d->own.Reset();
         throw;
     }
 }
@@ -267,16 +268,16 @@ int TSQLDataSet::SnapshotRecordCount() const { return d->snapshotCount; }
 
 void TSQLDataSet::Prepare() {
     if (d->statement) return;
-    if (!connection_) throw EDatabaseError(QStringLiteral("Conexão não definida"));
-    const bool temporary = connection_->HeldTransaction() == nullptr && d->own == nullptr;
-    ITransaction* transaction = d->Transaction(FbTransactionKind::ReadCommittedRead);
+    d->Connection();
+    // Described in a passing transaction of its own, unless the dataset is already reading.
+    const bool passing = !d->own && !Transaction;
     try {
-        d->PrepareIn(transaction);
+        d->PrepareIn(d->Transaction(TransactionUse::Read));
     } catch (...) {
-        if (temporary) d->AbandonOwnTransaction();
+        if (passing) d->own.Reset();
         throw;
     }
-    if (temporary) d->EndOwnTransaction(true);
+    if (passing) d->EndOwnTransaction();
 }
 
 const std::vector<std::unique_ptr<TField>>& TSQLDataSet::FieldList() const { return d->fields; }

@@ -7,6 +7,7 @@
 #include <vector>
 
 class TSQLConnection;
+class TSQLTransaction;
 
 // A named input parameter (:NAME) of a statement; given as text, the server converts it.
 class TParam {
@@ -41,8 +42,11 @@ public:
     const QString& CommandText() const { return commandText_; }
     TParam& ParamByName(const QString& name);
 
-    // Opens the cursor on the first row. Without a held transaction the cursor reads in one of
-    // its own (read committed), ended on Close; Snapshot makes it a stable snapshot instead.
+    // The caller's transaction that Open and ExecSQL run in, started when it is not yet; null:
+    // each runs in a transaction of its own, ended on Close or at the end of ExecSQL.
+    TSQLTransaction* Transaction = nullptr;
+
+    // Opens the cursor on the first row.
     void Open();
     void Close();
     bool Active() const;
@@ -59,8 +63,9 @@ public:
     // Runs a statement that returns no rows; returns the rows it changed.
     int ExecSQL();
 
-    // Reading from a consistent snapshot: the row count of the statement read first, in the
-    // same transaction as the rows. Used by client datasets that fetch on demand.
+    // Reading from a consistent snapshot, always in a transaction of its own (never Transaction),
+    // so that the caller's commits do not touch a walk: the row count of the statement read
+    // first, in the same transaction as the rows. Used by client datasets that fetch on demand.
     bool Snapshot = false;
     int SnapshotRecordCount() const;
 

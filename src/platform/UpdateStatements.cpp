@@ -31,6 +31,7 @@ QString UpdateTable(const TDataSetProvider& provider, const FieldList& fields) {
 
 std::vector<ParameterValue> InsertParameters(const FieldList& fields, const std::vector<TFieldValue>& values) {
     std::vector<ParameterValue> parameters;
+    parameters.reserve(fields.size());
     for (size_t i = 0; i < fields.size(); ++i)
         if (Writable(*fields[i])) parameters.push_back(Parameter(*fields[i], values[i]));
     return parameters;
@@ -77,7 +78,13 @@ UpdateStatement ModifyStatement(const QString& table, TUpdateMode mode, const Fi
             statement.parameters.push_back(Parameter(field, oldValues[i]));
         }
     }
-    statement.sql = QStringLiteral("UPDATE %1 SET %2").arg(quoteIdentifier(table), assignments.join(QStringLiteral(", ")));
-    if (!conditions.isEmpty()) statement.sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
+    // Without a where clause one edited row would overwrite every row of the table.
+    if (conditions.isEmpty())
+        throw EDatabaseError(QStringLiteral("A alteração na tabela %1 não identifica a linha: nenhum campo entra na cláusula"
+                                            " WHERE")
+                                 .arg(table));
+    statement.sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                        .arg(quoteIdentifier(table), assignments.join(QStringLiteral(", ")),
+                             conditions.join(QStringLiteral(" AND ")));
     return statement;
 }

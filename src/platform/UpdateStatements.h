@@ -21,6 +21,7 @@ UpdateStatement InsertStatement(const QString& table, const FieldList& fields, c
 std::vector<ParameterValue> InsertParameters(const FieldList& fields, const std::vector<TFieldValue>& values);
 
 // UPDATE of the changed fields, the row found by the old values the update mode asks for;
-// an old NULL is looked for with IS NULL. Empty sql when nothing to write changed.
+// an old NULL is looked for with IS NULL. Empty sql when nothing to write changed; raises when
+// no field can find the row.
 UpdateStatement ModifyStatement(const QString& table, TUpdateMode mode, const FieldList& fields,
                                 const std::vector<TFieldValue>& oldValues, const std::vector<TFieldValue>& newValues);

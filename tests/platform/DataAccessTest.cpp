@@ -1,4 +1,5 @@
 // The data-access operations the program relies on, against real databases.
+#include "LayerChain.h"
 #include "support/DatabaseFactory.h"
 
 #include "platform/Exceptions.h"
@@ -9,9 +10,12 @@
 #include "platform/TDataSetProvider.h"
 #include "platform/TSQLConnection.h"
 #include "platform/TSQLDataSet.h"
+#include "platform/TSQLTransaction.h"
 
 #include <QThread>
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -24,14 +28,6 @@ INSERT INTO ZETA VALUES (1, 'cliente', NULL, '1899-12-30');
 INSERT INTO ZETA VALUES (2, 'Pedido', 'x', '1900-01-01');
 INSERT INTO ZETA VALUES (3, 'item', NULL, NULL);
 )";
-
-// A query, its provider and the client dataset over them, as the program chains them.
-struct Chain {
-    explicit Chain(TSQLConnection& connection) : query(&connection) {}
-    TSQLDataSet query;
-    TDataSetProvider provider{&query};
-    TClientDataSet rows{&provider};
-};
 
 class DataAccess : public testing::Test {
 protected:
@@ -68,9 +64,17 @@ TEST_F(DataAccess, OpenFailuresCarryTheServersWholeMessage) {
     }
     EXPECT_FALSE(missing.Connected());
 
+    // What the layer was doing leads the server's text.
     TSQLDataSet query(&connection);
     query.SetCommandText(QStringLiteral("SELECT * FROM NO_SUCH_TABLE"));
-    EXPECT_THROW(query.Open(), EDatabaseError);
+    try {
+        query.Open();
+        FAIL() << "opened a missing table";
+    } catch (const EDatabaseError& error) {
+        EXPECT_TRUE(error.Message().startsWith(QStringLiteral("Erro ao preparar o comando SELECT * FROM NO_SUCH_TABLE:\n")))
+            << error.Message().toStdString();
+        EXPECT_TRUE(error.Message().contains(QStringLiteral("NO_SUCH_TABLE")));
+    }
     EXPECT_FALSE(query.Active());
 }
 
@@ -273,24 +277,118 @@ TEST_F(DataAccess, OnDemandRowsComeFromOneSnapshot) {
     EXPECT_EQ(rows.RecordCount(), 3);
 }
 
+TEST_F(DataAccess, AWalkGoesOnThroughCommitsOfTheSameConnection) {
+    // The walk reads ZETA while the same connection appends copies of its rows to ZETA in a held
+    // transaction, committed after every row: the walk sees neither the commits nor the copies.
+    Chain source(connection), destination(connection);
+    source.rows.FetchOnDemand = true;
+    source.query.SetCommandText(QStringLiteral("SELECT ID, NAME FROM ZETA ORDER BY ID"));
+    destination.query.SetCommandText(QStringLiteral("SELECT ID, NAME FROM ZETA"));
+    destination.rows.PacketRecords = 0;
+    TSQLTransaction transaction(&connection);
+    destination.rows.Transaction = &transaction;
+    source.rows.Open();
+    destination.rows.Open();
+    QStringList seen;
+    for (source.rows.First(); !source.rows.Eof(); source.rows.Next()) {
+        seen << source.rows.Fields(0)->AsString();
+        destination.rows.Append();
+        destination.rows.FieldByName(QStringLiteral("ID"))->SetAsInteger(source.rows.Fields(0)->AsInteger() + 100);
+        destination.rows.FieldByName(QStringLiteral("NAME"))->SetValue(source.rows.FieldByName(QStringLiteral("NAME"))->Value());
+        destination.rows.Post();
+        ASSERT_EQ(destination.rows.ApplyUpdates(-1), 0);
+        if (seen.size() == 1)
+            transaction.CommitRetaining();
+        else
+            transaction.Commit();
+    }
+    EXPECT_EQ(seen, (QStringList{"1", "2", "3"}));
+    EXPECT_EQ(DatabaseFactory::QueryValue(path, QStringLiteral("SELECT LIST(ID || NAME) FROM (SELECT ID, NAME FROM ZETA WHERE ID > 100 ORDER BY ID)")),
+              "101cliente   ,102Pedido    ,103item      ");
+}
+
 TEST_F(DataAccess, HeldTransactionKeepsGoingAfterARejectedStatement) {
+    TSQLTransaction transaction(&connection);
     TSQLDataSet query(&connection);
-    connection.StartTransaction();
+    query.Transaction = &transaction;
     query.SetCommandText(QStringLiteral("INSERT INTO ZETA (ID) VALUES (10)"));
     query.ExecSQL();
+    EXPECT_TRUE(transaction.InTransaction());
     query.SetCommandText(QStringLiteral("INSERT INTO ZETA (ID) VALUES (1)"));
     EXPECT_THROW(query.ExecSQL(), EDatabaseError);
     query.SetCommandText(QStringLiteral("INSERT INTO ZETA (ID) VALUES (11)"));
     query.ExecSQL();
-    connection.CommitRetaining();
-    EXPECT_TRUE(connection.InTransaction());
+    // Other statements of the connection commit on their own, apart from the held transaction.
+    TSQLDataSet alone(&connection);
+    alone.SetCommandText(QStringLiteral("UPDATE ZETA SET NOTE = 'alone' WHERE ID = 3"));
+    alone.ExecSQL();
+    EXPECT_EQ(DatabaseFactory::QueryValue(path, QStringLiteral("SELECT NOTE FROM ZETA WHERE ID = 3")), "alone");
+    EXPECT_EQ(DatabaseFactory::QueryValue(path, QStringLiteral("SELECT COUNT(*) FROM ZETA WHERE ID >= 10")), "0");
+    transaction.CommitRetaining();
+    EXPECT_TRUE(transaction.InTransaction());
     EXPECT_EQ(DatabaseFactory::QueryValue(path, QStringLiteral("SELECT LIST(ID) FROM (SELECT ID FROM ZETA WHERE ID >= 10 ORDER BY ID)")),
               "10,11");
     query.SetCommandText(QStringLiteral("INSERT INTO ZETA (ID) VALUES (12)"));
     query.ExecSQL();
     // Closing keeps what was done under a held transaction.
     connection.Close();
+    EXPECT_FALSE(transaction.InTransaction());
     EXPECT_EQ(DatabaseFactory::QueryValue(path, QStringLiteral("SELECT COUNT(*) FROM ZETA WHERE ID = 12")), "1");
+}
+
+TEST_F(DataAccess, ATransactionLeftOpenIsCommittedWhenItGoes) {
+    {
+        TSQLTransaction transaction(&connection);
+        EXPECT_FALSE(transaction.InTransaction());
+        transaction.StartTransaction();
+        EXPECT_THROW(transaction.StartTransaction(), EDatabaseError);
+        TSQLDataSet query(&connection);
+        query.Transaction = &transaction;
+        query.SetCommandText(QStringLiteral("INSERT INTO ZETA (ID) VALUES (20)"));
+        query.ExecSQL();
+        transaction.Rollback();
+        EXPECT_FALSE(transaction.InTransaction());
+        EXPECT_EQ(DatabaseFactory::QueryValue(path, QStringLiteral("SELECT COUNT(*) FROM ZETA WHERE ID = 20")), "0");
+        query.SetCommandText(QStringLiteral("INSERT INTO ZETA (ID) VALUES (21)"));
+        query.ExecSQL();
+    }
+    EXPECT_EQ(DatabaseFactory::QueryValue(path, QStringLiteral("SELECT COUNT(*) FROM ZETA WHERE ID = 21")), "1");
+}
+
+// Dropping a table that a view reads fails only when the drop is committed.
+class FailingCommit : public DataAccess {
+protected:
+    void SetUp() override {
+        DataAccess::SetUp();
+        drop.Transaction = &transaction;
+        drop.SetCommandText(QStringLiteral("DROP TABLE ZETA"));
+        drop.ExecSQL();
+    }
+    // What the layer was doing, then the server's reason.
+    static void ExpectFailure(const std::function<void()>& ending) {
+        try {
+            ending();
+            ADD_FAILURE() << "the commit was reported as done";
+        } catch (const EDatabaseError& error) {
+            EXPECT_TRUE(error.Message().startsWith(QStringLiteral("Erro ao confirmar a transação:\n"))) << error.Message().toStdString();
+            EXPECT_TRUE(error.Message().contains(QStringLiteral("ZETA"))) << error.Message().toStdString();
+        }
+    }
+    TSQLTransaction transaction{&connection};
+    TSQLDataSet drop{&connection};
+};
+
+TEST_F(FailingCommit, IsRaisedByCommitWithTheServersMessage) {
+    ExpectFailure([&] { transaction.Commit(); });
+    EXPECT_FALSE(transaction.InTransaction());
+    EXPECT_NO_THROW(connection.Close());
+}
+
+TEST_F(FailingCommit, IsRaisedByCloseWithTheServersMessage) {
+    ExpectFailure([&] { connection.Close(); });
+    EXPECT_FALSE(connection.Connected());
+    EXPECT_FALSE(transaction.InTransaction());
+    EXPECT_EQ(DatabaseFactory::QueryValue(path, QStringLiteral("SELECT COUNT(*) FROM ZETA")), "3");
 }
 
 TEST_F(DataAccess, DatesCountFromTheLastDayOf1899) {

@@ -1,15 +1,19 @@
 // Values copied through the data-access layer from one database to another arrive byte for byte.
 #include "support/DatabaseFactory.h"
 
-#include "platform/TClientDataSet.h"
-#include "platform/TDataSetProvider.h"
-#include "platform/TSQLConnection.h"
-#include "platform/TSQLDataSet.h"
+#include "LayerChain.h"
+
+#include "platform/ArraySlices.h"
+#include "platform/FbApi.h"
+#include "platform/TSQLTransaction.h"
 
 #include <gtest/gtest.h>
+#include <ibase.h>
 
 #include <cstring>
 #include <vector>
+
+using namespace Firebird;
 
 namespace {
 
@@ -42,13 +46,11 @@ INSERT INTO MATRIX VALUES (3, 0, 0, -9223372036854775808, 0, 0,
   '', x'', NULL, NULL, NULL);
 )";
 
-// The raw values of every row, read through the layer.
-std::vector<std::vector<TFieldValue>> ReadAll(const QString& path) {
-    TSQLConnection connection;
-    connection.Params.SetValue(QStringLiteral("Database"), path);
-    connection.Open();
+// The raw values of every row of a table, read through the layer.
+std::vector<std::vector<TFieldValue>> ReadAll(const QString& path, const QString& table) {
+    OpenConnection connection(path);
     TSQLDataSet query(&connection);
-    query.SetCommandText(QStringLiteral("SELECT * FROM MATRIX ORDER BY ID"));
+    query.SetCommandText(QStringLiteral("SELECT * FROM %1 ORDER BY ID").arg(table));
     query.Open();
     std::vector<std::vector<TFieldValue>> rows;
     for (; !query.Eof(); query.Next()) {
@@ -59,29 +61,36 @@ std::vector<std::vector<TFieldValue>> ReadAll(const QString& path) {
     return rows;
 }
 
-// Copies MATRIX the way the copy does: rows on demand, appended and applied one by one.
-void CopyMatrix(const QString& from, const QString& to, int* rejected = nullptr) {
-    TSQLConnection source, destination;
-    source.Params.SetValue(QStringLiteral("Database"), from);
-    destination.Params.SetValue(QStringLiteral("Database"), to);
-    source.Open();
-    destination.Open();
-    TSQLDataSet sourceQuery(&source), destinationQuery(&destination);
-    TDataSetProvider sourceProvider(&sourceQuery), destinationProvider(&destinationQuery);
-    TClientDataSet sourceRows(&sourceProvider), destinationRows(&destinationProvider);
-    const QString select = QStringLiteral("SELECT * FROM MATRIX");
-    sourceQuery.SetCommandText(select);
-    destinationQuery.SetCommandText(select);
+// Both tables hold the same rows, value for value, byte for byte.
+void ExpectSameRows(const QString& source, const QString& destination, const QString& table, size_t rows) {
+    const auto expected = ReadAll(source, table);
+    const auto copied = ReadAll(destination, table);
+    ASSERT_EQ(expected.size(), rows);
+    ASSERT_EQ(copied.size(), expected.size());
+    for (size_t row = 0; row < expected.size(); ++row)
+        for (size_t column = 0; column < expected[row].size(); ++column)
+            EXPECT_EQ(copied[row][column], expected[row][column]) << "row " << row << " column " << column;
+}
+
+// Copies a table the way the copy does: rows on demand, appended and applied one by one in a
+// transaction of the copy's own; returns the messages of the rows the destination rejected.
+QStringList CopyTable(const QString& from, const QString& to, const QString& table = QStringLiteral("MATRIX")) {
+    OpenConnection source(from), destination(to);
+    const QString select = QStringLiteral("SELECT * FROM %1").arg(table);
+    Chain sourceChain(source, select), destinationChain(destination, select);
+    TClientDataSet& sourceRows = sourceChain.rows;
+    TClientDataSet& destinationRows = destinationChain.rows;
     sourceRows.FetchOnDemand = true;
     destinationRows.PacketRecords = 0;
-    int errors = 0;
-    destinationRows.OnReconcileError = [&](TClientDataSet&, const EDatabaseError&, TUpdateKind, TReconcileAction& action) {
-        ++errors;
+    QStringList rejected;
+    destinationRows.OnReconcileError = [&](TClientDataSet&, const EDatabaseError& error, TUpdateKind, TReconcileAction& action) {
+        rejected << error.Message();
         action = TReconcileAction::raCancel;
     };
+    TSQLTransaction transaction(&destination);
+    destinationRows.Transaction = &transaction;
     sourceRows.Open();
     destinationRows.Open();
-    destination.StartTransaction();
     for (sourceRows.First(); !sourceRows.Eof(); sourceRows.Next()) {
         destinationRows.Append();
         for (int i = 0; i < sourceRows.FieldCount(); ++i) {
@@ -91,8 +100,15 @@ void CopyMatrix(const QString& from, const QString& to, int* rejected = nullptr)
         destinationRows.Post();
         destinationRows.ApplyUpdates(-1);
     }
-    destination.Commit();
-    if (rejected) *rejected = errors;
+    transaction.Commit();
+    return rejected;
+}
+
+TFieldValue ArrayOf(const TField& field, const ArrayShape& shape, const QByteArray& elements) {
+    TFieldValue value = field.Shape();
+    value.isNull = false;
+    value.data = ArrayValue(shape, elements);
+    return value;
 }
 
 class ValueCopy : public testing::Test {
@@ -107,14 +123,10 @@ TEST_F(ValueCopy, EveryTypeArrivesByteForByte) {
     QByteArray big(1 << 20, '\0');
     for (int i = 0; i < big.size(); ++i) big[i] = char(i * 7 % 256);
     {
-        TSQLConnection connection;
-        connection.Params.SetValue(QStringLiteral("Database"), source);
-        connection.Open();
-        TSQLDataSet query(&connection);
-        TDataSetProvider provider(&query);
-        provider.UpdateMode = TUpdateMode::upWhereKeyOnly;
-        TClientDataSet rows(&provider);
-        query.SetCommandText(QStringLiteral("SELECT ID, C_BIN, C_ARR, C_ARR_CHAR, C_ARR_NUM FROM MATRIX WHERE ID = 2"));
+        OpenConnection connection(source);
+        Chain chain(connection, QStringLiteral("SELECT ID, C_BIN, C_ARR, C_ARR_CHAR, C_ARR_NUM FROM MATRIX WHERE ID = 2"));
+        chain.provider.UpdateMode = TUpdateMode::upWhereKeyOnly;
+        TClientDataSet& rows = chain.rows;
         rows.Open();
         rows.FieldByName(QStringLiteral("ID"))->ProviderFlags |= pfInKey;
         rows.Edit();
@@ -122,33 +134,23 @@ TEST_F(ValueCopy, EveryTypeArrivesByteForByte) {
         blob.isNull = false;
         blob.data = big;
         rows.FieldByName(QStringLiteral("C_BIN"))->SetValue(blob);
-        TFieldValue ints = rows.FieldByName(QStringLiteral("C_ARR"))->Shape();
+        TField* ints = rows.FieldByName(QStringLiteral("C_ARR"));
         const int32_t elements[3] = {-1, 0, 2147483647};
-        ints.isNull = false;
-        ints.data = QByteArray(reinterpret_cast<const char*>(elements), sizeof elements);
-        rows.FieldByName(QStringLiteral("C_ARR"))->SetValue(ints);
-        TFieldValue chars = rows.FieldByName(QStringLiteral("C_ARR_CHAR"))->Shape();
-        chars.isNull = false;
-        chars.data = QByteArray("ab\xff\x00xyz!", 8);
-        rows.FieldByName(QStringLiteral("C_ARR_CHAR"))->SetValue(chars);
-        TFieldValue numbers = rows.FieldByName(QStringLiteral("C_ARR_NUM"))->Shape();
+        ints->SetValue(ArrayOf(*ints, ArrayShape{blr_long, 0, 4, 0, {{1, 3}}},
+                               QByteArray(reinterpret_cast<const char*>(elements), sizeof elements)));
+        TField* chars = rows.FieldByName(QStringLiteral("C_ARR_CHAR"));
+        chars->SetValue(ArrayOf(*chars, ArrayShape{blr_text, 0, 2, 0, {{2, 3}, {0, 1}}}, QByteArray("ab\xff\x00xyz!", 8)));
+        TField* numbers = rows.FieldByName(QStringLiteral("C_ARR_NUM"));
         const int32_t cents[2] = {-12345, 99};
-        numbers.isNull = false;
-        numbers.data = QByteArray(reinterpret_cast<const char*>(cents), sizeof cents);
-        rows.FieldByName(QStringLiteral("C_ARR_NUM"))->SetValue(numbers);
+        numbers->SetValue(ArrayOf(*numbers, ArrayShape{blr_long, -2, 4, 0, {{1, 2}}},
+                                  QByteArray(reinterpret_cast<const char*>(cents), sizeof cents)));
         rows.Post();
         ASSERT_EQ(rows.ApplyUpdates(0), 0);
     }
 
-    CopyMatrix(source, destination);
+    EXPECT_TRUE(CopyTable(source, destination).isEmpty());
 
-    const auto expected = ReadAll(source);
-    const auto copied = ReadAll(destination);
-    ASSERT_EQ(expected.size(), 3u);
-    ASSERT_EQ(copied.size(), expected.size());
-    for (size_t row = 0; row < expected.size(); ++row)
-        for (size_t column = 0; column < expected[row].size(); ++column)
-            EXPECT_EQ(copied[row][column], expected[row][column]) << "row " << row << " column " << column;
+    ExpectSameRows(source, destination, QStringLiteral("MATRIX"), 3);
 
     // Read back by the server itself, not through the layer.
     const QString check = QStringLiteral(
@@ -165,14 +167,173 @@ TEST_F(ValueCopy, RejectedRowGoesToReconcileAndTheOthersStay) {
     const QString source = factory.Create(QStringLiteral("source"), QString::fromUtf8(MatrixTable) + MatrixRows);
     const QString destination = factory.Create(QStringLiteral("destination"), QString::fromUtf8(MatrixTable) +
                                                    QStringLiteral("INSERT INTO MATRIX (ID) VALUES (2);"));
-    int rejected = 0;
-    CopyMatrix(source, destination, &rejected);
-    EXPECT_EQ(rejected, 1);
+    EXPECT_EQ(CopyTable(source, destination).size(), 1);
     EXPECT_EQ(DatabaseFactory::QueryValue(destination, QStringLiteral("SELECT LIST(ID) FROM (SELECT ID FROM MATRIX ORDER BY ID)")),
               QStringLiteral("1,2,3"));
     // The row that was already there is left as it was.
     EXPECT_EQ(DatabaseFactory::QueryValue(destination, QStringLiteral("SELECT COALESCE(C_INT, -1) FROM MATRIX WHERE ID = 2")),
               QStringLiteral("-1"));
+}
+
+const char* ArrayTable = R"(
+CREATE TABLE ARRAYS (
+  ID INTEGER NOT NULL PRIMARY KEY,
+  A_SMALL SMALLINT[2], A_INT INTEGER[-1:1], A_BIG BIGINT[2], A_FLOAT FLOAT[2], A_DOUBLE DOUBLE PRECISION[2],
+  A_N4 NUMERIC(4,1)[2], A_N9 NUMERIC(9,2)[0:1], A_D18 DECIMAL(18,4)[2],
+  A_DATE DATE[2], A_TIME TIME[2], A_TS TIMESTAMP[2],
+  A_CHAR_NONE CHAR(3) [2] CHARACTER SET NONE, A_CHAR_1252 CHAR(3) [2] CHARACTER SET WIN1252,
+  A_CHAR_UTF8 CHAR(2) [2] CHARACTER SET UTF8,
+  A_VC_NONE VARCHAR(15) [5] CHARACTER SET NONE, A_VC_1252 VARCHAR(5) [2, 0:1] CHARACTER SET WIN1252,
+  A_VC_UTF8 VARCHAR(4) [-2:0] CHARACTER SET UTF8,
+  A_GRID INTEGER[2, 3], A_SPARSE INTEGER[10]
+);
+INSERT INTO ARRAYS (ID) VALUES (1);
+INSERT INTO ARRAYS (ID) VALUES (2);
+)";
+
+template <typename T>
+QByteArray Elements(std::initializer_list<T> values) {
+    QByteArray bytes;
+    for (const T& value : values) bytes.append(reinterpret_cast<const char*>(&value), sizeof value);
+    return bytes;
+}
+
+// VARCHAR elements as a value holds them: each one's length, its bytes, and the unused rest.
+QByteArray Varying(int length, std::initializer_list<QByteArray> texts) {
+    QByteArray bytes;
+    for (const QByteArray& text : texts) {
+        const quint16 size = quint16(text.size());
+        bytes += QByteArray(reinterpret_cast<const char*>(&size), 2) + text + QByteArray(length - text.size(), '\0');
+    }
+    return bytes;
+}
+
+// Writes every array of row 1 of ARRAYS through the layer (row 2 keeps NULLs).
+void FillArrays(const QString& path) {
+    OpenConnection connection(path);
+    Chain chain(connection, QStringLiteral("SELECT * FROM ARRAYS WHERE ID = 1"));
+    TClientDataSet& rows = chain.rows;
+    rows.Open();
+    rows.Edit();
+    auto set = [&](const char* column, const ArrayShape& shape, const QByteArray& elements) {
+        TField* field = rows.FieldByName(QString::fromLatin1(column));
+        field->SetValue(ArrayOf(*field, shape, elements));
+    };
+    const ISC_TIMESTAMP stamps[2] = {{-100000, 1}, {2973483, 863999999}};
+    set("A_SMALL", {blr_short, 0, 2, 0, {{1, 2}}}, Elements<qint16>({-32768, 32767}));
+    set("A_INT", {blr_long, 0, 4, 0, {{-1, 1}}}, Elements<qint32>({-2147483647 - 1, 0, 2147483647}));
+    set("A_BIG", {blr_int64, 0, 8, 0, {{1, 2}}}, Elements<qint64>({-9223372036854775807LL - 1, 9223372036854775807LL}));
+    set("A_FLOAT", {blr_float, 0, 4, 0, {{1, 2}}}, Elements<float>({3.4e38f, -1.5e-45f}));
+    set("A_DOUBLE", {blr_double, 0, 8, 0, {{1, 2}}}, Elements<double>({-1.7976931348623157e308, 4.9e-324}));
+    set("A_N4", {blr_short, -1, 2, 0, {{1, 2}}}, Elements<qint16>({-9999, 1}));
+    set("A_N9", {blr_long, -2, 4, 0, {{0, 1}}}, Elements<qint32>({-12345, 99}));
+    set("A_D18", {blr_int64, -4, 8, 0, {{1, 2}}}, Elements<qint64>({-123456789012345678LL, 5}));
+    set("A_DATE", {blr_sql_date, 0, 4, 0, {{1, 2}}}, Elements<qint32>({-100000, 2973483}));
+    set("A_TIME", {blr_sql_time, 0, 4, 0, {{1, 2}}}, Elements<quint32>({0, 863999999}));
+    set("A_TS", {blr_timestamp, 0, 8, 0, {{1, 2}}}, QByteArray(reinterpret_cast<const char*>(stamps), sizeof stamps));
+    set("A_CHAR_NONE", {blr_text, 0, 3, 0, {{1, 2}}}, QByteArray("\x00\xff\x80" "a  ", 6));
+    set("A_CHAR_1252", {blr_text, 0, 3, 53, {{1, 2}}}, QByteArray("\x80\x84\x93\xe7\xe3o", 6));
+    set("A_CHAR_UTF8", {blr_text, 0, 8, 4, {{1, 2}}}, QByteArray("\xe2\x82\xac\xc3\xa7   ab      ", 16));
+    set("A_VC_NONE", {blr_varying, 0, 15, 0, {{1, 5}}},
+        Varying(15, {"a", "bb  ", "", "\x80\xff", "fifteen chars.."}));
+    set("A_VC_1252", {blr_varying, 0, 5, 53, {{1, 2}, {0, 1}}},
+        Varying(5, {"\x80", "S\xe3o", " ", "\x93q\x94"}));
+    set("A_VC_UTF8", {blr_varying, 0, 16, 4, {{-2, 0}}}, Varying(16, {"\xe2\x82\xac", "", "a\xc3\xa7\xc3\xa3o"}));
+    set("A_GRID", {blr_long, 0, 4, 0, {{1, 2}, {1, 3}}}, Elements<qint32>({11, 12, 13, 21, 22, 23}));
+    rows.Post();
+    ASSERT_EQ(rows.ApplyUpdates(0), 0);
+}
+
+// Writes element 3 alone of A_SPARSE in row 2, so that the other nine were never written.
+void WriteOneElement(const QString& path) {
+    OpenConnection connection(path);
+    FbStatus status;
+    IAttachment* attachment = connection.Attachment();
+    FbRef<ITransaction> transaction = connection.BeginTransaction(TransactionUse::Write);
+    const unsigned char sdl[] = {isc_sdl_version1, isc_sdl_struct, 1, blr_long, 0,
+                                 isc_sdl_relation, 6, 'A', 'R', 'R', 'A', 'Y', 'S',
+                                 isc_sdl_field, 8, 'A', '_', 'S', 'P', 'A', 'R', 'S', 'E',
+                                 isc_sdl_element, 1, isc_sdl_scalar, 0, 1, isc_sdl_tiny_integer, 3, isc_sdl_eoc};
+    ISC_QUAD id{0, 0};
+    qint32 value = 42;
+    attachment->putSlice(&status, transaction.get(), &id, sizeof sdl, sdl, 0, nullptr, sizeof value,
+                         reinterpret_cast<unsigned char*>(&value));
+    FbRef<IMetadataBuilder> builder(FbMaster()->getMetadataBuilder(&status, 1));
+    builder->setType(&status, 0, SQL_ARRAY + 1);
+    builder->setLength(&status, 0, sizeof id);
+    FbRef<IMessageMetadata> metadata(builder->getMetadata(&status));
+    QByteArray message(int(metadata->getMessageLength(&status)), '\0');
+    std::memcpy(message.data() + metadata->getOffset(&status, 0), &id, sizeof id);
+    attachment->execute(&status, transaction.get(), 0, "UPDATE ARRAYS SET A_SPARSE = ? WHERE ID = 2", SqlDialect,
+                        metadata.get(), message.data(), nullptr, nullptr);
+    FbEndTransaction(transaction, true);
+}
+
+TEST_F(ValueCopy, ArraysOfEveryElementTypeArriveElementForElement) {
+    const QString source = factory.Create(QStringLiteral("source"), QString::fromUtf8(ArrayTable));
+    const QString destination = factory.Create(QStringLiteral("destination"),
+                                               QString::fromUtf8(ArrayTable) + QStringLiteral("DELETE FROM ARRAYS;"));
+    FillArrays(source);
+    WriteOneElement(source);
+
+    EXPECT_EQ(CopyTable(source, destination, QStringLiteral("ARRAYS")), QStringList());
+
+    ExpectSameRows(source, destination, QStringLiteral("ARRAYS"), 2);
+
+    // The elements as the server itself reads them, on both sides.
+    const QString elements = QStringLiteral(
+        "SELECT A_INT[-1] || '|' || A_INT[1] || '|' || A_BIG[1] || '|' || A_N9[0] || '|' || A_D18[1] || '|' ||"
+        " A_DATE[1] || '|' || A_TS[2] || '|' || A_GRID[2, 1] || '|' || A_GRID[1, 3] || '|' ||"
+        " CHAR_LENGTH(A_VC_NONE[2]) || '|' || CHAR_LENGTH(A_VC_NONE[3]) || '|' || A_VC_NONE[5] || '|' ||"
+        " A_VC_UTF8[0] || '|' || A_CHAR_UTF8[1] || '|' || OCTET_LENGTH(A_VC_1252[2, 1]) || '|' ||"
+        " HASH(A_VC_1252[1, 0]) || '|' || HASH(A_CHAR_NONE[1]) FROM ARRAYS WHERE ID = 1");
+    EXPECT_EQ(DatabaseFactory::QueryValue(destination, elements), DatabaseFactory::QueryValue(source, elements));
+    EXPECT_TRUE(DatabaseFactory::QueryValue(source, elements)
+                    .startsWith(QStringLiteral("-2147483648|2147483647|-9223372036854775808|-123.45|-12345678901234.5678|"
+                                               "1585-02-01|9999-12-31 23:59:59.9999|21|13|4|0|fifteen chars..|"
+                                               "ação|€ç   |3|")))
+        << DatabaseFactory::QueryValue(source, elements).toStdString();
+    const QString sparse = QStringLiteral(
+        "SELECT COALESCE(A_SPARSE[1], -1) || ',' || A_SPARSE[3] || ',' || COALESCE(A_SPARSE[10], -1)"
+        " FROM ARRAYS WHERE ID = 2");
+    EXPECT_EQ(DatabaseFactory::QueryValue(destination, sparse), DatabaseFactory::QueryValue(source, sparse));
+    EXPECT_EQ(DatabaseFactory::QueryValue(destination, QStringLiteral("SELECT COUNT(*) FROM ARRAYS WHERE ID = 2 AND A_INT IS NULL")),
+              QStringLiteral("1"));
+}
+
+TEST_F(ValueCopy, AnArrayOfOtherBoundsIsRefusedNotCutOrPadded) {
+    const QString source = factory.Create(QStringLiteral("source"),
+                                          QStringLiteral("CREATE TABLE T (ID INTEGER NOT NULL PRIMARY KEY, A INTEGER[3], B INTEGER[0:2]);"
+                                                         "INSERT INTO T (ID) VALUES (1); INSERT INTO T (ID) VALUES (2);"
+                                                         "INSERT INTO T (ID) VALUES (3);"));
+    const QString destination = factory.Create(QStringLiteral("destination"),
+                                               QStringLiteral("CREATE TABLE T (ID INTEGER NOT NULL PRIMARY KEY, A INTEGER[2], B INTEGER[1:3]);"));
+    {
+        OpenConnection connection(source);
+        Chain chain(connection, QStringLiteral("SELECT ID, A, B FROM T ORDER BY ID"));
+        TClientDataSet& rows = chain.rows;
+        rows.Open();
+        rows.Edit();   // row 1: A filled
+        TField* a = rows.FieldByName(QStringLiteral("A"));
+        a->SetValue(ArrayOf(*a, {blr_long, 0, 4, 0, {{1, 3}}}, Elements<qint32>({1, 2, 3})));
+        rows.Post();
+        rows.Next();   // row 2: B filled
+        rows.Edit();
+        TField* b = rows.FieldByName(QStringLiteral("B"));
+        b->SetValue(ArrayOf(*b, {blr_long, 0, 4, 0, {{0, 2}}}, Elements<qint32>({4, 5, 6})));
+        rows.Post();
+        ASSERT_EQ(rows.ApplyUpdates(0), 0);
+    }
+    const QStringList rejected = CopyTable(source, destination, QStringLiteral("T"));
+    ASSERT_EQ(rejected.size(), 2);
+    EXPECT_TRUE(rejected[0].contains(QStringLiteral("coluna A da tabela T"))) << rejected[0].toStdString();
+    EXPECT_TRUE(rejected[0].contains(QStringLiteral("[1:3]")) && rejected[0].contains(QStringLiteral("[1:2]")))
+        << rejected[0].toStdString();
+    EXPECT_TRUE(rejected[1].contains(QStringLiteral("coluna B da tabela T"))) << rejected[1].toStdString();
+    EXPECT_TRUE(rejected[1].contains(QStringLiteral("[0:2]")) && rejected[1].contains(QStringLiteral("[1:3]")))
+        << rejected[1].toStdString();
+    // The row whose arrays are NULL still goes across.
+    EXPECT_EQ(DatabaseFactory::QueryValue(destination, QStringLiteral("SELECT LIST(ID) FROM T")), QStringLiteral("3"));
 }
 
 }  // namespace

@@ -72,20 +72,11 @@ void Run(IAttachment* attachment, const QString& script) {
     FbStatus status;
     // Each statement commits on its own, so a table is there for the statements after it.
     for (const QString& statement : Statements(script)) {
-        ITransaction* transaction = attachment->startTransaction(&status, 0, nullptr);
+        FbRef<ITransaction> transaction(attachment->startTransaction(&status, 0, nullptr));
         const QByteArray sql = statement.toUtf8();
-        // DDL fails at commit, so the commit belongs inside the guarded part too.
-        try {
-            attachment->execute(&status, transaction, 0, sql.constData(), SqlDialect, nullptr, nullptr, nullptr, nullptr);
-            transaction->commit(&status);
-        } catch (...) {
-            try {
-                FbEndTransaction(transaction, false);
-            } catch (...) {
-                // The statement's own error is the one to report.
-            }
-            throw;
-        }
+        attachment->execute(&status, transaction.get(), 0, sql.constData(), SqlDialect, nullptr, nullptr, nullptr, nullptr);
+        // DDL fails at commit, which raises the statement's own error.
+        FbEndTransaction(transaction, true);
     }
 }
 

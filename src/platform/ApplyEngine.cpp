@@ -1,0 +1,133 @@
+#include "ApplyEngine.h"
+
+#include "FbApi.h"
+#include "TDataSetProvider.h"
+#include "TSQLConnection.h"
+#include "TSQLTransaction.h"
+#include "UpdateStatements.h"
+
+using namespace Firebird;
+
+namespace {
+
+void Run(TSQLConnection& connection, ITransaction* transaction, const char* sql) {
+    FbStatus status;
+    connection.Attachment()->execute(&status, transaction, 0, sql, connection.Dialect(), nullptr, nullptr, nullptr, nullptr);
+}
+
+// Lets an UPDATE be undone alone when it changed more rows than the one it was meant for.
+class Savepoint {
+public:
+    Savepoint(TSQLConnection& connection, ITransaction* transaction) : connection_(connection), transaction_(transaction) {
+        Run(connection_, transaction_, "SAVEPOINT VENDRASOL_APPLY");
+    }
+    ~Savepoint() {
+        try {
+            Run(connection_, transaction_, "RELEASE SAVEPOINT VENDRASOL_APPLY ONLY");
+        } catch (...) {
+            // The transaction's end releases it all the same.
+        }
+    }
+    void Undo() { Run(connection_, transaction_, "ROLLBACK TO SAVEPOINT VENDRASOL_APPLY"); }
+
+private:
+    TSQLConnection& connection_;
+    ITransaction* transaction_;
+};
+
+}  // namespace
+
+void ApplyEngine::Reset() { insert_.Reset(); }
+
+void ApplyEngine::Insert(const QString& table, const FieldList& fields, const std::vector<TFieldValue>& values,
+                         TSQLConnection& connection, ITransaction* transaction) {
+    FbStatus status;
+    IAttachment* attachment = connection.Attachment();
+    if (!insert_) {
+        const UpdateStatement statement = InsertStatement(table, fields, values);
+        insert_.Reset(attachment->prepare(&status, transaction, 0, ServerText(statement.sql).constData(),
+                                          connection.Dialect(), 0));
+    }
+    insertWriter_.Write(InsertParameters(fields, values), attachment, transaction);
+    insert_->execute(&status, transaction, insertWriter_.Metadata(), insertWriter_.Buffer(), nullptr, nullptr);
+}
+
+void ApplyEngine::Modify(const QString& table, const FieldList& fields, const PendingChange& change,
+                         const TDataSetProvider& provider, TSQLConnection& connection, ITransaction* transaction) {
+    const UpdateStatement statement = ModifyStatement(table, provider.UpdateMode, fields, change.oldValues, change.newValues);
+    if (statement.sql.isEmpty()) return;
+    FbStatus status;
+    IAttachment* attachment = connection.Attachment();
+    ParameterWriter writer;
+    writer.Write(statement.parameters, attachment, transaction);
+    FbRef<IStatement> prepared(
+        attachment->prepare(&status, transaction, 0, ServerText(statement.sql).constData(), connection.Dialect(), 0));
+    Savepoint savepoint(connection, transaction);
+    prepared->execute(&status, transaction, writer.Metadata(), writer.Buffer(), nullptr, nullptr);
+    const ISC_UINT64 changed = prepared->getAffectedRecords(&status);
+    if (changed == 1) return;
+    savepoint.Undo();
+    if (changed == 0) throw EDatabaseError(QStringLiteral("Registro não encontrado ou alterado por outro usuário"));
+    throw EDatabaseError(QStringLiteral("A alteração mudaria %1 linhas da tabela %2 em vez de uma; foi desfeita")
+                             .arg(changed)
+                             .arg(table));
+}
+
+void ApplyEngine::Write(const PendingChange& change, const QString& table, const FieldList& fields,
+                        const TDataSetProvider& provider, TSQLConnection& connection, ITransaction* transaction) {
+    if (change.kind == TUpdateKind::ukInsert)
+        Insert(table, fields, change.newValues, connection, transaction);
+    else
+        Modify(table, fields, change, provider, connection, transaction);
+}
+
+int ApplyEngine::Apply(std::vector<PendingChange>& changes, const FieldList& fields, const TDataSetProvider& provider,
+                       TSQLConnection& connection, TSQLTransaction* held, int maxErrors, const Reconcile& reconcile) {
+    if (changes.empty()) return 0;
+    // Worked out before any transaction starts, so that a failure here leaves none open.
+    const QString table = UpdateTable(provider, fields);
+    if (held && held->Connection() != &connection)
+        throw EDatabaseError(QStringLiteral("A transação pertence a outra conexão"));
+    FbRef<ITransaction> own;
+    ITransaction* transaction = held ? held->Handle() : (own = connection.BeginTransaction(TransactionUse::Write)).get();
+
+    std::vector<Outcome>& outcomes = outcomes_;
+    outcomes.assign(changes.size(), Outcome::Pending);
+    auto leaveLog = [&](bool applied) {
+        size_t kept = 0;
+        for (size_t i = 0; i < changes.size(); ++i) {
+            const bool leaves = outcomes[i] == Outcome::Cancelled || (applied && outcomes[i] == Outcome::Applied);
+            if (leaves) continue;
+            // A change that stays where it is must not be moved onto itself: that would empty it.
+            if (kept != i) changes[kept] = std::move(changes[i]);
+            ++kept;
+        }
+        changes.resize(kept);
+    };
+    int errors = 0;
+    try {
+        for (size_t i = 0; i < changes.size(); ++i) {
+            try {
+                Write(changes[i], table, fields, provider, connection, transaction);
+                outcomes[i] = Outcome::Applied;
+            } catch (const EDatabaseError& error) {
+                // The server undoes the failed statement alone; the transaction goes on.
+                if (IsConnectionLost(error)) throw error.While(QStringLiteral("ao gravar na tabela %1").arg(table));
+                ++errors;
+                const TReconcileAction action = reconcile(i, error);
+                if (action == TReconcileAction::raCancel) outcomes[i] = Outcome::Cancelled;
+                if (action == TReconcileAction::raAbort || (maxErrors >= 0 && errors > maxErrors)) break;
+            }
+        }
+        if (own)
+            Doing([&] { return QStringLiteral("ao confirmar as alterações na tabela %1").arg(table); },
+                  [&] { FbEndTransaction(own, true); });
+    } catch (...) {
+        // In the caller's transaction the applied changes stay with it for the caller to commit;
+        // an own transaction is rolled back, and its changes wait to be applied again.
+        leaveLog(held != nullptr);
+        throw;
+    }
+    leaveLog(true);
+    return errors;
+}
