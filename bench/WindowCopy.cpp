@@ -7,7 +7,7 @@
 #include "platform/Dialogs.h"
 #include "shell/TFPrincipal.h"
 
-#include <QTimer>
+#include <QAbstractEventDispatcher>
 #include <chrono>
 #include <cstdio>
 #include <sys/resource.h>
@@ -49,27 +49,28 @@ WindowCopy CopyThroughWindow(const std::string& source, const std::string& desti
         window.btnConecta->click();
         ListaTabelas.TableByName(QStringLiteral("MOVIMENTO"))->SetChecked(true);
 
-        // A timer due at once fires every time the window handles its messages, and only then.
-        Clock::time_point last = Clock::now();
-        Clock::time_point start = last;
-        const auto noteGap = [&] {
-            const Clock::time_point now = Clock::now();
-            const double gap = std::chrono::duration<double, std::milli>(now - last).count();
-            if (gap > 120 && getenv("GAPS")) std::fprintf(stderr, "gap %.0f ms ending at %.0f ms\n", gap, std::chrono::duration<double, std::milli>(now - start).count());
-            result.longestGapMs = std::max(result.longestGapMs, gap);
-            last = now;
+        // The event dispatcher wakes each time the window handles its messages.
+        Clock::time_point start, last;
+        bool processed = false;
+        const auto since = [](Clock::time_point then) {
+            return std::chrono::duration<double, std::milli>(Clock::now() - then).count();
         };
-        QTimer ticker;
-        QObject::connect(&ticker, &QTimer::timeout, noteGap);
-        ticker.start(0);
+        QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::awake, [&] {
+            if (processed)
+                result.longestGapMs = std::max(result.longestGapMs, since(last));
+            else
+                result.leadInMs = since(start);
+            processed = true;
+            last = Clock::now();
+        });
 
         const double cpuStart = CpuNow();
         start = last = Clock::now();
         window.btnImportar->click();
-        noteGap();
+        result.tailMs = since(last);
         result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
         result.cpuSeconds = CpuNow() - cpuStart;
-        ticker.stop();
+        QObject::disconnect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::awake, nullptr, nullptr);
 
         const CopyTotals& totals = window.Import()->Context().totals;
         result.inserted = totals.inserted;

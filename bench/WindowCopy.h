@@ -8,7 +8,11 @@ struct WindowCopy {
     double cpuSeconds = 0;
     long long inserted = 0;
     long long rejected = 0;
-    double longestGapMs = 0;   // the longest time the window went without handling its messages
+    // The longest time the window went without handling its messages while the rows were copied,
+    // from its first message processing in the import to its last.
+    double longestGapMs = 0;
+    double leadInMs = 0;   // from the click to the first: opening the table, counting its rows
+    double tailMs = 0;     // from the last to the end: the last rows, closing, the refresh
     long logLines = 0;
 };
 

@@ -2,6 +2,7 @@
 
 #include "platform/TSQLTransaction.h"
 
+#include <atomic>
 #include <chrono>
 
 class TSQLConnection;
@@ -17,13 +18,18 @@ public:
     TSQLTransaction* Applies();
     // Makes what went in permanent and goes on with the prepared statements intact.
     void Commit();
-    // Commit, when a second has passed since the last one.
+    // Commit, when a second has passed since the last one. The window keeps handling its messages
+    // while the disk catches up: a second of rows can take it longer than the window may wait.
     void CommitIfDue();
     // Commits and ends the transaction, at the end of the outermost run.
     void End();
 
 private:
     using Clock = std::chrono::steady_clock;
+    // A command run while a commit goes on in the background waits for it first.
+    void AwaitBackgroundCommit();
+
     TSQLTransaction transaction_;
     Clock::time_point lastCommit_ = Clock::now();
+    std::atomic<bool> committing_{false};
 };

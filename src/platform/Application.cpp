@@ -4,7 +4,9 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QTimer>
+#include <atomic>
 #include <chrono>
+#include <exception>
 #include <thread>
 
 void ProcessMessages() { QCoreApplication::processEvents(); }
@@ -15,6 +17,24 @@ void WaitForMessages(uint32_t milliseconds) {
     alarm.setSingleShot(true);
     alarm.start(int(milliseconds));
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+void RunWhileProcessingMessages(const std::function<void()>& work) {
+    std::atomic<bool> done{false};
+    std::exception_ptr failure;
+    std::thread worker([&] {
+        try {
+            work();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        done = true;
+        // Wakes the loop below at once rather than at its next look.
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [] {}, Qt::QueuedConnection);
+    });
+    while (!done) WaitForMessages(10);
+    worker.join();
+    if (failure) std::rethrow_exception(failure);
 }
 
 uint32_t GetTickCount() {

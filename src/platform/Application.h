@@ -2,12 +2,17 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 // Lets the window handle what is waiting in its queue: repaints, clicks, timers.
 void ProcessMessages();
 // Handles what is waiting and, when nothing is, sleeps until something arrives or the time is up:
 // a loop that waits for the user keeps no processor busy.
 void WaitForMessages(uint32_t milliseconds);
+// Runs work on a thread of its own while this thread goes on handling its messages, and returns
+// when the work is done; an error the work raised is raised here. For one slow call (a commit
+// waiting for the disk) that would otherwise leave the window frozen.
+void RunWhileProcessingMessages(const std::function<void()>& work);
 
 // Milliseconds since an arbitrary start, in 32 bits: it wraps after 2^32 ms, so take
 // differences as 32-bit unsigned (now - then).

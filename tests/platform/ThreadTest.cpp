@@ -2,6 +2,7 @@
 #include "platform/TThread.h"
 
 #include <QThread>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -76,4 +77,19 @@ TEST(Thread, OnTheMainThreadSynchronizeIsAPlainCall) {
     bool ran = false;
     thread.Synchronize([&] { ran = true; });
     EXPECT_TRUE(ran);
+}
+
+TEST(Thread, SlowWorkRunsApartWhileTheWindowKeepsHandlingItsMessages) {
+    std::atomic<bool> release{false};
+    bool handled = false;
+    QTimer::singleShot(0, [&] {
+        handled = true;
+        release = true;   // the work can only end once a message has been handled meanwhile
+    });
+    RunWhileProcessingMessages([&] {
+        EXPECT_FALSE(IsMainThread());
+        while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    });
+    EXPECT_TRUE(handled);
+    EXPECT_THROW(RunWhileProcessingMessages([] { throw std::runtime_error("falhou"); }), std::runtime_error);
 }
