@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/CatalogueWindowTest.h"
+#include "CatalogueWindowTest.h"
 
 #include "catalogue/ActivityLog.h"
 #include "copy/Exportar.h"
