@@ -57,13 +57,21 @@ Graph GraphOf(const QList<const ForeignKey*>& keys) {
     return graph;
 }
 
-bool Cuttable(const ForeignKey& key, const QHash<QString, QStringList>& tableKeys) {
-    return key.notNullColumns.isEmpty() && !tableKeys.value(key.table).isEmpty();
+// A column of the key the second pass finds rows by would be NULL in the row it looks for.
+QString KeyColumnAmong(const ForeignKey& key, const QStringList& tableKey) {
+    for (const QString& column : key.columns)
+        if (tableKey.contains(column)) return column;
+    return {};
 }
 
-QString Fallback(const ForeignKey& key) {
+// Why the key cannot be cut; empty when it can.
+QString Fallback(const ForeignKey& key, const QHash<QString, QStringList>& tableKeys) {
     if (!key.notNullColumns.isEmpty()) return QStringLiteral("coluna %1 é NOT NULL").arg(key.notNullColumns.first());
-    return QStringLiteral("sem chave primária ou única");
+    const QStringList tableKey = tableKeys.value(key.table);
+    if (tableKey.isEmpty()) return QStringLiteral("sem chave primária ou única");
+    const QString inKey = KeyColumnAmong(key, tableKey);
+    if (!inKey.isEmpty()) return QStringLiteral("coluna %1 faz parte da chave da tabela").arg(inKey);
+    return {};
 }
 
 }  // namespace
@@ -76,7 +84,7 @@ QHash<QString, CycleCut> FindCycleCuts(const QList<ForeignKey>& keys, const QHas
     QHash<QString, CycleCut> cuts;
     QHash<QString, QSet<QString>> keptReferences;   // tables each table still copies first
     for (const ForeignKey& key : keys) {
-        if (cycles.Together(key.table, key.referencedTable) && Cuttable(key, tableKeys)) {
+        if (cycles.Together(key.table, key.referencedTable) && Fallback(key, tableKeys).isEmpty()) {
             CycleCut& cut = cuts[key.table];
             for (const QString& column : key.columns)
                 if (!cut.cutColumns.contains(column)) cut.cutColumns << column;
@@ -95,7 +103,7 @@ QHash<QString, CycleCut> FindCycleCuts(const QList<ForeignKey>& keys, const QHas
     for (const ForeignKey* key : kept) {
         if (!left.Together(key->table, key->referencedTable)) continue;
         CycleCut& cut = cuts[key->table];
-        if (cut.fallback.isEmpty()) cut.fallback = Fallback(*key);
+        if (cut.fallback.isEmpty()) cut.fallback = Fallback(*key, tableKeys);
     }
     return cuts;
 }

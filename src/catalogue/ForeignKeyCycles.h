@@ -17,7 +17,8 @@ struct CycleCut {
 
 // A foreign key lies on a cycle when the table it references leads back to the referencing one
 // through foreign keys (a self-reference always does). Such a key is cut when none of its
-// columns is NOT NULL and its table has a primary or unique key to find its rows again by. A
-// table on a cycle that no cut breaks gets the reason: the NOT NULL column or the missing key.
+// columns is NOT NULL and its table has a primary or unique key, none of the key's columns among
+// them, to find its rows again by. A table on a cycle that no cut breaks gets the reason: the NOT
+// NULL column, the missing key or the key's column.
 // Only the tables with something to cut, or to say, are in the result.
 QHash<QString, CycleCut> FindCycleCuts(const QList<ForeignKey>& keys, const QHash<QString, QStringList>& tableKeys);

@@ -52,6 +52,11 @@ TEST(ForeignKeyCycles, ACycleNoCutBreaksNamesItsNotNullColumnOrItsMissingKey) {
     EXPECT_EQ(keyless["NOTA"].fallback, QStringLiteral("sem chave primária ou única"));
     EXPECT_TRUE(keyless["NOTA"].cutColumns.isEmpty());
 
+    // A row whose key holds the cut column could not be found again once that column is NULL.
+    const auto inKey = FindCycleCuts({Key("NOTA", "ANTERIOR", "NOTA")}, {{"NOTA", {"NUMERO", "ANTERIOR"}}});
+    EXPECT_EQ(inKey["NOTA"].fallback, QStringLiteral("coluna ANTERIOR faz parte da chave da tabela"));
+    EXPECT_TRUE(inKey["NOTA"].cutColumns.isEmpty());
+
     // A cycle broken by a cut elsewhere needs no word about its NOT NULL key.
     const auto broken = FindCycleCuts({Key("SETOR", "GERENTE", "FUNCIONARIO"), Key("FUNCIONARIO", "SETOR", "SETOR", "SETOR")},
                                       EveryTableKeyed);
