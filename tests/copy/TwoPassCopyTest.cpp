@@ -24,8 +24,27 @@ const QString Setores = QStringLiteral(
     "INSERT INTO SETOR VALUES (3, 'Novo', NULL); INSERT INTO FUNCIONARIO VALUES (7, 'Ana', 1);"
     "INSERT INTO FUNCIONARIO VALUES (8, 'Bruno', 2); UPDATE SETOR SET GERENTE = 7 WHERE ID IN (1, 2);");
 
+// 3000 categories, each under the one before.
+const QString ChainOfCategories = QStringLiteral(
+    "SET TERM ^ ;"
+    "EXECUTE BLOCK AS DECLARE I INTEGER = 1; BEGIN WHILE (I <= 3000) DO BEGIN"
+    " INSERT INTO CATEGORIA VALUES (:I, 'linha ' || :I, NULL); I = I + 1; END END^"
+    "SET TERM ; ^"
+    "UPDATE CATEGORIA SET PAI = ID - 1 WHERE ID > 1;");
+
 class TwoPassCopy : public CopyWindow {
 protected:
+    // The categories of ChainOfCategories the destination holds under the right parent.
+    int ChainInDestino() const {
+        return Destino(QStringLiteral("SELECT COUNT(*) FROM CATEGORIA WHERE PAI IS NOT DISTINCT FROM IIF(ID = 1, NULL, ID - 1)"))
+            .toInt();
+    }
+    int ReferencesSet() const { return Destino(QStringLiteral("SELECT COUNT(*) FROM CATEGORIA WHERE PAI IS NOT NULL")).toInt(); }
+
+    bool InSecondPass() const {
+        return Log().contains(QStringLiteral("Destroy(CATEGORIA)")) && window.ListView->topLevelItemCount() == 1;
+    }
+
     void SwitchOn() {
         ShowTab(window.TabConfiguracao);
         window.cbbCopiarReferenciasCirculares->click();
@@ -217,18 +236,27 @@ TEST_F(TwoPassCopy, ARowRefusedInTheSecondPassIsLoggedAndARowTheDestinationHeldK
     EXPECT_EQ(Destino(QStringLiteral("SELECT LIST(ID) FROM (SELECT ID FROM HISTORICO ORDER BY ID)")), QStringLiteral("2,3"));
 }
 
+TEST_F(TwoPassCopy, ARowWhoseUniqueKeyIsNullCannotBeFoundAgainAndTheLogSaysSo) {
+    const QString ddl = QStringLiteral(
+        "CREATE TABLE GRUPO (ID INTEGER NOT NULL, CODIGO INTEGER UNIQUE, PAI INTEGER);"
+        "ALTER TABLE GRUPO ADD FOREIGN KEY (PAI) REFERENCES GRUPO (CODIGO);");
+    Connect(ddl, ddl, QStringLiteral("INSERT INTO GRUPO VALUES (1, 10, NULL); INSERT INTO GRUPO VALUES (2, NULL, 10);"
+                                     "INSERT INTO GRUPO VALUES (3, 30, 10);"));
+    SwitchOn();
+    Mark("GRUPO");
+    Import();
+    EXPECT_EQ(Rejected(), QStringList({"GRUPO ERRO ALTERAR chave CODIGO nula: a linha não pode ser localizada"}));
+    EXPECT_EQ(Destino(Rows(QStringLiteral("GRUPO"), {"ID", "CODIGO", "PAI"})), QStringLiteral("1:10:N 2:N:N 3:30:10"));
+    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 3, 1).match(Log().last()).hasMatch()) << Log();
+}
+
 TEST_F(TwoPassCopy, AStopDuringTheSecondPassKeepsWhatWasSetAndTheNextImportFinishesIt) {
-    Connect(Ciclos, Ciclos,
-            QStringLiteral("SET TERM ^ ;"
-                           "EXECUTE BLOCK AS DECLARE I INTEGER = 1; BEGIN WHILE (I <= 3000) DO BEGIN"
-                           " INSERT INTO CATEGORIA VALUES (:I, 'linha ' || :I, NULL); I = I + 1; END END^"
-                           "SET TERM ; ^"
-                           "UPDATE CATEGORIA SET PAI = ID - 1 WHERE ID > 1;"));
+    Connect(Ciclos, Ciclos, ChainOfCategories);
     SwitchOn();
     Mark("CATEGORIA");
     int barMaximum = -1;
     WhenTheWindowListensAnd(
-        [this] { return Log().contains(QStringLiteral("Destroy(CATEGORIA)")) && window.ListView->topLevelItemCount() == 1; },
+        [this] { return InSecondPass(); },
         [&] {
             const auto* bar = qobject_cast<QProgressBar*>(window.ListView->itemWidget(window.ListView->topLevelItem(0), 1));
             barMaximum = bar ? bar->maximum() : -2;
@@ -239,7 +267,7 @@ TEST_F(TwoPassCopy, AStopDuringTheSecondPassKeepsWhatWasSetAndTheNextImportFinis
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Processo Parado!"));
     EXPECT_TRUE(Summary(QStringLiteral("Importação interrompida"), 1, 3000, 0).match(Log().last()).hasMatch()) << Log();
-    const int set = Destino(QStringLiteral("SELECT COUNT(*) FROM CATEGORIA WHERE PAI IS NOT NULL")).toInt();
+    const int set = ReferencesSet();
     EXPECT_GE(set, 1);
     EXPECT_LT(set, 2999);
     EXPECT_EQ(DestinoCount("CATEGORIA"), 3000);
@@ -251,9 +279,32 @@ TEST_F(TwoPassCopy, AStopDuringTheSecondPassKeepsWhatWasSetAndTheNextImportFinis
     Import();
     EXPECT_EQ(Log().mid(before, 2), QStringList({"Create(CATEGORIA)", "Destroy(CATEGORIA)"}));
     EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 0, 0, 0).match(Log().last()).hasMatch()) << Log();
-    EXPECT_EQ(Destino(QStringLiteral("SELECT COUNT(*) FROM CATEGORIA WHERE PAI IS NOT DISTINCT FROM IIF(ID = 1, NULL, ID - 1)")),
-              QStringLiteral("3000"));
+    EXPECT_EQ(ChainInDestino(), 3000);
     EXPECT_TRUE(Tabela("CATEGORIA")->Importada());
+}
+
+TEST_F(TwoPassCopy, APauseHoldsTheSecondPassWithWhatItSetCommittedUntilContinuar) {
+    Connect(Ciclos, Ciclos, ChainOfCategories);
+    SwitchOn();
+    Mark("CATEGORIA");
+    int atPause = -1, laterInPause = -1;
+    WhenTheWindowListensAnd([this] { return InSecondPass(); },
+                            [&] {
+                                window.btnPausar->click();
+                                WhenTheWindowListens([&] { atPause = ReferencesSet(); }, 100);
+                                WhenTheWindowListens(
+                                    [&] {
+                                        laterInPause = ReferencesSet();
+                                        window.btnPausar->click();
+                                    },
+                                    300);
+                            });
+    Import();
+    EXPECT_GE(atPause, 1);
+    EXPECT_EQ(laterInPause, atPause);
+    EXPECT_EQ(window.btnPausar->text(), QStringLiteral("Pausar"));
+    EXPECT_EQ(ChainInDestino(), 3000);
+    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 3000, 0).match(Log().last()).hasMatch()) << Log();
 }
 
 TEST_F(TwoPassCopy, AStopBeforeTheSecondPassLeavesTheTableNotImportedAndTheNextImportFinishesIt) {
