@@ -25,6 +25,7 @@ struct CatalogueControls {
     QAbstractButton* btnCheckAll = nullptr;
     QAbstractButton* btnUnCheckAll = nullptr;
     QAbstractButton* cbbWaitDependence = nullptr;
+    QAbstractButton* cbbCopiarReferenciasCirculares = nullptr;
 
     const TImageList* ImageList = nullptr;          // 0 not marked, 1 marked
     const TImageList* ImageList_Status = nullptr;   // 0 not copied, 1 copied

@@ -1,6 +1,8 @@
 #include "TListaTabelas.h"
 
+#include "ForeignKeyCycles.h"
 #include "TTabela.h"
+#include "TableKeys.h"
 #include "Workspace.h"
 #include "platform/Application.h"
 #include "platform/TClientDataSet.h"
@@ -55,4 +57,7 @@ void TListaTabelas::AdjustDependences(Workspace& workspace) {
             if (other->Dependences()->Contains(tabela->NomeTabela()))
                 tabela->DependencesDelete()->Add(other->NomeTabela());
     }
+    TSQLConnection& origem = *workspace.SQLConnection;
+    const QHash<QString, CycleCut> cuts = FindCycleCuts(ForeignKeys(origem), KeyColumnsOfEveryTable(origem));
+    for (TTabela* tabela : items_) tabela->SetCycles(cuts.value(tabela->NomeTabela()));
 }

@@ -21,7 +21,7 @@ public:
     // The first record whose name equals the given one, case-insensitively; nullptr when none.
     TTabela* TableByName(const QString& name) const;
     // Fills every record's Dependences from the source's foreign keys, then derives the
-    // DependencesDelete lists from them.
+    // DependencesDelete lists from them, and finds where a copy in two passes cuts the cycles.
     void AdjustDependences(Workspace& workspace);
 
 private:

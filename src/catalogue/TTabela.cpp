@@ -8,6 +8,7 @@
 #include "platform/TSQLDataSet.h"
 
 bool EsperarDependencias = true;
+bool CopiarReferenciasCirculares = false;
 
 namespace {
 
@@ -56,7 +57,8 @@ void TTabela::VerificarImportada() {
         origem.Open();
         destino.SetCommandText(count);
         destino.Open();
-        importada_ = origem.Fields(0)->AsInteger() == destino.Fields(0)->AsInteger();
+        rowCountsEqual_ = origem.Fields(0)->AsInteger() == destino.Fields(0)->AsInteger();
+        importada_ = rowCountsEqual_ && !secondPassPending_;
     } catch (...) {
         origem.Close();
         destino.Close();
@@ -79,8 +81,18 @@ void TTabela::MarcarDependencias(bool value) {
         TTabela* dependence = ListaTabelas.TableByName(name);
         if (!dependence) continue;
         if (dependence->Checked() != value) dependence->SetChecked(value);
-        dependence->SetWaitDependence(true);
+        // Copied after this table, it need not wait for it: a cycle no other table reaches is
+        // still copied.
+        if (!DefersDependence(name)) dependence->SetWaitDependence(true);
     }
+}
+
+bool TTabela::CopiesInTwoPasses() const {
+    return !cycles_.cutColumns.isEmpty() && (CopiarReferenciasCirculares || secondPassPending_);
+}
+
+bool TTabela::DefersDependence(const QString& name) const {
+    return CopiesInTwoPasses() && cycles_.deferredTables.contains(name);
 }
 
 void TTabela::MarcarDependenciasDelecao(bool value) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ForeignKeyCycles.h"
 #include "platform/KernelHandles.h"
 #include "platform/TStringList.h"
 
@@ -16,6 +17,9 @@ enum TSyncObjMethod : uint8_t { smNull, smNoSync, smMutex, smSemaphore };
 
 // Mirrors "Esperar Dependências?": while it is off, no table is left waiting for another.
 extern bool EsperarDependencias;
+// Mirrors "Copiar referências circulares em duas etapas": a copy cuts each foreign-key cycle at
+// a nullable key, copies the rows with the cut columns NULL and sets them in a second pass.
+extern bool CopiarReferenciasCirculares;
 
 // One user table of the source: its copyable columns, its foreign-key dependences both ways,
 // the user's marks and the state of its copy and cleanup.
@@ -72,8 +76,23 @@ public:
     TSyncObjMethod SyncObjMethod() const { return syncObjMethod_; }
     void SetSyncObjMethod(TSyncObjMethod value) { syncObjMethod_ = value; }
 
-    // Importada := the source and the destination hold the same number of rows.
+    // Importada := the source and the destination hold the same number of rows, and no second
+    // pass of the table is left to finish.
     void VerificarImportada();
+    // What the last VerificarImportada counted, whatever is left to finish.
+    bool RowCountsEqual() const { return rowCountsEqual_; }
+
+    // The table's foreign-key cycles as a copy in two passes cuts them; found with the dependences.
+    const CycleCut& Cycles() const { return cycles_; }
+    void SetCycles(CycleCut cycles) { cycles_ = std::move(cycles); }
+    // Rows went in with their cut columns NULL and the second pass has not set them yet.
+    bool SecondPassPending() const { return secondPassPending_; }
+    void SetSecondPassPending(bool value) { secondPassPending_ = value; }
+    // The table has cut columns and is copied in two passes: the setting is on, or a second pass
+    // of an earlier copy is left to finish.
+    bool CopiesInTwoPasses() const;
+    // A dependence this table reaches through cut keys alone: its copy comes after this one's.
+    bool DefersDependence(const QString& name) const;
 
     // Gives the direct dependences this mark; they also wait for this table's copy job.
     void MarcarDependencias(bool value);
@@ -99,4 +118,7 @@ private:
     bool checkedDelete_ = false;
     bool deletada_ = false;
     bool deletando_ = false;
+    bool rowCountsEqual_ = false;
+    CycleCut cycles_;
+    bool secondPassPending_ = false;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QHash>
+#include <QList>
 #include <QStringList>
 
 class TSQLConnection;
@@ -7,6 +9,21 @@ class TSQLConnection;
 // The columns of the table's primary key or, lacking one, of its first other unique key (a
 // unique constraint or index), in key order; empty when the table has neither.
 QStringList KeyColumns(TSQLConnection& connection, const QString& table);
+// The same for every table that has such a key, by table name.
+QHash<QString, QStringList> KeyColumnsOfEveryTable(TSQLConnection& connection);
 
 // Whether the table holds at least one row.
 bool HasRows(TSQLConnection& connection, const QString& table);
+
+// One foreign key: the referencing table's columns, in key order, and those of them that may not
+// hold NULL (the column's own NOT NULL or its domain's).
+struct ForeignKey {
+    QString name;
+    QString table;
+    QString referencedTable;
+    QStringList columns;
+    QStringList notNullColumns;
+};
+
+// Every foreign key of the database, by referencing table and name.
+QList<ForeignKey> ForeignKeys(TSQLConnection& connection);

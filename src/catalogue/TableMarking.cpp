@@ -34,6 +34,8 @@ void TableMarking::Connect() {
             [this] { RunGuarded([&] { btnUnCheckAllClick(); }); });
     connect(controls_.cbbWaitDependence, &QAbstractButton::clicked, this,
             [this] { RunGuarded([&] { cbbWaitDependenceClick(); }); });
+    connect(controls_.cbbCopiarReferenciasCirculares, &QAbstractButton::clicked, this,
+            [this] { RunGuarded([&] { cbbCopiarReferenciasCircularesClick(); }); });
 }
 
 void TableMarking::TreeViewContextPopup(QTreeWidget& tree, const QPoint& pos) {
@@ -82,6 +84,10 @@ void TableMarking::btnUnCheckAllClick() {
 }
 
 void TableMarking::cbbWaitDependenceClick() { EsperarDependencias = controls_.cbbWaitDependence->isChecked(); }
+
+void TableMarking::cbbCopiarReferenciasCircularesClick() {
+    CopiarReferenciasCirculares = controls_.cbbCopiarReferenciasCirculares->isChecked();
+}
 
 TTabela* TableMarking::MarkSelected(bool value) {
     RecordsGuard::EnsureLoaded();

@@ -8,7 +8,7 @@ class QPoint;
 class TTabela;
 
 // The marking commands of both trees: the shared pop-up menu, "Marcar Todos",
-// "Desmarcar Todos" and "Esperar Dependências?". Each acts on the tab that is showing:
+// "Desmarcar Todos", "Esperar Dependências?" and "Copiar referências circulares em duas etapas". Each acts on the tab that is showing:
 // Checked on the selection tab, CheckedDelete on the cleanup tab, nothing elsewhere.
 // It connects the controls to its handlers, each run through the command guard.
 class TableMarking : public QObject {
@@ -22,6 +22,7 @@ public:
     void btnCheckAllClick();
     void btnUnCheckAllClick();
     void cbbWaitDependenceClick();
+    void cbbCopiarReferenciasCircularesClick();
 
 private:
     // The record of the selected node of the tab showing, marked with value; nullptr when

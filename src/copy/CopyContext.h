@@ -2,8 +2,11 @@
 
 #include "RunTransaction.h"
 
+#include <QList>
+
 class ActivityLogView;
 class QTreeWidget;
+class TTabela;
 struct Workspace;
 
 // What an import run counts for its closing line.
@@ -11,6 +14,13 @@ struct CopyTotals {
     long long tables = 0;     // tables whose rows were walked to the end
     long long inserted = 0;   // rows the destination took
     long long rejected = 0;   // rows it refused, or that could not be posted
+};
+
+// What a copy in two passes leaves for later.
+struct TwoPassWork {
+    int chainDepth = 0;           // Exportar calls under way in the current chain
+    QList<TTabela*> deferred;     // dependences met through cut keys, copied once the chain ends
+    QList<TTabela*> secondPass;   // tables whose cut columns wait for the run's second pass
 };
 
 // What every copy job of the main window shares: the window's pieces it shows itself in, the
@@ -23,4 +33,5 @@ struct CopyContext {
     ActivityLogView& log;    // the "Log" tab's memo
     RunTransaction transaction;
     CopyTotals totals;
+    TwoPassWork twoPass;
 };

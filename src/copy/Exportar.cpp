@@ -10,14 +10,20 @@
 
 #include <exception>
 
-void Exportar(TTabela& tabela, CopyContext& context) {
-    if (tabela.Importada() || tabela.Importando() || tabela.WaitDependence()) return;
+namespace {
+
+bool LeftAlone(const TTabela& tabela) { return tabela.Importada() || tabela.Importando() || tabela.WaitDependence(); }
+
+// Builds the table's job, which copies it, and lets the job go.
+void ExportJob(TTabela& tabela, CopyContext& context) {
     std::exception_ptr failure;
+    ++context.twoPass.chainDepth;
     try {
         tabela.SetThreadExport(TThreadExport::Create(context.ListView, tabela.NomeTabela(), context));
     } catch (...) {
         failure = std::current_exception();
     }
+    --context.twoPass.chainDepth;
     if (tabela.MutexHandle()) CloseHandle(tabela.MutexHandle());
     if (tabela.SemaphoreHandle()) CloseHandle(tabela.SemaphoreHandle());
     tabela.SetMutexHandle(0);
@@ -33,4 +39,25 @@ void Exportar(TTabela& tabela, CopyContext& context) {
         tabela.SetThreadExport(nullptr);
     }
     if (failure) std::rethrow_exception(failure);
+}
+
+}  // namespace
+
+void Exportar(TTabela& tabela, CopyContext& context) {
+    if (LeftAlone(tabela)) return;
+    TwoPassWork& work = context.twoPass;
+    if (work.chainDepth > 0) return ExportJob(tabela, context);
+    // The outermost call of a chain. The dependences its jobs met through cut keys come now, when
+    // the tables they reference in turn have their rows in.
+    try {
+        ExportJob(tabela, context);
+        while (!work.deferred.isEmpty()) {
+            TTabela* dependence = work.deferred.takeFirst();
+            dependence->SetWaitDependence(false);
+            if (!LeftAlone(*dependence)) ExportJob(*dependence, context);
+        }
+    } catch (...) {
+        work.deferred.clear();
+        throw;
+    }
 }

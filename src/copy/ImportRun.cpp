@@ -2,6 +2,7 @@
 
 #include "Exportar.h"
 #include "RunControl.h"
+#include "SecondPass.h"
 #include "catalogue/ActivityLog.h"
 #include "catalogue/RecordsGuard.h"
 #include "catalogue/TListaTabelas.h"
@@ -62,15 +63,18 @@ void ImportRun::btnImportarClick() {
             tabela->SetThreadExport(nullptr);
             Exportar(*tabela, context_);
         }
+        // An import started inside this one leaves the second pass and the transaction to it.
+        if (running_ == 1) RunSecondPass(context_);
     } catch (...) {
         failure = std::current_exception();
     }
     try {
-        // An import started inside this one leaves the transaction to it.
         if (running_ == 1) context_.transaction.End();
     } catch (...) {
         if (!failure) failure = std::current_exception();
     }
+    // A second pass left undone is kept on the tables, and the next import that copies them does it.
+    if (running_ == 1) context_.twoPass.secondPass.clear();
     --running_;
     if (marked)
         Summarize(before, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(), bool(failure));

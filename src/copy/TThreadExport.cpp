@@ -1,8 +1,9 @@
 #include "TThreadExport.h"
 
 #include "CopyContext.h"
+#include "CopyProgress.h"
 #include "Exportar.h"
-#include "RunControl.h"
+#include "SecondPass.h"
 #include "catalogue/ActivityLog.h"
 #include "catalogue/ActivityLogView.h"
 #include "catalogue/TListaTabelas.h"
@@ -17,21 +18,9 @@
 #include "platform/TSQLDataSet.h"
 
 #include <QProgressBar>
-#include <QTime>
 #include <QTreeWidget>
 
 namespace {
-
-constexpr double MillisecondsPerDay = 86400000.0;
-// A reporting row comes at least this long after the last one: the window then handles its
-// messages, and "Pausar" and "Parar" take effect.
-constexpr auto ReportEvery = std::chrono::milliseconds(100);
-
-// A time as a fraction of a day shown as a time of day: only the part within the day counts.
-QString TimeOfDay(double fractionOfDay) {
-    const qint64 ms = qint64(fractionOfDay * MillisecondsPerDay) % qint64(MillisecondsPerDay);
-    return QTime(0, 0).addMSecs(int(std::max<qint64>(0, ms))).toString(QStringLiteral("HH:mm:ss"));
-}
 
 template <typename Component, typename Link>
 std::unique_ptr<Component> Named(Link link, const QString& name) {
@@ -126,17 +115,10 @@ void TThreadExport::Processar() {
 }
 
 void TThreadExport::CriarProgresso() {
-    ListItem = new QTreeWidgetItem(ListView);
-    ListItem->setText(0, nomeTabela_);
-    ProgressBar = new QProgressBar;
-    ProgressBar->setTextVisible(true);
-    ProgressBar->setValue(0);
+    ProgressBar = AddProgressRow(*ListView, nomeTabela_, ListItem);
     AreaProgresso = ListView->visualItemRect(ListItem);
     AreaProgresso.setLeft(AreaProgresso.left() + ListView->columnWidth(0));
     AreaProgresso.setWidth(ListView->columnWidth(1));
-    // The view lays the bar over the row's "Progresso" cell and deletes it with the row.
-    ListView->setItemWidget(ListItem, 1, ProgressBar);
-    ListItem->setData(0, Qt::UserRole, QVariant::fromValue(static_cast<QObject*>(ProgressBar)));
 }
 
 template <typename Wait, typename Release>
@@ -146,6 +128,11 @@ void TThreadExport::ExportEach(Wait wait, Release release) {
         // A referenced table the catalogue does not hold has nothing to copy.
         TTabela* dependence = ListaTabelas.TableByName(dependences[i]);
         if (!dependence) continue;
+        // Reached through cut keys alone: copied once this chain has ended, this table's rows in.
+        if (Tabela->DefersDependence(dependences[i])) {
+            context_.twoPass.deferred.append(dependence);
+            continue;
+        }
         dependence->SetWaitDependence(false);
         try {
             if (wait()) Exportar(*dependence, context_);
@@ -204,14 +191,18 @@ void TThreadExport::OpenDataSets() {
     CDSDestino->Transaction = context_.transaction.Applies();
     CDSDestino->Open();
     fields_.clear();
+    const QStringList cut = CutColumns(*Tabela);
     for (int i = 0; i < CDSOrigem->FieldCount(); ++i) {
         TField* from = CDSOrigem->Fields(i);
+        // A cut column stays NULL, as an appended row starts: the second pass sets it.
+        if (cut.contains(from->FieldName())) continue;
         fields_.emplace_back(from, CDSDestino->FieldByName(from->FieldName()));
     }
 }
 
 void TThreadExport::ExportarRegistros() {
     if (RefusesKeylessTable()) return;
+    if (PrepareTwoPassCopy(*Tabela, context_) == RowCopy::AlreadyDone) return;
     OpenDataSets();
     RecordCount = CDSOrigem->RecordCount();
     ProgressBar->setMaximum(RecordCount);
@@ -270,23 +261,8 @@ void TThreadExport::AtualizarProgresso() {
     // not at every row, which would cost more than the row itself.
     ProgressBar->setValue(RecNo + 1);
 
-    // The rows still to copy at the mean pace of the rows copied so far.
-    const double elapsed = Now() - TempoPassado;
-    const int done = RecNo + 1;
-    TempoRestante = double(RecordCount - done) * (elapsed / done);
-    TempoRestante = TempoRestante / MillisecondsPerDay;
-    ListItem->setText(0, nomeTabela_ + QStringLiteral(" %1 restante").arg(TimeOfDay(TempoRestante)));
-    context_.workspace.SetStatus(TimeOfDay(elapsed / MillisecondsPerDay));
-    context_.transaction.CommitIfDue();
-    ProcessMessages();
-    if (PararProcesso) {
-        PararProcesso = false;
-        ErroCritico(QStringLiteral("Processo Parado!"));
-    }
-    if (Pausado) {
-        context_.transaction.Commit();
-        while (Pausado) WaitForMessages(20);
-    }
+    TempoRestante = ShowTimeLeft(context_, *ListItem, nomeTabela_, RecNo + 1, RecordCount, Now() - TempoPassado);
+    ListenToTheWindow(context_);
     lastReport_ = Clock::now();
 }
 

@@ -202,8 +202,11 @@ QWidget* TFPrincipal::BuildTablePages() {
     TabConfiguracao = new QWidget;
     cbbWaitDependence = new QCheckBox(QStringLiteral("Esperar Dependências?"), TabConfiguracao);
     cbbWaitDependence->setChecked(true);
+    cbbCopiarReferenciasCirculares =
+        new QCheckBox(QStringLiteral("Copiar referências circulares em duas etapas"), TabConfiguracao);
     auto* settings = new QVBoxLayout(TabConfiguracao);
     settings->addWidget(cbbWaitDependence);
+    settings->addWidget(cbbCopiarReferenciasCirculares);
     settings->addStretch(1);
     PageControlTabelas->addTab(TabConfiguracao, QStringLiteral("Configurações"));
 
@@ -283,7 +286,8 @@ void TFPrincipal::BuildCatalogue() {
     const CatalogueControls controls{TreeView, TreeViewDelecao, PageControlTabelas, TabSelecao, TabLimpeza,
                                      PopupMenuTabelas, SomenteestaTabela1, EstaTabelaetodasassuasdependncias1,
                                      SomenteestaTabela2, EstaTabelaetodasassuasdependncias2, btnCheckAll,
-                                     btnUnCheckAll, cbbWaitDependence, &ImageList, &ImageList_Status};
+                                     btnUnCheckAll, cbbWaitDependence, cbbCopiarReferenciasCirculares,
+                                     &ImageList, &ImageList_Status};
     catalogue_ = std::make_unique<CatalogueTrees>(workspace, controls);
     new TableMarking(controls, this);
 }

@@ -75,6 +75,7 @@ public:
     QPushButton* btnEfetuarLimpeza;
     QWidget* TabConfiguracao;
     QCheckBox* cbbWaitDependence;
+    QCheckBox* cbbCopiarReferenciasCirculares;
 
     QTabWidget* PageControl;
     QWidget* TabProgresso;

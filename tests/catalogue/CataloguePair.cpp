@@ -15,6 +15,7 @@ void CataloguePair::Open(const QString& ddl, const QString& origemRows, const QS
 void CataloguePair::TearDown() {
     ListaTabelas.Clear();
     EsperarDependencias = true;
+    CopiarReferenciasCirculares = false;
 }
 
 std::unique_ptr<TTabela> CataloguePair::Tabela(const QString& name) {

@@ -35,6 +35,7 @@ protected:
         window.TreeViewDelecao->clear();
         ListaTabelas.Clear();
         EsperarDependencias = true;
+        CopiarReferenciasCirculares = false;
     }
 
     void Connect(const QString& origemDdl, const QString& destinoDdl, const QString& origemRows = {}) {

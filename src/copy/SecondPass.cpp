@@ -1,0 +1,151 @@
+#include "SecondPass.h"
+
+#include "CopyContext.h"
+#include "CopyProgress.h"
+#include "catalogue/ActivityLog.h"
+#include "catalogue/TTabela.h"
+#include "catalogue/Workspace.h"
+#include "platform/ErrorGuard.h"
+#include "platform/FbApi.h"
+#include "platform/PreparedStatement.h"
+#include "platform/SqlNames.h"
+#include "platform/TSQLDataSet.h"
+#include "platform/TSQLTransaction.h"
+
+#include <QProgressBar>
+#include <QTreeWidget>
+
+namespace {
+
+QStringList Quoted(const QStringList& names, const QString& pattern) {
+    QStringList quoted;
+    for (const QString& name : names) quoted << pattern.arg(quoteIdentifier(name));
+    return quoted;
+}
+
+// The cut columns, then the key, of the rows that have a reference to set.
+QString SourceSql(const QString& table, const CycleCut& cycles) {
+    return QStringLiteral("SELECT %1 FROM %2 WHERE %3")
+        .arg(Quoted(cycles.cutColumns + cycles.keyColumns, QStringLiteral("%1")).join(QStringLiteral(", ")),
+             quoteIdentifier(table), Quoted(cycles.cutColumns, QStringLiteral("%1 IS NOT NULL")).join(QStringLiteral(" OR ")));
+}
+
+// Its markers take the source row's values in the order SourceSql reads them.
+QString UpdateSql(const QString& table, const CycleCut& cycles) {
+    return QStringLiteral("UPDATE %1 SET %2 WHERE %3 AND %4")
+        .arg(quoteIdentifier(table), Quoted(cycles.cutColumns, QStringLiteral("%1 = ?")).join(QStringLiteral(", ")),
+             Quoted(cycles.keyColumns, QStringLiteral("%1 = ?")).join(QStringLiteral(" AND ")),
+             Quoted(cycles.cutColumns, QStringLiteral("%1 IS NULL")).join(QStringLiteral(" AND ")));
+}
+
+// The second pass of one table, with its progress row.
+class CutColumnsUpdate {
+public:
+    CutColumnsUpdate(TTabela& tabela, CopyContext& context)
+        : tabela_(tabela),
+          context_(context),
+          nome_(tabela.NomeTabela()),
+          origem_(context.workspace.SQLConnection),
+          update_(*context.workspace.SQLConnectionDestino, UpdateSql(nome_, tabela.Cycles())) {}
+
+    void Run() {
+        bar_ = AddProgressRow(*context_.ListView, nome_, row_);
+        TSQLTransaction& transaction = *context_.transaction.Applies();
+        update_.Prepare(transaction);
+        origem_.Snapshot = true;
+        origem_.SetCommandText(SourceSql(nome_, tabela_.Cycles()));
+        origem_.Open();
+        const int total = origem_.SnapshotRecordCount();
+        bar_->setMaximum(total);
+        try {
+            for (int done = 0; !origem_.Eof(); origem_.Next()) {
+                Update(transaction);
+                Report(++done, total);
+            }
+        } catch (...) {
+            KeepUpdatedRows();
+            throw;
+        }
+        bar_->setValue(total);
+        context_.transaction.Commit();
+        origem_.Close();
+        delete row_;
+        tabela_.SetSecondPassPending(false);
+    }
+
+private:
+    void Update(TSQLTransaction& transaction) {
+        std::vector<ParameterValue> values;
+        for (int i = 0; i < origem_.FieldCount(); ++i) {
+            const TField* field = origem_.Fields(i);
+            // A unique key may hold NULL, and then no row is found by it.
+            if (i >= tabela_.Cycles().cutColumns.size() && field->IsNull())
+                return Refused(QStringLiteral("chave %1 nula: a linha não pode ser localizada").arg(field->FieldName()));
+            values.push_back({&field->Value(), field->OriginTable(), field->OriginColumn()});
+        }
+        try {
+            update_.Execute(transaction, values);
+        } catch (const EDatabaseError& error) {
+            if (IsConnectionLost(error)) throw;
+            Refused(error.Message());
+        }
+    }
+
+    void Refused(const QString& message) {
+        RegistrarLog(nome_ + QStringLiteral(" ERRO ALTERAR ") + message);
+        ++context_.totals.rejected;
+    }
+
+    void Report(int done, int total) {
+        const auto now = std::chrono::steady_clock::now();
+        if (done > 1 && now - lastReport_ < ReportEvery) return;
+        bar_->setValue(done);
+        ShowTimeLeft(context_, *row_, nome_, done, total,
+                     std::chrono::duration<double, std::milli>(now - started_).count());
+        ListenToTheWindow(context_);
+        lastReport_ = std::chrono::steady_clock::now();
+    }
+
+    // What was set before an error stays: the next import sets only what is left.
+    void KeepUpdatedRows() noexcept {
+        try {
+            context_.transaction.Commit();
+        } catch (const std::exception& error) {
+            RegistrarLog(nome_ + QStringLiteral(" ERRO ao gravar as alterações já enviadas: ") + ErrorMessage(error));
+        }
+    }
+
+    TTabela& tabela_;
+    CopyContext& context_;
+    QString nome_;
+    TSQLDataSet origem_;
+    PreparedStatement update_;
+    QTreeWidgetItem* row_ = nullptr;
+    QProgressBar* bar_ = nullptr;
+    std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::time_point lastReport_;
+};
+
+}  // namespace
+
+QStringList CutColumns(const TTabela& tabela) {
+    return tabela.CopiesInTwoPasses() ? tabela.Cycles().cutColumns : QStringList();
+}
+
+RowCopy PrepareTwoPassCopy(TTabela& tabela, CopyContext& context) {
+    const CycleCut& cycles = tabela.Cycles();
+    if (CopiarReferenciasCirculares && !cycles.fallback.isEmpty())
+        RegistrarLog(tabela.NomeTabela() + QStringLiteral(": ciclo de chaves estrangeiras não pode ser adiado (") +
+                     cycles.fallback + QLatin1Char(')'));
+    if (!tabela.CopiesInTwoPasses()) return RowCopy::Needed;
+    context.twoPass.secondPass.append(&tabela);
+    if (tabela.SecondPassPending() && tabela.RowCountsEqual()) return RowCopy::AlreadyDone;
+    tabela.SetSecondPassPending(true);
+    return RowCopy::Needed;
+}
+
+void RunSecondPass(CopyContext& context) {
+    // A table an import started meanwhile copies joins the list and is done too.
+    QList<TTabela*>& tables = context.twoPass.secondPass;
+    for (qsizetype i = 0; i < tables.size(); ++i) CutColumnsUpdate(*tables[i], context).Run();
+}
