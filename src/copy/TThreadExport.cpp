@@ -26,6 +26,10 @@ constexpr double MillisecondsPerDay = 86400000.0;
 // A reporting row comes at least this long after the last one: the window then handles its
 // messages, and "Pausar" and "Parar" take effect.
 constexpr auto ReportEvery = std::chrono::milliseconds(100);
+// Rows wait in the destination dataset and are sent together: through a server a block of them
+// costs about one round trip. The bytes bound keeps large blobs from piling up.
+constexpr int QueuedRows = 256;
+constexpr qsizetype QueuedBytes = 4 << 20;
 
 // A time as a fraction of a day shown as a time of day: only the part within the day counts.
 QString TimeOfDay(double fractionOfDay) {
@@ -225,6 +229,7 @@ void TThreadExport::ExportarRegistros() {
             CDSOrigem->Next();
             ++RecNo;
         }
+        ApplyQueued();
     } catch (...) {
         KeepAppliedRows();
         throw;
@@ -239,6 +244,11 @@ void TThreadExport::ExportarRegistros() {
 
 void TThreadExport::KeepAppliedRows() noexcept {
     try {
+        ApplyQueued();
+    } catch (const std::exception& error) {
+        RegistrarLog(nomeTabela_ + QStringLiteral(" ERRO ao enviar as linhas em espera: ") + ErrorMessage(error));
+    }
+    try {
         context_.transaction.Commit();
     } catch (const std::exception& error) {
         RegistrarLog(nomeTabela_ + QStringLiteral(" ERRO ao gravar as linhas já enviadas: ") + ErrorMessage(error));
@@ -248,7 +258,10 @@ void TThreadExport::KeepAppliedRows() noexcept {
 void TThreadExport::ExportRegister() {
     const double t0 = Now();
     CDSDestino->Append();
-    for (const auto& [from, to] : fields_) to->SetValue(from->Value());
+    for (const auto& [from, to] : fields_) {
+        to->SetValue(from->Value());
+        queuedBytes_ += from->Value().data.size();
+    }
     try {
         CDSDestino->Post();
     } catch (const Exception& error) {
@@ -257,15 +270,37 @@ void TThreadExport::ExportRegister() {
         const TDataSetState state = CDSDestino->State();
         if (state == TDataSetState::dsInsert || state == TDataSetState::dsEdit) CDSDestino->Cancel();
     }
-    const int pending = CDSDestino->ChangeCount();
-    const int rejected = CDSDestino->ApplyUpdates(-1);
-    context_.totals.inserted += pending - rejected;
+    // A full queue leaves without waiting: the next rows are read while the server writes these.
+    if (CDSDestino->ChangeCount() - sending_ >= QueuedRows || queuedBytes_ >= QueuedBytes) ApplyQueued(false);
     TempoRestante = Now() - t0;
+}
+
+void TThreadExport::ApplyQueued(bool wait) {
+    queuedBytes_ = 0;
+    const int queued = CDSDestino->ChangeCount();
+    if (queued == 0) return;
+    // Counted also when the apply raises: the rows sent before stay, and are committed.
+    struct Count {
+        TThreadExport& job;
+        const int queued;
+        const long long rejectedBefore;
+        ~Count() {
+            const long long rejected = job.context_.totals.rejected - rejectedBefore;
+            job.sending_ = job.CDSDestino->ChangeCount();
+            job.context_.totals.inserted += queued - job.sending_ - rejected;
+        }
+    } count{*this, queued, context_.totals.rejected};
+    if (wait)
+        CDSDestino->ApplyUpdates(-1);
+    else
+        CDSDestino->SendUpdates();
 }
 
 void TThreadExport::AtualizarProgresso() {
     const Clock::time_point now = Clock::now();
     if (RecNo > 0 && now - lastReport_ < ReportEvery) return;
+    // What the window shows next, and every commit, counts the queued rows as written.
+    ApplyQueued();
     // The bar is seen only when the window handles its messages: it moves on to this row there,
     // not at every row, which would cost more than the row itself.
     ProgressBar->setValue(RecNo + 1);
