@@ -14,6 +14,7 @@
 #include "platform/Exceptions.h"
 #include "platform/KernelHandles.h"
 #include "platform/TDataSetProvider.h"
+#include "platform/TSQLConnection.h"
 #include "platform/TSQLDataSet.h"
 
 #include <QProgressBar>
@@ -23,11 +24,12 @@
 namespace {
 
 constexpr double MillisecondsPerDay = 86400000.0;
-// A reporting row comes at least this long after the last one: the window then handles its
-// messages, and "Pausar" and "Parar" take effect.
+// The window handles its messages this often, at a reporting row, where "Pausar" and "Parar"
+// take effect.
 constexpr auto ReportEvery = std::chrono::milliseconds(100);
-// Rows wait in the destination dataset and are sent together: through a server a block of them
-// costs about one round trip. The bytes bound keeps large blobs from piling up.
+// Through a server, rows wait in the destination dataset and are sent together: a block of them
+// costs about one round trip. The bytes bound keeps large blobs from piling up. Embedded, each row
+// is applied at once, which measured faster than blocks.
 constexpr int QueuedRows = 256;
 constexpr qsizetype QueuedBytes = 4 << 20;
 
@@ -207,6 +209,7 @@ void TThreadExport::OpenDataSets() {
     CDSDestino->PacketRecords = 0;
     CDSDestino->Transaction = context_.transaction.Applies();
     CDSDestino->Open();
+    queueRows_ = context_.workspace.SQLConnectionDestino->Remote() ? QueuedRows : 1;
     fields_.clear();
     for (int i = 0; i < CDSOrigem->FieldCount(); ++i) {
         TField* from = CDSOrigem->Fields(i);
@@ -271,7 +274,7 @@ void TThreadExport::ExportRegister() {
         if (state == TDataSetState::dsInsert || state == TDataSetState::dsEdit) CDSDestino->Cancel();
     }
     // A full queue leaves without waiting: the next rows are read while the server writes these.
-    if (CDSDestino->ChangeCount() - sending_ >= QueuedRows || queuedBytes_ >= QueuedBytes) ApplyQueued(false);
+    if (CDSDestino->ChangeCount() - sending_ >= queueRows_ || queuedBytes_ >= QueuedBytes) ApplyQueued(false);
     TempoRestante = Now() - t0;
 }
 
@@ -298,9 +301,12 @@ void TThreadExport::ApplyQueued(bool wait) {
 
 void TThreadExport::AtualizarProgresso() {
     const Clock::time_point now = Clock::now();
-    if (RecNo > 0 && now - lastReport_ < ReportEvery) return;
+    // The rows sent here hold the window's messages back too: the wait is shorter by what the
+    // last reporting row spent on them.
+    if (RecNo > 0 && now - lastReport_ + lastSending_ < ReportEvery) return;
     // What the window shows next, and every commit, counts the queued rows as written.
     ApplyQueued();
+    lastSending_ = Clock::now() - now;
     // The bar is seen only when the window handles its messages: it moves on to this row there,
     // not at every row, which would cost more than the row itself.
     ProgressBar->setValue(RecNo + 1);

@@ -87,6 +87,8 @@ private:
     std::vector<std::pair<TField*, TField*>> fields_;
     qsizetype queuedBytes_ = 0;   // of the values waiting in CDSDestino
     int sending_ = 0;             // rows on their way, not yet answered
+    int queueRows_ = 1;           // rows posted before they are sent
     Clock::time_point start_ = Clock::now();
     Clock::time_point lastReport_;
+    Clock::duration lastSending_{};   // the queued rows' sending at the last reporting row
 };
