@@ -11,6 +11,7 @@
 // checks what arrived. Last, the window copies once more into a twin that already holds every tenth
 // row, so a tenth of the rows are rejected and logged.
 
+#include "DelayRelay.h"
 #include "WindowCopy.h"
 #include "platform/Exceptions.h"
 #include "platform/TClientDataSet.h"
@@ -41,6 +42,13 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 IMaster* Master() { return fb_get_master_interface(); }
+
+// SYSDBA's password on the loopback server (scripts/bench-copy starts it); the embedded engine
+// asks for none.
+std::string Password() {
+    const char* password = std::getenv("VENDRASOL_SERVER_PASSWORD");
+    return password && *password ? password : "masterkey";
+}
 
 const char kTable[] =
     "CREATE TABLE MOVIMENTO ("
@@ -94,6 +102,11 @@ public:
         attachment_ = nullptr;
     }
 
+    void Drop() {
+        attachment_->dropDatabase(&status_);
+        attachment_ = nullptr;
+    }
+
     // Runs one statement in a transaction of its own.
     void Execute(const std::string& sql) {
         ITransaction* transaction = attachment_->startTransaction(&status_, 0, nullptr);
@@ -108,7 +121,7 @@ private:
     void Connect(const std::string& path, bool create, bool forcedWrites) {
         IXpbBuilder* dpb = Master()->getUtilInterface()->getXpbBuilder(&status_, IXpbBuilder::DPB, nullptr, 0);
         dpb->insertString(&status_, isc_dpb_user_name, "SYSDBA");
-        dpb->insertString(&status_, isc_dpb_password, "masterkey");
+        dpb->insertString(&status_, isc_dpb_password, Password().c_str());
         if (create) {
             dpb->insertInt(&status_, isc_dpb_page_size, 8192);
             dpb->insertString(&status_, isc_dpb_set_db_charset, "WIN1252");
@@ -251,8 +264,8 @@ struct CopyResult {
 
 // The copy job's way: both sides through the layer, the source fetched on demand, each row appended
 // field by field and applied at once in the copy's own transaction, committed about once a second
-// and at the end.
-CopyResult CopyThroughLayer(const std::string& source, const std::string& destination) {
+// and at the end. Only the first `limit` rows when one is given.
+CopyResult CopyThroughLayer(const std::string& source, const std::string& destination, long limit = -1) {
     CopyResult result;
     const auto start = Clock::now();
     const double cpuStart = CpuSeconds();
@@ -286,7 +299,7 @@ CopyResult CopyThroughLayer(const std::string& source, const std::string& destin
         CDSOrigem.Open();
         CDSDestino.Open();
         auto lastCommit = Clock::now();
-        for (CDSOrigem.First(); !CDSOrigem.Eof(); CDSOrigem.Next()) {
+        for (CDSOrigem.First(); !CDSOrigem.Eof() && result.rows != limit; CDSOrigem.Next()) {
             CDSDestino.Append();
             for (int i = 0; i < CDSOrigem.FieldCount(); ++i) {
                 TField* field = CDSOrigem.Fields(i);
@@ -396,6 +409,101 @@ void PrintCopy(const char* what, const CopyResult& copy) {
                 copy.rows, copy.seconds, copy.rows / copy.seconds, copy.cpuSeconds, copy.commits, copy.commitSeconds);
 }
 
+// A hundredth of the source's rows, already in a destination, a tenth of them with a blob.
+const char kOnePercentThere[] = "MOD(I, 100) = 3 AND MOD(I, 1000) <> 3 OR MOD(I, 1000) = 0";
+
+// The benchmark's databases on the loopback server: made through it, so that their files belong
+// to the user it runs as, and dropped at the end.
+class ServerDatabases {
+public:
+    ServerDatabases(std::string folder, long rows) : folder_(std::move(folder)), rows_(rows) {}
+    ~ServerDatabases() {
+        for (const std::string& path : made_) {
+            try {
+                Database db;
+                db.Attach(path);
+                db.Drop();
+            } catch (const FbException& error) {
+                std::fprintf(stderr, "could not drop %s: %s\n", path.c_str(), ErrorText(error).c_str());
+            }
+        }
+    }
+
+    // An empty twin, or one holding the source's rows for which `only` holds; returns its path
+    // on the server's machine.
+    std::string Make(const std::string& name, const std::string& only = {}) {
+        const std::string path = folder_ + "/vendrasol-bench-" + std::to_string(getpid()) + "-" + name + ".fdb";
+        Database db;
+        db.Create("localhost:" + path, true);
+        made_.push_back("localhost:" + path);
+        db.Execute(kTable);
+        if (!only.empty()) db.Execute(FillStatement(rows_, only));
+        db.Detach();
+        return path;
+    }
+
+private:
+    std::string folder_;
+    long rows_;
+    std::vector<std::string> made_;
+};
+
+struct ServerFigures {
+    WindowCopy loopback, delayed, rejecting;
+    CopyResult perRowLoopback, perRowDelayed;
+    long expectedRejected = 0;
+    bool same = true;
+};
+
+double Pace(const WindowCopy& copy) { return double(copy.inserted + copy.rejected) / copy.seconds; }
+
+// The window copies the source into twins on the server: straight over loopback, and through a
+// relay that holds each direction 0.25 ms (a 0.5 ms round trip), best of the rounds; then once at
+// 0.5 ms into a twin that holds a hundredth of the rows already. The layer, applying each row at
+// once as the copy did before it sent blocks, gives the per-row pace on a slice of the rows.
+ServerFigures CopyThroughServer(const std::string& source, long rows, int rounds, const std::string& logFolder) {
+    const char* dir = std::getenv("VENDRASOL_SERVER_DIR");
+    ServerDatabases databases(dir && *dir ? dir : "/var/lib/firebird/3.0/data", rows);
+    DelayRelay relay(3050, std::chrono::microseconds(250));
+    const std::string direct = "localhost:";
+    const std::string delayed = "127.0.0.1/" + std::to_string(relay.Port()) + ":";
+    // The window's connections take SYSDBA's password from the environment.
+    qputenv("ISC_PASSWORD", QByteArray::fromStdString(Password()));
+    const std::string expected = Fingerprint(source);
+    ServerFigures figures;
+    auto check = [&](const std::string& path) { figures.same = Fingerprint(direct + path) == expected && figures.same; };
+    auto faster = [](const WindowCopy& a, const WindowCopy& b) { return b.seconds == 0 || a.seconds < b.seconds; };
+    for (int round = 0; round < rounds; ++round) {
+        std::printf("server round %d of %d\n", round + 1, rounds);
+        std::string path = databases.Make("loopback-" + std::to_string(round));
+        const WindowCopy loopback = CopyThroughWindow(source, direct + path, logFolder);
+        PrintWindowCopy("window, destination localhost:/path", loopback);
+        check(path);
+        if (faster(loopback, figures.loopback)) figures.loopback = loopback;
+        path = databases.Make("delayed-" + std::to_string(round));
+        const WindowCopy slow = CopyThroughWindow(source, delayed + path, logFolder);
+        PrintWindowCopy("window, destination localhost:/path through the 0.5 ms relay", slow);
+        check(path);
+        if (faster(slow, figures.delayed)) figures.delayed = slow;
+    }
+    std::string path = databases.Make("rejected", kOnePercentThere);
+    {
+        Database db;
+        db.Attach(direct + path);
+        figures.expectedRejected = std::stol(QueryText(db, "SELECT CAST(COUNT(*) AS VARCHAR(20)) FROM MOVIMENTO"));
+        db.Detach();
+    }
+    figures.rejecting = CopyThroughWindow(source, delayed + path, logFolder);
+    PrintWindowCopy("window, 0.5 ms relay, 1% of the keys already there", figures.rejecting);
+    check(path);
+    figures.perRowLoopback = CopyThroughLayer(source, direct + databases.Make("per-row-loopback"), std::min(rows, 20000L));
+    PrintCopy("layer, one INSERT a round trip, localhost:/path", figures.perRowLoopback);
+    figures.perRowDelayed = CopyThroughLayer(source, delayed + databases.Make("per-row-delayed"), std::min(rows, 5000L));
+    PrintCopy("layer, one INSERT a round trip, 0.5 ms relay", figures.perRowDelayed);
+    return figures;
+}
+
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -504,6 +612,32 @@ int main(int argc, char** argv) {
         for (const std::string& twin : twins) same = Fingerprint(twin) == expected && same;
         std::printf("destinations match the source: %s\n", same ? "yes" : "NO");
         if (!same) code = 1;
+
+        if (std::getenv("VENDRASOL_SERVER_PASSWORD")) {
+            std::printf("\nthrough the Firebird server on loopback, beside the plain copy of %.0f rows/s\n",
+                        ceiling.rows / ceiling.seconds);
+            const ServerFigures server = CopyThroughServer(source, rows, rounds, folder.string());
+            std::printf("\nbest rounds: remote loopback %.0f rows/s, remote 0.5ms %.0f rows/s; 1%% rejected %.0f rows/s\n",
+                        Pace(server.loopback), Pace(server.delayed), Pace(server.rejecting));
+            std::printf("one INSERT a round trip: loopback %.0f rows/s, 0.5 ms %.0f rows/s\n",
+                        server.perRowLoopback.rows / server.perRowLoopback.seconds,
+                        server.perRowDelayed.rows / server.perRowDelayed.seconds);
+            std::printf("ratio remote loopback/plain: %.2f by the clock\n", ceiling.seconds / server.loopback.seconds);
+            std::printf("ratio remote 0.5ms/plain: %.2f by the clock\n", ceiling.seconds / server.delayed.seconds);
+            std::printf("ratio remote 0.5ms 1%% rejected/plain: %.2f by the clock\n",
+                        ceiling.seconds / server.rejecting.seconds);
+            std::printf("longest gap between message processings through the server: %.0f ms\n",
+                        std::max({server.loopback.longestGapMs, server.delayed.longestGapMs, server.rejecting.longestGapMs}));
+            const WindowCopy& rejecting = server.rejecting;
+            const bool logged = rejecting.rejected == server.expectedRejected &&
+                                rejecting.rejectedLines == server.expectedRejected &&
+                                rejecting.distinctRejectedLines == server.expectedRejected;
+            std::printf("rejected rows: %lld of %ld expected, %ld log lines, %ld distinct: %s\n", rejecting.rejected,
+                        server.expectedRejected, rejecting.rejectedLines, rejecting.distinctRejectedLines,
+                        logged ? "each logged once" : "NOT each logged once");
+            std::printf("server destinations match the source: %s\n", server.same ? "yes" : "NO");
+            if (!logged || !server.same) code = 1;
+        }
     } catch (const FbException& error) {
         std::fprintf(stderr, "error: %s\n", ErrorText(error).c_str());
         code = 1;

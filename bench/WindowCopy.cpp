@@ -8,6 +8,8 @@
 #include "shell/TFPrincipal.h"
 
 #include <QAbstractEventDispatcher>
+#include <QRegularExpression>
+#include <QSet>
 #include <chrono>
 #include <cstdio>
 #include <sys/resource.h>
@@ -76,6 +78,9 @@ WindowCopy CopyThroughWindow(const std::string& source, const std::string& desti
         result.inserted = totals.inserted;
         result.rejected = totals.rejected;
         result.logLines = ListaLog.Count();
+        const QStringList rejected = ListaLog.Items().filter(QRegularExpression(QStringLiteral("^MOVIMENTO ERRO INSERIR ")));
+        result.rejectedLines = rejected.size();
+        result.distinctRejectedLines = QSet<QString>(rejected.begin(), rejected.end()).size();
         window.TreeView->clear();
         window.TreeViewDelecao->clear();
         ListaTabelas.Clear();

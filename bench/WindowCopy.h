@@ -14,6 +14,8 @@ struct WindowCopy {
     double leadInMs = 0;   // from the click to the first: opening the table, counting its rows
     double tailMs = 0;     // from the last to the end: the last rows, closing, the refresh
     long logLines = 0;
+    long rejectedLines = 0;           // "MOVIMENTO ERRO INSERIR ..." lines
+    long distinctRejectedLines = 0;   // the same, each text counted once: a row logged twice shows
 };
 
 // Connects the window to the two databases, marks the table and presses "Importar Dados"; the

@@ -15,12 +15,19 @@
 #include "platform/Exceptions.h"
 #include "platform/KernelHandles.h"
 #include "platform/TDataSetProvider.h"
+#include "platform/TSQLConnection.h"
 #include "platform/TSQLDataSet.h"
 
 #include <QProgressBar>
 #include <QTreeWidget>
 
 namespace {
+
+// Through a server, rows wait in the destination dataset and are sent together: a block of them
+// costs about one round trip. The bytes bound keeps large blobs from piling up. Embedded, each row
+// is applied at once, which measured faster than blocks.
+constexpr int QueuedRows = 256;
+constexpr qsizetype QueuedBytes = 4 << 20;
 
 template <typename Component, typename Link>
 std::unique_ptr<Component> Named(Link link, const QString& name) {
@@ -190,6 +197,7 @@ void TThreadExport::OpenDataSets() {
     CDSDestino->PacketRecords = 0;
     CDSDestino->Transaction = context_.transaction.Applies();
     CDSDestino->Open();
+    queueRows_ = context_.workspace.SQLConnectionDestino->Remote() ? QueuedRows : 1;
     fields_.clear();
     const QStringList cut = CutColumns(*Tabela);
     for (int i = 0; i < CDSOrigem->FieldCount(); ++i) {
@@ -216,6 +224,7 @@ void TThreadExport::ExportarRegistros() {
             CDSOrigem->Next();
             ++RecNo;
         }
+        ApplyQueued();
     } catch (...) {
         KeepAppliedRows();
         throw;
@@ -230,6 +239,11 @@ void TThreadExport::ExportarRegistros() {
 
 void TThreadExport::KeepAppliedRows() noexcept {
     try {
+        ApplyQueued();
+    } catch (const std::exception& error) {
+        RegistrarLog(nomeTabela_ + QStringLiteral(" ERRO ao enviar as linhas em espera: ") + ErrorMessage(error));
+    }
+    try {
         context_.transaction.Commit();
     } catch (const std::exception& error) {
         RegistrarLog(nomeTabela_ + QStringLiteral(" ERRO ao gravar as linhas já enviadas: ") + ErrorMessage(error));
@@ -239,7 +253,10 @@ void TThreadExport::KeepAppliedRows() noexcept {
 void TThreadExport::ExportRegister() {
     const double t0 = Now();
     CDSDestino->Append();
-    for (const auto& [from, to] : fields_) to->SetValue(from->Value());
+    for (const auto& [from, to] : fields_) {
+        to->SetValue(from->Value());
+        queuedBytes_ += from->Value().data.size();
+    }
     try {
         CDSDestino->Post();
     } catch (const Exception& error) {
@@ -248,15 +265,40 @@ void TThreadExport::ExportRegister() {
         const TDataSetState state = CDSDestino->State();
         if (state == TDataSetState::dsInsert || state == TDataSetState::dsEdit) CDSDestino->Cancel();
     }
-    const int pending = CDSDestino->ChangeCount();
-    const int rejected = CDSDestino->ApplyUpdates(-1);
-    context_.totals.inserted += pending - rejected;
+    // A full queue leaves without waiting: the next rows are read while the server writes these.
+    if (CDSDestino->ChangeCount() - sending_ >= queueRows_ || queuedBytes_ >= QueuedBytes) ApplyQueued(false);
     TempoRestante = Now() - t0;
+}
+
+void TThreadExport::ApplyQueued(bool wait) {
+    queuedBytes_ = 0;
+    const int queued = CDSDestino->ChangeCount();
+    if (queued == 0) return;
+    // Counted also when the apply raises: the rows sent before stay, and are committed.
+    struct Count {
+        TThreadExport& job;
+        const int queued;
+        const long long rejectedBefore;
+        ~Count() {
+            const long long rejected = job.context_.totals.rejected - rejectedBefore;
+            job.sending_ = job.CDSDestino->ChangeCount();
+            job.context_.totals.inserted += queued - job.sending_ - rejected;
+        }
+    } count{*this, queued, context_.totals.rejected};
+    if (wait)
+        CDSDestino->ApplyUpdates(-1);
+    else
+        CDSDestino->SendUpdates();
 }
 
 void TThreadExport::AtualizarProgresso() {
     const Clock::time_point now = Clock::now();
-    if (RecNo > 0 && now - lastReport_ < ReportEvery) return;
+    // The rows sent here hold the window's messages back too: the wait is shorter by what the
+    // last reporting row spent on them.
+    if (RecNo > 0 && now - lastReport_ + lastSending_ < ReportEvery) return;
+    // What the window shows next, and every commit, counts the queued rows as written.
+    ApplyQueued();
+    lastSending_ = Clock::now() - now;
     // The bar is seen only when the window handles its messages: it moves on to this row there,
     // not at every row, which would cost more than the row itself.
     ProgressBar->setValue(RecNo + 1);

@@ -71,7 +71,11 @@ private:
     // A keyless table that already holds rows would get every row a second time.
     bool RefusesKeylessTable();
     void OpenDataSets();
-    // Commits what went in before an error leaves the table.
+    // Sends the rows posted and not yet sent, and waits for the server's answer on every row sent:
+    // before every commit and every time the window is shown anything. Without waiting when the
+    // queue is full: the answer on those rows is taken at the next call.
+    void ApplyQueued(bool wait = true);
+    // Sends the queued rows and commits what went in before an error leaves the table.
     void KeepAppliedRows() noexcept;
     double Now() const;
 
@@ -81,6 +85,10 @@ private:
     bool stepsRun_ = false;
     // Each source field with the destination field of the same name, found once per table.
     std::vector<std::pair<TField*, TField*>> fields_;
+    qsizetype queuedBytes_ = 0;   // of the values waiting in CDSDestino
+    int sending_ = 0;             // rows on their way, not yet answered
+    int queueRows_ = 1;           // rows posted before they are sent
     Clock::time_point start_ = Clock::now();
     Clock::time_point lastReport_;
+    Clock::duration lastSending_{};   // the queued rows' sending at the last reporting row
 };

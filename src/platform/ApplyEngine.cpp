@@ -6,6 +6,10 @@
 #include "TSQLTransaction.h"
 #include "UpdateStatements.h"
 
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
 using namespace Firebird;
 
 namespace {
@@ -37,7 +41,11 @@ private:
 
 }  // namespace
 
-void ApplyEngine::Reset() { insert_.Reset(); }
+void ApplyEngine::Reset() {
+    flight_.Land();
+    insert_.Reset();
+    block_.Reset();
+}
 
 void ApplyEngine::Insert(const QString& table, const FieldList& fields, const std::vector<TFieldValue>& values,
                          TSQLConnection& connection, ITransaction* transaction) {
@@ -81,6 +89,29 @@ void ApplyEngine::Write(const PendingChange& change, const QString& table, const
         Modify(table, fields, change, provider, connection, transaction);
 }
 
+size_t ApplyEngine::BlockEnd(const std::vector<PendingChange>& changes, size_t index, int capacity) const {
+    size_t end = index;
+    while (end < changes.size() && end - index < size_t(capacity) && changes[end].kind == TUpdateKind::ukInsert) ++end;
+    return end;
+}
+
+ApplyEngine::Written ApplyEngine::WriteAlone(const PendingChange& change, const QString& table, const FieldList& fields,
+                                             const TDataSetProvider& provider, TSQLConnection& connection,
+                                             ITransaction* transaction, int maxErrors, int& errors,
+                                             const Reconcile& reconcile) {
+    try {
+        Write(change, table, fields, provider, connection, transaction);
+        return {Outcome::Applied, false};
+    } catch (const EDatabaseError& error) {
+        // The server undoes the failed statement alone; the transaction goes on.
+        if (IsConnectionLost(error)) throw error.While(QStringLiteral("ao gravar na tabela %1").arg(table));
+        ++errors;
+        const TReconcileAction action = reconcile(change, error);
+        return {action == TReconcileAction::raCancel ? Outcome::Cancelled : Outcome::Pending,
+                action == TReconcileAction::raAbort || (maxErrors >= 0 && errors > maxErrors)};
+    }
+}
+
 int ApplyEngine::Apply(std::vector<PendingChange>& changes, const FieldList& fields, const TDataSetProvider& provider,
                        TSQLConnection& connection, TSQLTransaction* held, int maxErrors, const Reconcile& reconcile) {
     if (changes.empty()) return 0;
@@ -88,6 +119,8 @@ int ApplyEngine::Apply(std::vector<PendingChange>& changes, const FieldList& fie
     const QString table = UpdateTable(provider, fields);
     if (held && held->Connection() != &connection)
         throw EDatabaseError(QStringLiteral("A transação pertence a outra conexão"));
+    // Embedded, the engine is in this process and a block only adds its own work: rows go alone.
+    const int capacity = maxErrors < 0 && connection.Remote() ? InsertBlock::Capacity(fields) : 0;
     FbRef<ITransaction> own;
     ITransaction* transaction = held ? held->Handle() : (own = connection.BeginTransaction(TransactionUse::Write)).get();
 
@@ -105,19 +138,29 @@ int ApplyEngine::Apply(std::vector<PendingChange>& changes, const FieldList& fie
         changes.resize(kept);
     };
     int errors = 0;
+    auto alone = [&](size_t index) {
+        const Written written = WriteAlone(changes[index], table, fields, provider, connection, transaction, maxErrors,
+                                           errors, reconcile);
+        outcomes[index] = written.outcome;
+        return !written.stop;
+    };
     try {
-        for (size_t i = 0; i < changes.size(); ++i) {
-            try {
-                Write(changes[i], table, fields, provider, connection, transaction);
-                outcomes[i] = Outcome::Applied;
-            } catch (const EDatabaseError& error) {
-                // The server undoes the failed statement alone; the transaction goes on.
-                if (IsConnectionLost(error)) throw error.While(QStringLiteral("ao gravar na tabela %1").arg(table));
-                ++errors;
-                const TReconcileAction action = reconcile(i, error);
-                if (action == TReconcileAction::raCancel) outcomes[i] = Outcome::Cancelled;
-                if (action == TReconcileAction::raAbort || (maxErrors >= 0 && errors > maxErrors)) break;
+        for (size_t i = 0; i < changes.size();) {
+            const size_t end = BlockEnd(changes, i, capacity);
+            if (end - i < 2) {
+                if (!alone(i)) break;
+                ++i;
+                continue;
             }
+            std::vector<InsertBlock::Row> rows;
+            for (size_t k = i; k < end; ++k) rows.push_back(&changes[k].newValues);
+            const std::vector<size_t> refused = Doing([&] { return QStringLiteral("ao gravar na tabela %1").arg(table); },
+                                                      [&] { return block_.Send(table, fields, rows, connection, transaction); });
+            for (size_t k = i; k < end; ++k) outcomes[k] = Outcome::Applied;
+            for (size_t k : refused) outcomes[i + k] = Outcome::Pending;
+            const bool goOn = std::all_of(refused.begin(), refused.end(), [&](size_t k) { return alone(i + k); });
+            if (!goOn) break;
+            i = end;
         }
         if (own)
             Doing([&] { return QStringLiteral("ao confirmar as alterações na tabela %1").arg(table); },
@@ -129,5 +172,54 @@ int ApplyEngine::Apply(std::vector<PendingChange>& changes, const FieldList& fie
         throw;
     }
     leaveLog(true);
+    return errors;
+}
+
+bool ApplyEngine::Send(std::vector<PendingChange>& changes, const FieldList& fields, const TDataSetProvider& provider,
+                       TSQLConnection& connection, TSQLTransaction* held) {
+    const bool appendedOnly = std::all_of(changes.begin(), changes.end(), [](const PendingChange& change) {
+        return change.kind == TUpdateKind::ukInsert && change.row < 0;
+    });
+    if (changes.empty() || !held || held->Connection() != &connection || !appendedOnly || !connection.Remote() ||
+        InsertBlock::Capacity(fields) < 2)
+        return false;
+    flight_.Start(std::exchange(changes, {}), UpdateTable(provider, fields), fields, connection, held->Handle(), block_);
+    return true;
+}
+
+int ApplyEngine::Await(std::vector<PendingChange>& changes, const FieldList& fields, const TDataSetProvider& provider,
+                       TSQLConnection& connection, const Reconcile& reconcile) {
+    BlockFlight::Landing landing = flight_.Land();
+    if (landing.changes.empty()) return 0;
+    std::vector<PendingChange> back;   // not written, in their order
+    auto putBack = [&] { changes.insert(changes.begin(), std::make_move_iterator(back.begin()), std::make_move_iterator(back.end())); };
+    auto keepFrom = [&](size_t refusedIndex) {
+        for (size_t r = refusedIndex; r < landing.refused.size(); ++r) back.push_back(std::move(landing.changes[landing.refused[r]]));
+    };
+    if (landing.failure) {
+        keepFrom(0);
+        for (size_t i = landing.written; i < landing.changes.size(); ++i) back.push_back(std::move(landing.changes[i]));
+        putBack();
+        std::rethrow_exception(landing.failure);
+    }
+    const QString table = UpdateTable(provider, fields);
+    int errors = 0;
+    for (size_t r = 0; r < landing.refused.size(); ++r) {
+        const PendingChange& change = landing.changes[landing.refused[r]];
+        Written written{Outcome::Pending, false};
+        try {
+            written = WriteAlone(change, table, fields, provider, connection, landing.transaction, -1, errors, reconcile);
+        } catch (...) {
+            keepFrom(r);
+            putBack();
+            throw;
+        }
+        if (written.outcome == Outcome::Pending) back.push_back(std::move(landing.changes[landing.refused[r]]));
+        if (written.stop) {
+            keepFrom(r + 1);
+            break;
+        }
+    }
+    putBack();
     return errors;
 }

@@ -2,6 +2,9 @@
 
 #include "FbRef.h"
 #include "FieldCodec.h"
+#include "BlockFlight.h"
+#include "InsertBlock.h"
+#include "PendingChange.h"
 #include "TClientDataSet.h"
 
 #include <functional>
@@ -11,29 +14,49 @@ class TDataSetProvider;
 class TSQLConnection;
 class TSQLTransaction;
 
-// A change posted to a client dataset, waiting to be applied.
-struct PendingChange {
-    TUpdateKind kind;
-    int row;                              // index into the held rows; -1 when rows are not held
-    std::vector<TFieldValue> oldValues;   // before the change (modify)
-    std::vector<TFieldValue> newValues;
-};
-
 // Writes a client dataset's pending changes to the server: appended rows through one prepared
 // INSERT reused until Reset, edited rows through an UPDATE that must change exactly one row.
+// Through a server, appended rows in a row go many to a round trip (InsertBlock) when no limit
+// is put on the errors; a row the block refused is sent again alone, for the server's own message.
 class ApplyEngine {
 public:
-    // Tells what becomes of the change at that index, which the server rejected.
-    using Reconcile = std::function<TReconcileAction(size_t index, const EDatabaseError& error)>;
+    // Tells what becomes of a change the server rejected.
+    using Reconcile = std::function<TReconcileAction(const PendingChange& change, const EDatabaseError& error)>;
 
     // Applies the changes in order, in the caller's transaction or in one of its own committed at
     // the end, and takes the applied and cancelled ones out of the list; returns the rejected count.
+    // A row sent in a block is reported after the whole block went in: when its reconcile stops
+    // the apply, the later rows of its block are already written.
     int Apply(std::vector<PendingChange>& changes, const FieldList& fields, const TDataSetProvider& provider,
               TSQLConnection& connection, TSQLTransaction* transaction, int maxErrors, const Reconcile& reconcile);
-    // Frees the prepared INSERT (the dataset closes, or its connection does).
+    // Starts writing the changes in blocks on a thread of its own, in the caller's transaction,
+    // and takes them out of the list: false, touching nothing, unless they are all appended rows
+    // not held by the dataset, going through a server. Await takes the answer.
+    bool Send(std::vector<PendingChange>& changes, const FieldList& fields, const TDataSetProvider& provider,
+              TSQLConnection& connection, TSQLTransaction* transaction);
+    // Waits for the rows Send started, sends each refused one again alone and reports those still
+    // refused; returns their count. What stays pending goes back to the front of the list; a lost
+    // connection raises, every row not written back in the list.
+    int Await(std::vector<PendingChange>& changes, const FieldList& fields, const TDataSetProvider& provider,
+              TSQLConnection& connection, const Reconcile& reconcile);
+    // The rows Send started that Await has not taken yet.
+    size_t InFlight() const { return flight_.Rows(); }
+    // Drops the rows on their way (once the server has answered) and frees the prepared
+    // statements (the dataset closes, or its connection does).
     void Reset();
 
 private:
+    enum class Outcome { Pending, Applied, Cancelled };
+    struct Written {
+        Outcome outcome;
+        bool stop;   // the reconcile asked to stop, or the errors passed their limit
+    };
+    // Writes the change alone; a refusal goes to reconcile.
+    Written WriteAlone(const PendingChange& change, const QString& table, const FieldList& fields,
+                       const TDataSetProvider& provider, TSQLConnection& connection, Firebird::ITransaction* transaction,
+                       int maxErrors, int& errors, const Reconcile& reconcile);
+    // The inserts from that index on that go in one block: [index, end).
+    size_t BlockEnd(const std::vector<PendingChange>& changes, size_t index, int capacity) const;
     void Write(const PendingChange& change, const QString& table, const FieldList& fields,
                const TDataSetProvider& provider, TSQLConnection& connection, Firebird::ITransaction* transaction);
     void Insert(const QString& table, const FieldList& fields, const std::vector<TFieldValue>& values,
@@ -41,9 +64,9 @@ private:
     void Modify(const QString& table, const FieldList& fields, const PendingChange& change,
                 const TDataSetProvider& provider, TSQLConnection& connection, Firebird::ITransaction* transaction);
 
-    enum class Outcome { Pending, Applied, Cancelled };
-
     FbRef<Firebird::IStatement> insert_;
     ParameterWriter insertWriter_;
-    std::vector<Outcome> outcomes_;   // kept between applies: the copy applies every row alone
+    InsertBlock block_;
+    BlockFlight flight_;
+    std::vector<Outcome> outcomes_;   // kept between applies: the copy applies every few rows
 };

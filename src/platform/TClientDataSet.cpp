@@ -92,6 +92,12 @@ struct TClientDataSet::Impl : ConnectionClient {
                 throw EDatabaseError(QStringLiteral("O campo '%1' precisa de um valor").arg(field->FieldName()));
     }
 
+    // What becomes of a refused change: the handler says, with the refused row in the fields.
+    ApplyEngine::Reconcile Reconciler();
+    // Runs an apply and shows the current row again, whatever happened.
+    template <typename Work>
+    int Applying(Work work);
+
     void Undo(const PendingChange& change) {
         if (change.row < 0) return;
         if (change.kind == TUpdateKind::ukInsert) {
@@ -321,29 +327,50 @@ void TClientDataSet::Cancel() {
     d->state = TDataSetState::dsBrowse;
 }
 
-int TClientDataSet::ChangeCount() const { return int(d->changes.size()); }
+int TClientDataSet::ChangeCount() const { return int(d->changes.size() + d->engine.InFlight()); }
 
-int TClientDataSet::ApplyUpdates(int maxErrors) {
-    d->RequireActive();
-    d->RequireBrowse();
-    if (d->changes.empty()) return 0;
-    int errors = 0;
+ApplyEngine::Reconcile TClientDataSet::Impl::Reconciler() {
+    return [this](const PendingChange& change, const EDatabaseError& error) {
+        TReconcileAction action = TReconcileAction::raSkip;
+        if (owner->OnReconcileError) {
+            Show(change.newValues);
+            owner->OnReconcileError(*owner, error, change.kind, action);
+        }
+        if (action == TReconcileAction::raCancel) Undo(change);
+        return action;
+    };
+}
+
+template <typename Work>
+int TClientDataSet::Impl::Applying(Work work) {
+    RequireActive();
+    RequireBrowse();
+    if (changes.empty() && engine.InFlight() == 0) return 0;
     try {
-        errors = d->engine.Apply(d->changes, d->fields, *provider_, *d->connection, Transaction, maxErrors,
-                                 [&](size_t index, const EDatabaseError& error) {
-                                     const PendingChange& change = d->changes[index];
-                                     TReconcileAction action = TReconcileAction::raSkip;
-                                     if (OnReconcileError) {
-                                         d->Show(change.newValues);
-                                         OnReconcileError(*this, error, change.kind, action);
-                                     }
-                                     if (action == TReconcileAction::raCancel) d->Undo(change);
-                                     return action;
-                                 });
+        const int errors = work();
+        ShowCurrent();
+        return errors;
     } catch (...) {
-        d->ShowCurrent();
+        ShowCurrent();
         throw;
     }
-    d->ShowCurrent();
-    return errors;
+}
+
+int TClientDataSet::ApplyUpdates(int maxErrors) {
+    return d->Applying([&] {
+        int errors = d->engine.Await(d->changes, d->fields, *provider_, *d->connection, d->Reconciler());
+        if (!d->changes.empty())
+            errors += d->engine.Apply(d->changes, d->fields, *provider_, *d->connection, Transaction, maxErrors,
+                                      d->Reconciler());
+        return errors;
+    });
+}
+
+int TClientDataSet::SendUpdates() {
+    return d->Applying([&] {
+        int errors = d->engine.Await(d->changes, d->fields, *provider_, *d->connection, d->Reconciler());
+        if (!d->changes.empty() && !d->engine.Send(d->changes, d->fields, *provider_, *d->connection, Transaction))
+            errors += d->engine.Apply(d->changes, d->fields, *provider_, *d->connection, Transaction, -1, d->Reconciler());
+        return errors;
+    });
 }

@@ -29,8 +29,9 @@ using TReconcileErrorEvent =
 //  - PacketRecords = 0: only the fields are described; used to append rows to a table without
 //    reading the rows it already holds.
 // An append applied through ApplyUpdates is written with one prepared INSERT reused for every
-// row until Close; a row the server rejects goes to OnReconcileError and the others stay. An
-// edited row is written by an UPDATE that must change exactly that row.
+// row until Close, or through a server in blocks of many rows to a statement; a row the server
+// rejects goes to OnReconcileError and the others stay. An edited row is written by an UPDATE
+// that must change exactly that row.
 class TClientDataSet {
 public:
     explicit TClientDataSet(TDataSetProvider* provider = nullptr);
@@ -82,6 +83,15 @@ public:
     // cancelled changes have left the log (in Transaction, the accepted ones too).
     // While OnReconcileError runs, the fields hold the refused row as it was to be written.
     int ApplyUpdates(int maxErrors);
+    // ApplyUpdates(-1) that does not wait, for appended rows not held (PacketRecords = 0) going
+    // through a server in Transaction: they leave in blocks and the call returns while the server
+    // writes them, so that the caller prepares the next ones meanwhile. The next ApplyUpdates or
+    // SendUpdates first takes the answer, and only then are their refused rows passed to
+    // OnReconcileError (Close waits for it and drops them, as it drops every pending change).
+    // Until then the caller leaves Transaction alone. Any other change is
+    // applied at once, as by ApplyUpdates(-1). Returns the refused rows reported by this call.
+    int SendUpdates();
+    // The changes not yet applied, those on their way included.
     int ChangeCount() const;
     TReconcileErrorEvent OnReconcileError;
 

@@ -62,6 +62,7 @@ struct TSQLConnection::Impl {
     Settings settings;
     std::vector<ConnectionClient*> clients;
     std::vector<TSQLTransaction*> transactions;
+    std::optional<bool> remote;
 
     QString Database(const TStringList& params) const { return params.Values(QStringLiteral("Database")); }
 };
@@ -114,6 +115,7 @@ void TSQLConnection::Open() {
                                                            dpb->getBufferLength(&status), dpb->getBuffer(&status)));
           });
     d->settings = settings;
+    d->remote.reset();
 }
 
 void TSQLConnection::Close() {
@@ -141,6 +143,25 @@ void TSQLConnection::Close() {
 }
 
 bool TSQLConnection::Connected() const { return bool(d->attachment); }
+
+bool TSQLConnection::Remote() {
+    if (!d->remote) {
+        // An attachment made through the network protocol names it; an embedded one has none.
+        TSQLDataSet query(this);
+        query.SetCommandText(QStringLiteral("SELECT MON$REMOTE_PROTOCOL FROM MON$ATTACHMENTS"
+                                            " WHERE MON$ATTACHMENT_ID = CURRENT_CONNECTION"));
+        try {
+            query.Open();
+            d->remote = !query.Eof() && !query.Fields(0)->IsNull();
+            query.Close();
+        } catch (const EDatabaseError& error) {
+            if (IsConnectionLost(error)) throw;
+            // A server without the monitoring tables cannot say; its rows then go one at a time.
+            d->remote = false;
+        }
+    }
+    return *d->remote;
+}
 
 IAttachment* TSQLConnection::Attachment() const {
     if (!d->attachment) throw EDatabaseError(QStringLiteral("Conexão com o banco de dados não está aberta"));

@@ -47,6 +47,10 @@ public:
     // connection has closed.
     void Close();
     bool Connected() const;
+    // Whether the database is reached through a server rather than the embedded engine: asked of
+    // the server once per open, since a plain path may also go through one (false when the server
+    // cannot tell).
+    bool Remote();
 
     // User tables (no system tables, no views) in name order, names trimmed.
     void GetTableNames(TStringList& list, bool systemTables = false);

@@ -29,20 +29,25 @@ QString UpdateTable(const TDataSetProvider& provider, const FieldList& fields) {
     throw EDatabaseError(QStringLiteral("Não foi possível determinar a tabela a atualizar"));
 }
 
+std::vector<size_t> InsertedFields(const FieldList& fields) {
+    std::vector<size_t> inserted;
+    for (size_t i = 0; i < fields.size(); ++i)
+        if (Writable(*fields[i])) inserted.push_back(i);
+    return inserted;
+}
+
 std::vector<ParameterValue> InsertParameters(const FieldList& fields, const std::vector<TFieldValue>& values) {
     std::vector<ParameterValue> parameters;
     parameters.reserve(fields.size());
-    for (size_t i = 0; i < fields.size(); ++i)
-        if (Writable(*fields[i])) parameters.push_back(Parameter(*fields[i], values[i]));
+    for (size_t i : InsertedFields(fields)) parameters.push_back(Parameter(*fields[i], values[i]));
     return parameters;
 }
 
 UpdateStatement InsertStatement(const QString& table, const FieldList& fields, const std::vector<TFieldValue>& values) {
     UpdateStatement statement;
     QStringList columns, markers;
-    for (const auto& field : fields) {
-        if (!Writable(*field)) continue;
-        columns << quoteIdentifier(field->OriginColumn());
+    for (size_t i : InsertedFields(fields)) {
+        columns << quoteIdentifier(fields[i]->OriginColumn());
         markers << QStringLiteral("?");
     }
     statement.parameters = InsertParameters(fields, values);

@@ -15,6 +15,9 @@ struct UpdateStatement {
 // The table an apply writes to: the provider's update table, or the table the fields read.
 QString UpdateTable(const TDataSetProvider& provider, const FieldList& fields);
 
+// The positions of the fields an INSERT writes: those that take part in updates, in field order.
+std::vector<size_t> InsertedFields(const FieldList& fields);
+
 // INSERT of every field that takes part in updates, in field order.
 UpdateStatement InsertStatement(const QString& table, const FieldList& fields, const std::vector<TFieldValue>& values);
 // The values of that INSERT alone, for a statement already prepared.

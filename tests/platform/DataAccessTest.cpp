@@ -52,6 +52,8 @@ TEST_F(DataAccess, ListsUserTablesInNameOrderAndColumnsInPositionOrder) {
     EXPECT_EQ(columns.Items(), (QStringList{"Select", "it\"s"}));
 }
 
+TEST_F(DataAccess, AFileOpenedByPathIsNotReachedThroughAServer) { EXPECT_FALSE(connection.Remote()); }
+
 TEST_F(DataAccess, OpenFailuresCarryTheServersWholeMessage) {
     TSQLConnection missing;
     missing.Params.SetValue(QStringLiteral("Database"), factory.Folder() + QStringLiteral("/nothing.fdb"));

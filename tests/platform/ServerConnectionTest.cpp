@@ -1,9 +1,12 @@
 // A database reached through a Firebird server on loopback (localhost:/path) rather than the
 // embedded engine: scripts/test starts the server and says where it is in the environment.
 
+#include "LayerChain.h"
 #include "platform/Exceptions.h"
 #include "platform/TSQLConnection.h"
 #include "platform/TSQLDataSet.h"
+#include "platform/TSQLTransaction.h"
+#include "support/LoopbackServer.h"
 
 #include <QByteArray>
 #include <QString>
@@ -15,7 +18,6 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
-#include <unistd.h>
 
 using namespace Firebird;
 
@@ -107,17 +109,9 @@ const std::vector<const char*> kDatabase = {
 class ServerConnectionTest : public testing::Test {
 protected:
     void SetUp() override {
-        password_ = qEnvironmentVariable("VENDRASOL_SERVER_PASSWORD");
-        if (password_.isEmpty()) {
-            // CI always starts the server, so its absence there is a fault, not a reason to skip.
-            if (qEnvironmentVariable("CI") == QLatin1String("true"))
-                FAIL() << "VENDRASOL_SERVER_PASSWORD is not set: scripts/test starts the Firebird server and sets it";
-            GTEST_SKIP() << "no Firebird server: run scripts/test, or scripts/firebird-server and export "
-                            "VENDRASOL_SERVER_PASSWORD";
-        }
-        const QString folder = qEnvironmentVariable("VENDRASOL_SERVER_DIR", QStringLiteral("/var/lib/firebird/3.0/data"));
-        const QString test = QString::fromLatin1(testing::UnitTest::GetInstance()->current_test_info()->name());
-        database_ = QStringLiteral("localhost:%1/vendrasol-%2-%3.fdb").arg(folder, test).arg(getpid());
+        REQUIRE_LOOPBACK_SERVER();
+        password_ = LoopbackServerPassword();
+        database_ = LoopbackServerDatabase({});
         admin_.emplace(database_.toStdString(), password_.toStdString());
         admin_->Create(kDatabase);
     }
@@ -154,6 +148,7 @@ TEST_F(ServerConnectionTest, OpensThroughTheServerWithTheRightPassword) {
     EXPECT_TRUE(query.Fields(0)->AsString().trimmed().startsWith(QLatin1String("TCP")))
         << query.Fields(0)->AsString().toStdString();
     query.Close();
+    EXPECT_TRUE(connection.Remote());
 
     TStringList tables;
     connection.GetTableNames(tables);
@@ -212,4 +207,64 @@ TEST_F(ServerConnectionTest, PasswordComesFromIscPasswordByDefault) {
     else
         qunsetenv("ISC_PASSWORD");
     EXPECT_TRUE(connected);
+}
+
+// Through a server appended rows go in blocks, also while the caller goes on; a refused one still
+// reaches OnReconcileError alone, with the server's message and its own values in the fields, and
+// every other row goes in.
+TEST_F(ServerConnectionTest, AppendedRowsGoInBlocksAndEachRefusedOneIsReportedAlone) {
+    TSQLConnection connection;
+    Prepare(connection, password_);
+    connection.Open();
+    Chain chain(connection, QStringLiteral("SELECT ID, NOME FROM CLIENTE"));
+    TClientDataSet& rows = chain.rows;
+    rows.PacketRecords = 0;
+    TSQLTransaction transaction(&connection);
+    rows.Transaction = &transaction;
+    std::vector<int> refused;
+    QStringList messages;
+    rows.OnReconcileError = [&](TClientDataSet& dataSet, const EDatabaseError& error, TUpdateKind kind,
+                                TReconcileAction& action) {
+        EXPECT_EQ(kind, TUpdateKind::ukInsert);
+        refused.push_back(dataSet.FieldByName(QStringLiteral("ID"))->AsInteger());
+        messages << error.Message();
+        action = TReconcileAction::raCancel;
+    };
+    rows.Open();
+    for (int id = 300; id >= 1; --id) {
+        rows.Append();
+        rows.FieldByName(QStringLiteral("ID"))->SetAsInteger(id);
+        rows.FieldByName(QStringLiteral("NOME"))->SetAsString(QStringLiteral("cliente %1").arg(id));
+        rows.Post();
+    }
+    // Sent without waiting: the server's answer is taken, and the refusals reported, by the next apply.
+    EXPECT_EQ(rows.SendUpdates(), 0);
+    EXPECT_EQ(rows.ChangeCount(), 300);
+    EXPECT_TRUE(refused.empty());
+    EXPECT_EQ(rows.ApplyUpdates(-1), 2);
+    EXPECT_EQ(refused, (std::vector<int>{2, 1}));
+    for (const QString& message : messages)
+        EXPECT_TRUE(message.startsWith(QLatin1String("violation of PRIMARY or UNIQUE KEY"))) << message.toStdString();
+    EXPECT_EQ(rows.ChangeCount(), 0);
+
+    // With a limit on the errors the rows go alone: nothing after the limit is written.
+    refused.clear();
+    for (int id : {301, 1, 302}) {
+        rows.Append();
+        rows.FieldByName(QStringLiteral("ID"))->SetAsInteger(id);
+        rows.Post();
+    }
+    rows.OnReconcileError = [&](TClientDataSet&, const EDatabaseError&, TUpdateKind, TReconcileAction& action) {
+        action = TReconcileAction::raSkip;
+    };
+    EXPECT_EQ(rows.ApplyUpdates(0), 1);
+    EXPECT_EQ(rows.ChangeCount(), 2);
+    rows.Close();
+    transaction.Commit();
+
+    TSQLDataSet count(&connection);
+    count.SetCommandText(QStringLiteral("SELECT COUNT(*), SUM(ID) FROM CLIENTE"));
+    count.Open();
+    EXPECT_EQ(count.Fields(0)->AsInteger(), 301);
+    EXPECT_EQ(count.Fields(1)->AsInteger(), 300 * 301 / 2 + 301);
 }

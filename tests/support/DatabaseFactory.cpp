@@ -47,7 +47,11 @@ QStringList Statements(const QString& script) {
     return statements;
 }
 
-IAttachment* Attach(const QString& path, bool create, const QString& password = QStringLiteral("masterkey")) {
+// SYSDBA's password on the loopback server when scripts/test started it; the embedded engine
+// asks for none.
+QString ServerPassword() { return qEnvironmentVariable("VENDRASOL_SERVER_PASSWORD", QStringLiteral("masterkey")); }
+
+IAttachment* Attach(const QString& path, bool create, const QString& password = ServerPassword()) {
     FbStatus status;
     IXpbBuilder* dpb = FbUtil()->getXpbBuilder(&status, IXpbBuilder::DPB, nullptr, 0);
     dpb->insertString(&status, isc_dpb_user_name, "SYSDBA");

@@ -15,7 +15,7 @@ public:
     // their own (SET TERM ^ switches the terminator for procedure and trigger bodies),
     // committed at the end. Returns the file's path.
     QString Create(const QString& name, const QString& script = {});
-    // Runs a script in an existing database and commits it.
+    // Runs a script in an existing database and commits it; a database on the loopback server too.
     static void Execute(const QString& path, const QString& script);
     // An empty database at any path a client can name (host:/path through a server), and its
     // removal; the password is SYSDBA's.

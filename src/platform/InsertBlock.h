@@ -1,0 +1,46 @@
+#pragma once
+
+#include "FbRef.h"
+#include "FieldCodec.h"
+
+#include <QByteArray>
+#include <QString>
+#include <vector>
+
+class TSQLConnection;
+
+// Appended rows of one table sent many to a statement: an EXECUTE BLOCK of INSERTs whose values
+// are its parameters, so that one network round trip carries a block of rows instead of one.
+// Each INSERT is undone alone when the server refuses it, and the block tells which were.
+class InsertBlock {
+public:
+    using Row = const std::vector<TFieldValue>*;
+
+    // How many rows one block of these fields carries at most: Firebird takes up to 256 INSERTs
+    // in a statement, and the parameters and the message are kept to a size it prepares quickly.
+    // Below 2 the rows are better sent alone; an array column (which PSQL cannot hold) gives 0.
+    static int Capacity(const FieldList& fields);
+
+    // Sends up to Capacity rows of the table and returns the positions (in rows) of those the
+    // server refused, in order. When the block cannot be prepared or run as a whole, every
+    // position is returned, nothing having been written. A lost connection raises.
+    std::vector<size_t> Send(const QString& table, const FieldList& fields, const std::vector<Row>& rows,
+                             TSQLConnection& connection, Firebird::ITransaction* transaction);
+    // Frees the prepared block (the dataset closes, or its connection does).
+    void Reset();
+
+private:
+    void Prepare(const QString& table, const FieldList& fields, int rows, TSQLConnection& connection,
+                 Firebird::ITransaction* transaction);
+    void Fill(const FieldList& fields, const std::vector<Row>& rows);
+    std::vector<size_t> Refused(size_t rows) const;
+
+    FbRef<Firebird::IStatement> statement_;
+    bool unprepared_ = false;   // the server refused to prepare a block for these fields
+    int rows_ = 0;   // the rows the prepared block holds; fewer are sent with the rest left NULL
+    FbRef<Firebird::IMessageMetadata> output_;
+    QByteArray outputBuffer_;
+    std::vector<TFieldValue> values_;
+    std::vector<ParameterValue> parameters_;
+    ParameterWriter writer_;
+};

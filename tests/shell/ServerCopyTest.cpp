@@ -1,0 +1,262 @@
+// The copy into a destination reached through the Firebird server on loopback (localhost:/path),
+// where rows travel in blocks: scripts/test starts the server and says where it is.
+#include "CopyWindow.h"
+
+#include "platform/ArraySlices.h"
+#include "platform/LayerChain.h"
+#include "platform/TSQLConnection.h"
+#include "platform/TSQLDataSet.h"
+#include "support/LoopbackServer.h"
+
+#include <QProgressBar>
+#include <vector>
+
+namespace {
+
+using Rows = std::vector<std::vector<TFieldValue>>;
+
+class ServerCopy : public CopyWindow {
+protected:
+    void SetUp() override {
+        REQUIRE_LOOPBACK_SERVER();
+        password_ = LoopbackServerPassword();
+        onServer_ = LoopbackServerDatabase(QStringLiteral("copy-"));
+    }
+
+    void TearDown() override {
+        if (!created_) return;
+        // The server drops a database only when nobody is attached to it.
+        window.workspace.SQLConnectionDestino->Close();
+        DatabaseFactory::DropAt(onServer_, password_);
+    }
+
+    // A source file of the structure and rows, and a destination on the server, then connected.
+    void ConnectToServer(const QString& ddl, const QString& origemRows, const QString& destinoRows = {}) {
+        origem = databases.Create(QStringLiteral("origem"), ddl);
+        DatabaseFactory::Execute(origem, origemRows);
+        DatabaseFactory::CreateAt(onServer_, password_);
+        created_ = true;
+        destino = onServer_;
+        DatabaseFactory::Execute(destino, ddl + destinoRows);
+        window.workspace.SQLConnectionDestino->Params.SetValue(QStringLiteral("Password"), password_);
+        Reconnect();
+        ASSERT_TRUE(window.workspace.SQLConnectionDestino->Remote());
+    }
+
+    // Every row of a table with its raw values, blobs and arrays by content.
+    Rows ReadAll(const QString& path, const QString& table) const {
+        TSQLConnection connection;
+        connection.Params.SetValue(QStringLiteral("Database"), path);
+        connection.Params.SetValue(QStringLiteral("Password"), password_);
+        connection.Open();
+        TSQLDataSet query(&connection);
+        query.SetCommandText(QStringLiteral("SELECT * FROM %1 ORDER BY ID").arg(table));
+        query.Open();
+        Rows rows;
+        for (; !query.Eof(); query.Next()) {
+            std::vector<TFieldValue> row;
+            for (int i = 0; i < query.FieldCount(); ++i) row.push_back(query.Fields(i)->Value());
+            rows.push_back(row);
+        }
+        return rows;
+    }
+
+    // Both tables hold the same rows, value for value, byte for byte (a column the destination
+    // has beyond the source's is not compared).
+    void ExpectSameRows(const QString& table, size_t rows) const {
+        const Rows expected = ReadAll(origem, table);
+        const Rows copied = ReadAll(destino, table);
+        ASSERT_EQ(expected.size(), rows);
+        ASSERT_EQ(copied.size(), rows);
+        for (size_t row = 0; row < rows; ++row)
+            for (size_t column = 0; column < expected[row].size(); ++column)
+                ASSERT_EQ(copied[row][column], expected[row][column]) << "row " << row << " column " << column;
+    }
+
+    // How many rows share the destination's insertion moment at most: the moment stands still
+    // for a whole statement, so a block of rows shares one, and rows sent alone do not.
+    int LargestBatch(const QString& table) const {
+        return Destino(QStringLiteral("SELECT MAX(N) FROM (SELECT COUNT(*) N FROM %1 GROUP BY QUANDO)").arg(table)).toInt();
+    }
+
+    QString password_;
+    QString onServer_;
+    bool created_ = false;
+};
+
+// Every type the layer carries, NULLs on every other row, text in WIN1252 with its 0x80-0x9F
+// characters, UTF8 and NONE, small blobs (sent inside the block) and one of 6,000 bytes every
+// seventh row (created first and passed by id).
+const QString Matrix = QStringLiteral(R"(
+CREATE TABLE MATRIX (
+  ID INTEGER NOT NULL PRIMARY KEY,
+  C_SMALL SMALLINT, C_BIG BIGINT, C_FLOAT FLOAT, C_DOUBLE DOUBLE PRECISION,
+  C_N4 NUMERIC(4,2), C_N18 NUMERIC(18,4), C_D18_9 DECIMAL(18,9),
+  C_CHAR_NONE CHAR(5) CHARACTER SET NONE, C_VC_OCTETS VARCHAR(10) CHARACTER SET OCTETS,
+  C_VC_1252 VARCHAR(20) CHARACTER SET WIN1252, C_VC_UTF8 VARCHAR(20) CHARACTER SET UTF8,
+  C_DATE DATE, C_TIME TIME, C_TS TIMESTAMP, C_BOOL BOOLEAN,
+  C_MEMO BLOB SUB_TYPE TEXT CHARACTER SET WIN1252, C_MEMO_UTF8 BLOB SUB_TYPE TEXT CHARACTER SET UTF8,
+  C_MEMO_NONE BLOB SUB_TYPE TEXT CHARACTER SET NONE, C_BIN BLOB SUB_TYPE BINARY
+);)");
+
+const QString MatrixRows = QStringLiteral(R"(
+SET TERM ^ ;
+EXECUTE BLOCK AS
+DECLARE I INTEGER = 1;
+DECLARE BIG BLOB SUB_TYPE TEXT CHARACTER SET WIN1252;
+BEGIN
+  BIG = RPAD(x'80E39F', 6000, x'8A9CFF');
+  WHILE (I <= 300) DO BEGIN
+    IF (MOD(I, 2) = 0) THEN INSERT INTO MATRIX (ID) VALUES (:I);
+    ELSE INSERT INTO MATRIX VALUES (:I, -32768 + :I, 9223372036854775807 - :I, 3.4e38 / :I, -1.7976931348623157e308 / :I,
+      -99.99 + :I / 100.0, -12345678901234.5678 + :I, 0.000000001 * :I,
+      CAST(x'00FF41' AS CHAR(5) CHARACTER SET NONE), CAST(x'00FF00' || :I AS VARCHAR(10) CHARACTER SET OCTETS),
+      CAST(x'81E3C7FF' || :I AS VARCHAR(20) CHARACTER SET WIN1252), 'ação ☃ ' || :I, DATEADD(:I DAY TO DATE '1850-03-01'),
+      DATEADD(:I SECOND TO TIME '23:50:00.0001'), DATEADD(:I MINUTE TO TIMESTAMP '1899-12-30 23:59:59.9999'), MOD(:I, 3) = 1,
+      IIF(MOD(:I, 7) = 0, :BIG, CAST(x'81E3000D0A' || :I AS BLOB SUB_TYPE TEXT CHARACTER SET WIN1252)),
+      'ação ☃ ' || :I, x'C7FF00' || :I, x'00FF00FF' || :I);
+    I = I + 1;
+  END
+END^
+SET TERM ; ^
+)");
+
+const QString Conta = QStringLiteral("CREATE TABLE CONTA (ID INTEGER NOT NULL PRIMARY KEY, NOME VARCHAR(30));");
+
+}  // namespace
+
+TEST_F(ServerCopy, EveryTypeArrivesByteForByteThroughBlocks) {
+    ConnectToServer(Matrix, MatrixRows, QStringLiteral("ALTER TABLE MATRIX ADD QUANDO TIMESTAMP DEFAULT CURRENT_TIMESTAMP;"));
+    Mark("MATRIX");
+    Import();
+    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 300, 0).match(Log().last()).hasMatch()) << Log();
+    ExpectSameRows(QStringLiteral("MATRIX"), 300);
+    EXPECT_GE(LargestBatch(QStringLiteral("MATRIX")), 100);
+}
+
+TEST_F(ServerCopy, RowsGoInBlocksAndACountThatIsNoMultipleOfTheBlockArrivesWhole) {
+    const QString ddl = QStringLiteral("CREATE TABLE GRANDE (ID INTEGER NOT NULL PRIMARY KEY, NOME VARCHAR(30));");
+    ConnectToServer(ddl, ManyRows(QStringLiteral("GRANDE"), 1000),
+                    QStringLiteral("ALTER TABLE GRANDE ADD QUANDO TIMESTAMP DEFAULT CURRENT_TIMESTAMP;"));
+    Mark("GRANDE");
+    Import();
+    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 1000, 0).match(Log().last()).hasMatch()) << Log();
+    EXPECT_EQ(DestinoCount("GRANDE"), 1000);
+    EXPECT_EQ(Destino(QStringLiteral("SELECT COUNT(*) FROM GRANDE WHERE NOME = 'linha ' || ID")), QStringLiteral("1000"));
+    EXPECT_GE(LargestBatch(QStringLiteral("GRANDE")), 100);
+}
+
+TEST_F(ServerCopy, ARowRefusedInTheMiddleOfABlockIsLoggedAloneWithTheServersMessageAndTheOthersStay) {
+    ConnectToServer(Conta, ManyRows(QStringLiteral("CONTA"), 600),
+                    QStringLiteral("INSERT INTO CONTA VALUES (150, 'já estava');"
+                                   "ALTER TABLE CONTA ADD CHECK (NOME <> 'linha 450');"));
+    Mark("CONTA");
+    Import();
+    const QStringList log = Log();
+    ASSERT_EQ(log.size(), 6) << log;
+    EXPECT_TRUE(log[1].startsWith(QStringLiteral("CONTA ERRO INSERIR violation of PRIMARY or UNIQUE KEY"))) << log[1];
+    EXPECT_TRUE(log[1].contains(QStringLiteral("Problematic key value is (\"ID\" = 150)"))) << log[1];
+    EXPECT_TRUE(log[2].startsWith(QStringLiteral("CONTA ERRO INSERIR Operation violates CHECK constraint"))) << log[2];
+    EXPECT_TRUE(log[2].contains(QStringLiteral("CONTA"))) << log[2];
+    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 598, 2).match(log[5]).hasMatch()) << log[5];
+    EXPECT_EQ(DestinoCount("CONTA"), 599);
+    EXPECT_EQ(Destino(QStringLiteral("SELECT NOME FROM CONTA WHERE ID = 150")), QStringLiteral("já estava"));
+    EXPECT_EQ(Destino(QStringLiteral("SELECT COUNT(*) FROM CONTA WHERE NOME = 'linha ' || ID")), QStringLiteral("598"));
+    EXPECT_EQ(Destino(QStringLiteral("SELECT COUNT(*) FROM CONTA WHERE ID IN (149, 151, 449, 451)")), QStringLiteral("4"));
+}
+
+TEST_F(ServerCopy, AStopWhileRowsAreQueuedCommitsEveryRowSentAndLosesNone) {
+    const QString ddl = QStringLiteral("CREATE TABLE GRANDE (ID INTEGER NOT NULL PRIMARY KEY, NOME VARCHAR(30));");
+    ConnectToServer(ddl, ManyRows(QStringLiteral("GRANDE"), 100000));
+    Mark("GRANDE");
+    // A later reporting row than the first, so that rows wait in the queue when the stop comes.
+    WhenTheWindowListens([this] { window.btnParar->click(); }, 150);
+    Import();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Processo Parado!"));
+    const QRegularExpressionMatch summary =
+        QRegularExpression(QStringLiteral("^Importação interrompida: 0 tabela\\(s\\), (\\d+) registro\\(s\\) inseridos"))
+            .match(Log().last());
+    ASSERT_TRUE(summary.hasMatch()) << Log();
+    const int inserted = summary.captured(1).toInt();
+    EXPECT_GT(inserted, 1);
+    EXPECT_LT(inserted, 100000);
+    // Read through another attachment: what the copy sent was committed, every row it had read.
+    EXPECT_EQ(DestinoCount("GRANDE"), inserted);
+    ASSERT_EQ(window.ListView->topLevelItemCount(), 1);
+    const auto* bar = qobject_cast<QProgressBar*>(window.ListView->itemWidget(window.ListView->topLevelItem(0), 1));
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->value(), inserted);
+}
+
+TEST_F(ServerCopy, ABlobOverAMegabyteTravelsInsideABlock) {
+    const QString ddl = QStringLiteral(
+        "CREATE TABLE DOCUMENTO (ID INTEGER NOT NULL PRIMARY KEY, CONTEUDO BLOB SUB_TYPE BINARY,"
+        " NOTA BLOB SUB_TYPE TEXT CHARACTER SET WIN1252);");
+    ConnectToServer(ddl, QStringLiteral(R"(
+SET TERM ^ ;
+EXECUTE BLOCK AS
+DECLARE I INTEGER = 1;
+DECLARE GRANDE BLOB SUB_TYPE BINARY = x'00FF80';
+BEGIN
+  WHILE (OCTET_LENGTH(GRANDE) < 1500000) DO GRANDE = GRANDE || GRANDE;
+  WHILE (I <= 200) DO BEGIN
+    INSERT INTO DOCUMENTO VALUES (:I, IIF(:I = 100, :GRANDE, x'01' || :I), 'nota ' || :I);
+    I = I + 1;
+  END
+END^
+SET TERM ; ^
+)"),
+                    QStringLiteral("ALTER TABLE DOCUMENTO ADD QUANDO TIMESTAMP DEFAULT CURRENT_TIMESTAMP;"));
+    Mark("DOCUMENTO");
+    Import();
+    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 200, 0).match(Log().last()).hasMatch()) << Log();
+    EXPECT_EQ(Destino(QStringLiteral("SELECT OCTET_LENGTH(CONTEUDO) FROM DOCUMENTO WHERE ID = 100")),
+              QStringLiteral("1572864"));
+    EXPECT_EQ(Destino(QStringLiteral("SELECT COUNT(*) FROM DOCUMENTO WHERE QUANDO = (SELECT QUANDO FROM DOCUMENTO"
+                                     " WHERE ID = 100)")).toInt(),
+              LargestBatch(QStringLiteral("DOCUMENTO")));
+    EXPECT_GE(LargestBatch(QStringLiteral("DOCUMENTO")), 100);
+    const Rows expected = ReadAll(origem, QStringLiteral("DOCUMENTO"));
+    const Rows copied = ReadAll(destino, QStringLiteral("DOCUMENTO"));
+    ASSERT_EQ(copied.size(), expected.size());
+    for (size_t row = 0; row < expected.size(); ++row)
+        for (size_t column = 0; column < 3; ++column) ASSERT_EQ(copied[row][column], expected[row][column]) << row;
+}
+
+// PSQL holds no array, so a table with an array column goes row by row, and arrives exactly.
+TEST_F(ServerCopy, AnArrayColumnGoesRowByRowAndArrivesExactly) {
+    const QString ddl = QStringLiteral(
+        "CREATE TABLE GRADE (ID INTEGER NOT NULL PRIMARY KEY, VALORES INTEGER[3],"
+        " NOTA BLOB SUB_TYPE TEXT CHARACTER SET WIN1252);");
+    const QString rows = QStringLiteral(R"(
+SET TERM ^ ;
+EXECUTE BLOCK AS DECLARE I INTEGER = 1; BEGIN
+  WHILE (I <= 300) DO BEGIN INSERT INTO GRADE (ID, NOTA) VALUES (:I, x'80' || :I); I = I + 1; END
+END^
+SET TERM ; ^
+)");
+    ConnectToServer(ddl, rows);
+    {
+        // SQL writes no array: every third row gets one through the layer.
+        OpenConnection connection(origem);
+        Chain chain(connection, QStringLiteral("SELECT ID, VALORES FROM GRADE WHERE MOD(ID, 3) = 0"));
+        chain.rows.Open();
+        for (; !chain.rows.Eof(); chain.rows.Next()) {
+            chain.rows.Edit();
+            TField* field = chain.rows.FieldByName(QStringLiteral("VALORES"));
+            const qint32 elements[3] = {chain.rows.Fields(0)->AsInteger(), -2147483647 - 1, 2147483647};
+            TFieldValue value = field->Shape();
+            value.isNull = false;
+            value.data = ArrayValue({blr_long, 0, 4, 0, {{1, 3}}},
+                                    QByteArray(reinterpret_cast<const char*>(elements), sizeof elements));
+            field->SetValue(value);
+            chain.rows.Post();
+        }
+        ASSERT_EQ(chain.rows.ApplyUpdates(0), 0);
+    }
+    Mark("GRADE");
+    Import();
+    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 300, 0).match(Log().last()).hasMatch()) << Log();
+    ExpectSameRows(QStringLiteral("GRADE"), 300);
+}
