@@ -42,10 +42,11 @@ install_packages() {
     rm -f "$log"
 }
 
-# Configures once and builds the named targets (all of them when none is named).
+# Configures once and builds the named targets (all of them when none is named). A configure that
+# failed leaves a cache without a Makefile behind: that one is configured again.
 build() {
     say "Building in $BUILD_DIR"
-    if [ ! -f "$BUILD_DIR/CMakeCache.txt" ]; then
+    if [ ! -f "$BUILD_DIR/CMakeCache.txt" ] || [ ! -f "$BUILD_DIR/Makefile" ]; then
         local log
         log=$(mktemp)
         if ! cmake -S "$VENDRASOL_ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo >"$log" 2>&1; then
