@@ -22,6 +22,8 @@ public:
     TDataSetProvider DSPForeignKey{&SQLDSForeignKey};
     TClientDataSet CDSForeignKey{&DSPForeignKey};
 
+    DataComponents();
+
     // Points the workspace's connections and datasets at these.
     void Lend(Workspace& workspace);
 };

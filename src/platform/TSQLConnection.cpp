@@ -110,6 +110,9 @@ void TSQLConnection::Open() {
               dpb->insertInt(&status, isc_dpb_sql_dialect, int(settings.dialect));
               const QString charSet = Params.Values(QStringLiteral("ServerCharSet")).trimmed();
               if (!charSet.isEmpty()) dpb->insertString(&status, isc_dpb_lc_ctype, ServerText(charSet).constData());
+              if (CachePages > 0)
+                  dpb->insertString(&status, isc_dpb_config,
+                                    QStringLiteral("DefaultDbCachePages = %1").arg(CachePages).toLatin1().constData());
               FbRef<IProvider> provider(FbMaster()->getDispatcher());
               d->attachment.Reset(provider->attachDatabase(&status, ServerText(database).constData(),
                                                            dpb->getBufferLength(&status), dpb->getBuffer(&status)));

@@ -39,6 +39,9 @@ public:
     // stored), "WaitOnLocks" (whether a transaction waits for a row another one holds) and
     // "Interbase TransIsolation" (ReadCommited, RepeatableRead or DirtyRead).
     TStringList Params;
+    // Pages of cache the engine keeps for the database when this connection is the first to
+    // open it; 0 leaves the database's own setting.
+    int CachePages = 0;
 
     // Raises, with the server's message, when the database cannot be opened or a parameter
     // holds a value it cannot take.

@@ -130,4 +130,22 @@ TEST_F(ConnectionParams, AValueAParameterCannotTakeIsRefusedAtOpen) {
     EXPECT_FALSE(connection.Connected());
 }
 
+// The cache a connection asks for is the one the engine gives the database it opens first.
+TEST(ConnectionCache, TheFirstConnectionSetsTheDatabasesCache) {
+    DatabaseFactory factory;
+    TSQLConnection first, second;
+    first.Params.SetValue(QStringLiteral("Database"), factory.Create(QStringLiteral("cache"), QString()));
+    first.CachePages = 4096;
+    first.Open();
+    second.Params = first.Params;
+    second.CachePages = 300;
+    second.Open();
+    for (TSQLConnection* connection : {&first, &second}) {
+        TSQLDataSet query(connection);
+        query.SetCommandText(QStringLiteral("SELECT MON$PAGE_BUFFERS FROM MON$DATABASE"));
+        query.Open();
+        EXPECT_EQ(query.Fields(0)->AsString(), QStringLiteral("4096"));
+    }
+}
+
 }  // namespace
