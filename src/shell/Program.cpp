@@ -2,6 +2,7 @@
 
 #include "TFPrincipal.h"
 #include "WindowSettings.h"
+#include "platform/TerminationRequest.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -46,6 +47,7 @@ int RunProgram(int argc, char* argv[]) {
     WindowSettings settings;
     TFPrincipal FPrincipal;
     PrepareMainWindow(FPrincipal, commandLine, settings);
+    CloseOnTermination(FPrincipal);
     FPrincipal.show();
     return QApplication::exec();
 }
