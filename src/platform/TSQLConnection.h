@@ -39,8 +39,9 @@ public:
     // stored), "WaitOnLocks" (whether a transaction waits for a row another one holds) and
     // "Interbase TransIsolation" (ReadCommited, RepeatableRead or DirtyRead).
     TStringList Params;
-    // Pages of cache the engine keeps for the database when this connection is the first to
-    // open it; 0 leaves the database's own setting.
+    // Pages of cache the embedded engine keeps for the database when this connection is the first
+    // to open it and the database names no size of its own; 0 leaves the engine's default. A
+    // server keeps its own setting.
     int CachePages = 0;
 
     // Raises, with the server's message, when the database cannot be opened or a parameter
