@@ -113,8 +113,9 @@ ApplyEngine::Written ApplyEngine::WriteAlone(const PendingChange& change, const 
 }
 
 int ApplyEngine::Apply(std::vector<PendingChange>& changes, const FieldList& fields, const TDataSetProvider& provider,
-                       TSQLConnection& connection, TSQLTransaction* held, int maxErrors, const Reconcile& reconcile) {
-    if (changes.empty()) return 0;
+                       TSQLConnection& connection, TSQLTransaction* held, int maxErrors, const Reconcile& reconcile,
+                       size_t from) {
+    if (changes.size() <= from) return 0;
     // Worked out before any transaction starts, so that a failure here leaves none open.
     const QString table = UpdateTable(provider, fields);
     if (held && held->Connection() != &connection)
@@ -145,7 +146,7 @@ int ApplyEngine::Apply(std::vector<PendingChange>& changes, const FieldList& fie
         return !written.stop;
     };
     try {
-        for (size_t i = 0; i < changes.size();) {
+        for (size_t i = from; i < changes.size();) {
             const size_t end = BlockEnd(changes, i, capacity);
             if (end - i < 2) {
                 if (!alone(i)) break;
@@ -176,47 +177,50 @@ int ApplyEngine::Apply(std::vector<PendingChange>& changes, const FieldList& fie
 }
 
 bool ApplyEngine::Send(std::vector<PendingChange>& changes, const FieldList& fields, const TDataSetProvider& provider,
-                       TSQLConnection& connection, TSQLTransaction* held) {
-    const bool appendedOnly = std::all_of(changes.begin(), changes.end(), [](const PendingChange& change) {
+                       TSQLConnection& connection, TSQLTransaction* held, size_t from) {
+    const auto sent = changes.begin() + std::ptrdiff_t(std::min(from, changes.size()));
+    const bool appendedOnly = std::all_of(sent, changes.end(), [](const PendingChange& change) {
         return change.kind == TUpdateKind::ukInsert && change.row < 0;
     });
-    if (changes.empty() || !held || held->Connection() != &connection || !appendedOnly || !connection.Remote() ||
+    if (sent == changes.end() || !held || held->Connection() != &connection || !appendedOnly || !connection.Remote() ||
         InsertBlock::Capacity(fields) < 2)
         return false;
-    flight_.Start(std::exchange(changes, {}), UpdateTable(provider, fields), fields, connection, held->Handle(), block_);
+    const QString table = UpdateTable(provider, fields);
+    ITransaction* transaction = held->Handle();
+    std::vector<PendingChange> rows(std::make_move_iterator(sent), std::make_move_iterator(changes.end()));
+    changes.erase(sent, changes.end());
+    flight_.Start(std::move(rows), table, fields, connection, transaction, block_,
+                  [this, table, &fields, &connection, transaction](const PendingChange& change) {
+                      Insert(table, fields, change.newValues, connection, transaction);
+                  });
     return true;
 }
 
-int ApplyEngine::Await(std::vector<PendingChange>& changes, const FieldList& fields, const TDataSetProvider& provider,
-                       TSQLConnection& connection, const Reconcile& reconcile) {
+int ApplyEngine::Await(std::vector<PendingChange>& changes, const Reconcile& reconcile) {
     BlockFlight::Landing landing = flight_.Land();
     if (landing.changes.empty()) return 0;
-    std::vector<PendingChange> back;   // not written, in their order
-    auto putBack = [&] { changes.insert(changes.begin(), std::make_move_iterator(back.begin()), std::make_move_iterator(back.end())); };
-    auto keepFrom = [&](size_t refusedIndex) {
-        for (size_t r = refusedIndex; r < landing.refused.size(); ++r) back.push_back(std::move(landing.changes[landing.refused[r]]));
+    std::vector<size_t> back;   // positions of the rows not written, in order
+    auto putBack = [&] {
+        std::sort(back.begin(), back.end());
+        std::vector<PendingChange> rows;
+        for (size_t i : back) rows.push_back(std::move(landing.changes[i]));
+        changes.insert(changes.begin(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
     };
+    const std::vector<BlockFlight::Refusal>& refusals = landing.refusals;
     if (landing.failure) {
-        keepFrom(0);
-        for (size_t i = landing.written; i < landing.changes.size(); ++i) back.push_back(std::move(landing.changes[i]));
+        // The connection is gone: the refused rows wait with the unwritten ones, unreported.
+        for (const BlockFlight::Refusal& refusal : refusals) back.push_back(refusal.index);
+        back.insert(back.end(), landing.unwritten.begin(), landing.unwritten.end());
         putBack();
         std::rethrow_exception(landing.failure);
     }
-    const QString table = UpdateTable(provider, fields);
     int errors = 0;
-    for (size_t r = 0; r < landing.refused.size(); ++r) {
-        const PendingChange& change = landing.changes[landing.refused[r]];
-        Written written{Outcome::Pending, false};
-        try {
-            written = WriteAlone(change, table, fields, provider, connection, landing.transaction, -1, errors, reconcile);
-        } catch (...) {
-            keepFrom(r);
-            putBack();
-            throw;
-        }
-        if (written.outcome == Outcome::Pending) back.push_back(std::move(landing.changes[landing.refused[r]]));
-        if (written.stop) {
-            keepFrom(r + 1);
+    for (size_t r = 0; r < refusals.size(); ++r) {
+        ++errors;
+        const TReconcileAction action = reconcile(landing.changes[refusals[r].index], refusals[r].error);
+        if (action != TReconcileAction::raCancel) back.push_back(refusals[r].index);
+        if (action == TReconcileAction::raAbort) {
+            for (size_t k = r + 1; k < refusals.size(); ++k) back.push_back(refusals[k].index);
             break;
         }
     }

@@ -26,19 +26,22 @@ public:
     // Applies the changes in order, in the caller's transaction or in one of its own committed at
     // the end, and takes the applied and cancelled ones out of the list; returns the rejected count.
     // A row sent in a block is reported after the whole block went in: when its reconcile stops
-    // the apply, the later rows of its block are already written.
+    // the apply, the later rows of its block are already written. The changes before `from` were
+    // reported already and stay as they are.
     int Apply(std::vector<PendingChange>& changes, const FieldList& fields, const TDataSetProvider& provider,
-              TSQLConnection& connection, TSQLTransaction* transaction, int maxErrors, const Reconcile& reconcile);
+              TSQLConnection& connection, TSQLTransaction* transaction, int maxErrors, const Reconcile& reconcile,
+              size_t from = 0);
     // Starts writing the changes in blocks on a thread of its own, in the caller's transaction,
     // and takes them out of the list: false, touching nothing, unless they are all appended rows
     // not held by the dataset, going through a server. Await takes the answer.
+    // The changes before `from` stay in the list, untouched.
     bool Send(std::vector<PendingChange>& changes, const FieldList& fields, const TDataSetProvider& provider,
-              TSQLConnection& connection, TSQLTransaction* transaction);
-    // Waits for the rows Send started, sends each refused one again alone and reports those still
-    // refused; returns their count. What stays pending goes back to the front of the list; a lost
-    // connection raises, every row not written back in the list.
-    int Await(std::vector<PendingChange>& changes, const FieldList& fields, const TDataSetProvider& provider,
-              TSQLConnection& connection, const Reconcile& reconcile);
+              TSQLConnection& connection, TSQLTransaction* transaction, size_t from = 0);
+    // Waits for the rows Send started (a row a block refused was sent again alone on their way)
+    // and reports those refused alone too; returns their count. What stays pending goes back to the
+    // front of the list; a lost connection raises, every row not written back in the list.
+    // Reported rows kept pending are not tried again by an Apply of the same call (see Apply's from).
+    int Await(std::vector<PendingChange>& changes, const Reconcile& reconcile);
     // The rows Send started that Await has not taken yet.
     size_t InFlight() const { return flight_.Rows(); }
     // Drops the rows on their way (once the server has answered) and frees the prepared

@@ -6,28 +6,55 @@
 #include <utility>
 
 void BlockFlight::Start(std::vector<PendingChange> changes, const QString& table, const FieldList& fields,
-                        TSQLConnection& connection, Firebird::ITransaction* transaction, InsertBlock& block) {
+                        TSQLConnection& connection, Firebird::ITransaction* transaction, InsertBlock& block,
+                        WriteAlone alone) {
     Land();
-    landing_ = Landing{std::move(changes), transaction, {}, 0, nullptr};
-    worker_ = std::thread([this, table, &fields, &connection, transaction, &block] {
-        const size_t capacity = size_t(std::max(1, InsertBlock::Capacity(fields)));
-        std::vector<PendingChange>& changes = landing_.changes;
-        try {
-            while (landing_.written < changes.size()) {
-                const size_t first = landing_.written;
-                const size_t end = std::min(changes.size(), first + capacity);
-                std::vector<InsertBlock::Row> rows;
-                for (size_t i = first; i < end; ++i) rows.push_back(&changes[i].newValues);
-                const std::vector<size_t> refused =
-                    Doing([&] { return QStringLiteral("ao gravar na tabela %1").arg(table); },
-                          [&] { return block.Send(table, fields, rows, connection, transaction); });
-                for (size_t k : refused) landing_.refused.push_back(first + k);
-                landing_.written = end;
-            }
-        } catch (...) {
-            landing_.failure = std::current_exception();
-        }
+    landing_ = Landing{std::move(changes), {}, {}, nullptr};
+    worker_ = std::thread([this, table, &fields, &connection, transaction, &block, alone = std::move(alone)] {
+        Fly(table, fields, connection, transaction, block, alone);
     });
+}
+
+void BlockFlight::Fly(const QString& table, const FieldList& fields, TSQLConnection& connection,
+                      Firebird::ITransaction* transaction, InsertBlock& block, const WriteAlone& alone) {
+    const size_t capacity = size_t(std::max(1, InsertBlock::Capacity(fields)));
+    std::vector<PendingChange>& changes = landing_.changes;
+    const auto doing = [&] { return QStringLiteral("ao gravar na tabela %1").arg(table); };
+    size_t first = 0;
+    // The rows not written when the connection is lost: those of the block refused and not yet
+    // tried alone, then every row from the next block on.
+    auto lost = [&](std::exception_ptr failure, std::vector<size_t> untried, size_t from) {
+        for (size_t i = from; i < changes.size(); ++i) untried.push_back(i);
+        landing_.unwritten = std::move(untried);
+        landing_.failure = std::move(failure);
+    };
+    try {
+        for (; first < changes.size();) {
+            const size_t end = std::min(changes.size(), first + capacity);
+            std::vector<InsertBlock::Row> rows;
+            for (size_t i = first; i < end; ++i) rows.push_back(&changes[i].newValues);
+            const std::vector<size_t> refused =
+                Doing(doing, [&] { return block.Send(table, fields, rows, connection, transaction); });
+            for (size_t r = 0; r < refused.size(); ++r) {
+                const size_t index = first + refused[r];
+                try {
+                    alone(changes[index]);
+                } catch (const EDatabaseError& error) {
+                    if (!IsConnectionLost(error)) {
+                        landing_.refusals.push_back({index, error});
+                        continue;
+                    }
+                    std::vector<size_t> untried;
+                    for (size_t k = r; k < refused.size(); ++k) untried.push_back(first + refused[k]);
+                    lost(std::make_exception_ptr(error.While(doing())), std::move(untried), end);
+                    return;
+                }
+            }
+            first = end;
+        }
+    } catch (...) {
+        lost(std::current_exception(), {}, first);
+    }
 }
 
 BlockFlight::Landing BlockFlight::Land() {

@@ -1,17 +1,20 @@
 #pragma once
 
+#include "Exceptions.h"
 #include "PendingChange.h"
 #include "InsertBlock.h"
 
 #include <QString>
 #include <exception>
+#include <functional>
 #include <thread>
 #include <vector>
 
 class TSQLConnection;
 
 // Appended rows written in blocks on a thread of their own while the caller goes on: through a
-// server, the next rows are read while the last ones travel and the server writes them.
+// server, the next rows are read while the last ones travel and the server writes them. A row a
+// block refused is sent again alone on that thread too, for the server's own message.
 class BlockFlight {
 public:
     BlockFlight() = default;
@@ -19,25 +22,37 @@ public:
     BlockFlight(const BlockFlight&) = delete;
     BlockFlight& operator=(const BlockFlight&) = delete;
 
-    // What came of the rows: those refused (positions in changes), how many went in whole
-    // blocks before a failure, and the failure (a lost connection) when there was one.
+    // Writes one row alone in the flight's transaction; raises what the server answered.
+    using WriteAlone = std::function<void(const PendingChange& change)>;
+
+    // A row the server refused alone too: nothing of it was written.
+    struct Refusal {
+        size_t index;   // in changes
+        EDatabaseError error;
+    };
+    // What came of the rows: those refused, in order, and on a failure (a lost connection) the
+    // failure and the rows not written besides them, in order.
     struct Landing {
         std::vector<PendingChange> changes;
-        Firebird::ITransaction* transaction = nullptr;   // the rows were written in
-        std::vector<size_t> refused;
-        size_t written = 0;
+        std::vector<Refusal> refusals;
+        std::vector<size_t> unwritten;
         std::exception_ptr failure;
     };
 
     // Starts writing the rows into the table, up to a block's capacity at a time. Until Land the
-    // caller leaves the block, the fields, the connection and the transaction alone.
+    // caller leaves the block, the fields, the connection, the transaction and whatever the
+    // alone writer uses alone.
     void Start(std::vector<PendingChange> changes, const QString& table, const FieldList& fields,
-               TSQLConnection& connection, Firebird::ITransaction* transaction, InsertBlock& block);
+               TSQLConnection& connection, Firebird::ITransaction* transaction, InsertBlock& block,
+               WriteAlone alone);
     // Waits for the rows on their way; an empty landing when there are none.
     Landing Land();
     size_t Rows() const { return landing_.changes.size(); }
 
 private:
+    void Fly(const QString& table, const FieldList& fields, TSQLConnection& connection,
+             Firebird::ITransaction* transaction, InsertBlock& block, const WriteAlone& alone);
+
     Landing landing_;
     std::thread worker_;
 };

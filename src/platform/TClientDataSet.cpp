@@ -94,6 +94,13 @@ struct TClientDataSet::Impl : ConnectionClient {
 
     // What becomes of a refused change: the handler says, with the refused row in the fields.
     ApplyEngine::Reconcile Reconciler();
+    // Takes the server's answer for the rows sent before and reports their refusals. Those kept
+    // pending go to the front of the changes, and the same apply does not try them again.
+    struct Awaited {
+        int errors;
+        size_t reported;   // the changes at the front that were just reported
+    };
+    Awaited AwaitSent();
     // Runs an apply and shows the current row again, whatever happened.
     template <typename Work>
     int Applying(Work work);
@@ -341,6 +348,12 @@ ApplyEngine::Reconcile TClientDataSet::Impl::Reconciler() {
     };
 }
 
+TClientDataSet::Impl::Awaited TClientDataSet::Impl::AwaitSent() {
+    const size_t waiting = changes.size();
+    const int errors = engine.Await(changes, Reconciler());
+    return {errors, changes.size() - waiting};
+}
+
 template <typename Work>
 int TClientDataSet::Impl::Applying(Work work) {
     RequireActive();
@@ -358,19 +371,18 @@ int TClientDataSet::Impl::Applying(Work work) {
 
 int TClientDataSet::ApplyUpdates(int maxErrors) {
     return d->Applying([&] {
-        int errors = d->engine.Await(d->changes, d->fields, *provider_, *d->connection, d->Reconciler());
-        if (!d->changes.empty())
-            errors += d->engine.Apply(d->changes, d->fields, *provider_, *d->connection, Transaction, maxErrors,
-                                      d->Reconciler());
-        return errors;
+        const Impl::Awaited sent = d->AwaitSent();
+        return sent.errors + d->engine.Apply(d->changes, d->fields, *provider_, *d->connection, Transaction,
+                                             maxErrors, d->Reconciler(), sent.reported);
     });
 }
 
 int TClientDataSet::SendUpdates() {
     return d->Applying([&] {
-        int errors = d->engine.Await(d->changes, d->fields, *provider_, *d->connection, d->Reconciler());
-        if (!d->changes.empty() && !d->engine.Send(d->changes, d->fields, *provider_, *d->connection, Transaction))
-            errors += d->engine.Apply(d->changes, d->fields, *provider_, *d->connection, Transaction, -1, d->Reconciler());
-        return errors;
+        const Impl::Awaited sent = d->AwaitSent();
+        if (d->engine.Send(d->changes, d->fields, *provider_, *d->connection, Transaction, sent.reported))
+            return sent.errors;
+        return sent.errors + d->engine.Apply(d->changes, d->fields, *provider_, *d->connection, Transaction, -1,
+                                             d->Reconciler(), sent.reported);
     });
 }

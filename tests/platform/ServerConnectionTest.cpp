@@ -247,8 +247,30 @@ TEST_F(ServerConnectionTest, AppendedRowsGoInBlocksAndEachRefusedOneIsReportedAl
         EXPECT_TRUE(message.startsWith(QLatin1String("violation of PRIMARY or UNIQUE KEY"))) << message.toStdString();
     EXPECT_EQ(rows.ChangeCount(), 0);
 
-    // With a limit on the errors the rows go alone: nothing after the limit is written.
+    // Refused rows that are kept stay pending, in their order, ahead of the rows posted since.
+    for (int id : {5, 400, 7}) {
+        rows.Append();
+        rows.FieldByName(QStringLiteral("ID"))->SetAsInteger(id);
+        rows.Post();
+    }
+    rows.OnReconcileError = [&](TClientDataSet&, const EDatabaseError&, TUpdateKind, TReconcileAction& action) {
+        action = TReconcileAction::raSkip;
+    };
+    EXPECT_EQ(rows.SendUpdates(), 0);
+    rows.Append();
+    rows.FieldByName(QStringLiteral("ID"))->SetAsInteger(401);
+    rows.Post();
+    EXPECT_EQ(rows.ApplyUpdates(-1), 2);
+    ASSERT_EQ(rows.ChangeCount(), 2);
     refused.clear();
+    rows.OnReconcileError = [&](TClientDataSet& dataSet, const EDatabaseError&, TUpdateKind, TReconcileAction& action) {
+        refused.push_back(dataSet.FieldByName(QStringLiteral("ID"))->AsInteger());
+        action = TReconcileAction::raCancel;
+    };
+    EXPECT_EQ(rows.ApplyUpdates(-1), 2);
+    EXPECT_EQ(refused, (std::vector<int>{5, 7}));
+
+    // With a limit on the errors the rows go alone: nothing after the limit is written.
     for (int id : {301, 1, 302}) {
         rows.Append();
         rows.FieldByName(QStringLiteral("ID"))->SetAsInteger(id);
@@ -265,6 +287,6 @@ TEST_F(ServerConnectionTest, AppendedRowsGoInBlocksAndEachRefusedOneIsReportedAl
     TSQLDataSet count(&connection);
     count.SetCommandText(QStringLiteral("SELECT COUNT(*), SUM(ID) FROM CLIENTE"));
     count.Open();
-    EXPECT_EQ(count.Fields(0)->AsInteger(), 301);
-    EXPECT_EQ(count.Fields(1)->AsInteger(), 300 * 301 / 2 + 301);
+    EXPECT_EQ(count.Fields(0)->AsInteger(), 303);
+    EXPECT_EQ(count.Fields(1)->AsInteger(), 300 * 301 / 2 + 400 + 401 + 301);
 }
