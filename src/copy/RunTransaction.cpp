@@ -3,7 +3,7 @@
 #include "platform/Application.h"
 
 TSQLTransaction* RunTransaction::Applies() {
-    AwaitBackgroundCommit();
+    AwaitBackgroundWork();
     if (!transaction_.InTransaction()) {
         transaction_.StartTransaction();
         lastCommit_ = Clock::now();
@@ -12,33 +12,44 @@ TSQLTransaction* RunTransaction::Applies() {
 }
 
 void RunTransaction::Commit() {
-    AwaitBackgroundCommit();
+    AwaitBackgroundWork();
     lastCommit_ = Clock::now();
     if (transaction_.InTransaction()) transaction_.CommitRetaining();
 }
 
 void RunTransaction::CommitIfDue() {
-    if (committing_ || Clock::now() - lastCommit_ < std::chrono::seconds(1)) return;
+    if (background_ > 0 || Clock::now() - lastCommit_ < std::chrono::seconds(1)) return;
     lastCommit_ = Clock::now();
     if (!transaction_.InTransaction()) return;
-    committing_ = true;
-    RunWhileProcessingMessages([this] {
-        // Cleared by the work itself, so that a command waiting for it inside the message
-        // handling above sees the end.
-        struct Done {
-            std::atomic<bool>& flag;
-            ~Done() { flag = false; }
-        } done{committing_};
-        transaction_.CommitRetaining();
-    });
+    InBackground([this] { transaction_.CommitRetaining(); });
+}
+
+void RunTransaction::InBackground(const std::function<void()>& work) {
+    ++background_;
+    std::atomic<bool> started{false};
+    try {
+        RunWhileProcessingMessages([&] {
+            // Counted off by the work itself, so that a command waiting for it inside the message
+            // handling above sees the end.
+            started = true;
+            struct Done {
+                std::atomic<int>& works;
+                ~Done() { --works; }
+            } done{background_};
+            work();
+        });
+    } catch (...) {
+        if (!started) --background_;
+        throw;
+    }
 }
 
 void RunTransaction::End() {
-    AwaitBackgroundCommit();
+    AwaitBackgroundWork();
     lastCommit_ = Clock::now();
     if (transaction_.InTransaction()) transaction_.Commit();
 }
 
-void RunTransaction::AwaitBackgroundCommit() {
-    while (committing_) WaitForMessages(5);
+void RunTransaction::AwaitBackgroundWork() {
+    while (background_ > 0) WaitForMessages(5);
 }

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 
 class TSQLConnection;
 
@@ -23,13 +24,15 @@ public:
     void CommitIfDue();
     // Commits and ends the transaction, at the end of the outermost run.
     void End();
+    // Runs work that uses the transaction on a thread of its own while the window handles its
+    // messages; a command run meanwhile that uses the transaction waits for the work first.
+    void InBackground(const std::function<void()>& work);
 
 private:
     using Clock = std::chrono::steady_clock;
-    // A command run while a commit goes on in the background waits for it first.
-    void AwaitBackgroundCommit();
+    void AwaitBackgroundWork();
 
     TSQLTransaction transaction_;
     Clock::time_point lastCommit_ = Clock::now();
-    std::atomic<bool> committing_{false};
+    std::atomic<int> background_{0};   // works running in the background, nested ones included
 };

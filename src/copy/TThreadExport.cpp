@@ -224,7 +224,7 @@ void TThreadExport::ExportarRegistros() {
             CDSOrigem->Next();
             ++RecNo;
         }
-        ApplyQueued();
+        FinishSending();
     } catch (...) {
         KeepAppliedRows();
         throw;
@@ -266,8 +266,18 @@ void TThreadExport::ExportRegister() {
         if (state == TDataSetState::dsInsert || state == TDataSetState::dsEdit) CDSDestino->Cancel();
     }
     // A full queue leaves without waiting: the next rows are read while the server writes these.
-    if (CDSDestino->ChangeCount() - sending_ >= queueRows_ || queuedBytes_ >= QueuedBytes) ApplyQueued(false);
+    if (CDSDestino->ChangeCount() - sending_ >= queueRows_ || queuedBytes_ >= QueuedBytes) SendQueued();
     TempoRestante = Now() - t0;
+}
+
+void TThreadExport::AwaitSending() {
+    using std::chrono::milliseconds;
+    const auto untilReport = std::chrono::duration_cast<milliseconds>(lastReport_ + ReportEvery - Clock::now());
+    if (CDSDestino->AwaitSending(std::max(untilReport, milliseconds(0)))) return;
+    context_.transaction.InBackground([this] {
+        while (!CDSDestino->AwaitSending(milliseconds(1000))) {
+        }
+    });
 }
 
 void TThreadExport::ApplyQueued(bool wait) {
@@ -291,13 +301,24 @@ void TThreadExport::ApplyQueued(bool wait) {
         CDSDestino->SendUpdates();
 }
 
+void TThreadExport::SendQueued() {
+    AwaitSending();
+    ApplyQueued(false);
+}
+
+void TThreadExport::FinishSending() {
+    SendQueued();
+    AwaitSending();
+    ApplyQueued();
+}
+
 void TThreadExport::AtualizarProgresso() {
     const Clock::time_point now = Clock::now();
     // The rows sent here hold the window's messages back too: the wait is shorter by what the
     // last reporting row spent on them.
     if (RecNo > 0 && now - lastReport_ + lastSending_ < ReportEvery) return;
     // What the window shows next, and every commit, counts the queued rows as written.
-    ApplyQueued();
+    FinishSending();
     lastSending_ = Clock::now() - now;
     // The bar is seen only when the window handles its messages: it moves on to this row there,
     // not at every row, which would cost more than the row itself.

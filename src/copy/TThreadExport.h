@@ -75,6 +75,13 @@ private:
     // before every commit and every time the window is shown anything. Without waiting when the
     // queue is full: the answer on those rows is taken at the next call.
     void ApplyQueued(bool wait = true);
+    // Waits for the server's answer on the rows on their way. Once the window is due to handle its
+    // messages, it handles them while the copy waits: a slow answer never holds it back.
+    void AwaitSending();
+    // ApplyQueued without waiting, once the rows sent before are answered.
+    void SendQueued();
+    // ApplyQueued, the window handling its messages while the server answers.
+    void FinishSending();
     // Sends the queued rows and commits what went in before an error leaves the table.
     void KeepAppliedRows() noexcept;
     double Now() const;

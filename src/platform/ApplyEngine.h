@@ -42,6 +42,9 @@ public:
     // front of the list; a lost connection raises, every row not written back in the list.
     // Reported rows kept pending are not tried again by an Apply of the same call (see Apply's from).
     int Await(std::vector<PendingChange>& changes, const Reconcile& reconcile);
+    // Waits up to the timeout for the server's answer on the rows Send started; true once none are
+    // on their way. Await takes the answer.
+    bool Answered(std::chrono::milliseconds timeout) { return flight_.Answered(timeout); }
     // The rows Send started that Await has not taken yet.
     size_t InFlight() const { return flight_.Rows(); }
     // Drops the rows on their way (once the server has answered) and frees the prepared

@@ -10,8 +10,12 @@ void BlockFlight::Start(std::vector<PendingChange> changes, const QString& table
                         WriteAlone alone) {
     Land();
     landing_ = Landing{std::move(changes), {}, {}, nullptr};
+    flying_ = true;
     worker_ = std::thread([this, table, &fields, &connection, transaction, &block, alone = std::move(alone)] {
         Fly(table, fields, connection, transaction, block, alone);
+        const std::lock_guard lock(mutex_);
+        flying_ = false;
+        answered_.notify_all();
     });
 }
 
@@ -55,6 +59,11 @@ void BlockFlight::Fly(const QString& table, const FieldList& fields, TSQLConnect
     } catch (...) {
         lost(std::current_exception(), {}, first);
     }
+}
+
+bool BlockFlight::Answered(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(mutex_);
+    return answered_.wait_for(lock, timeout, [this] { return !flying_; });
 }
 
 BlockFlight::Landing BlockFlight::Land() {

@@ -5,8 +5,11 @@
 #include "InsertBlock.h"
 
 #include <QString>
+#include <chrono>
+#include <condition_variable>
 #include <exception>
 #include <functional>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -45,6 +48,8 @@ public:
     void Start(std::vector<PendingChange> changes, const QString& table, const FieldList& fields,
                TSQLConnection& connection, Firebird::ITransaction* transaction, InsertBlock& block,
                WriteAlone alone);
+    // Waits up to the timeout for the server's answer; true once no rows are on their way.
+    bool Answered(std::chrono::milliseconds timeout);
     // Waits for the rows on their way; an empty landing when there are none.
     Landing Land();
     size_t Rows() const { return landing_.changes.size(); }
@@ -55,4 +60,7 @@ private:
 
     Landing landing_;
     std::thread worker_;
+    std::mutex mutex_;
+    std::condition_variable answered_;
+    bool flying_ = false;
 };

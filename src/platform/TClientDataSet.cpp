@@ -377,6 +377,8 @@ int TClientDataSet::ApplyUpdates(int maxErrors) {
     });
 }
 
+bool TClientDataSet::AwaitSending(std::chrono::milliseconds timeout) { return d->engine.Answered(timeout); }
+
 int TClientDataSet::SendUpdates() {
     return d->Applying([&] {
         const Impl::Awaited sent = d->AwaitSent();

@@ -3,6 +3,7 @@
 #include "TField.h"
 
 #include <QString>
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -91,6 +92,10 @@ public:
     // Until then the caller leaves Transaction alone. Any other change is
     // applied at once, as by ApplyUpdates(-1). Returns the refused rows reported by this call.
     int SendUpdates();
+    // Waits up to the timeout for the server's answer on the rows SendUpdates sent; true once none
+    // are on their way. May be called from another thread while this one waits; the refusals are
+    // reported by the next ApplyUpdates or SendUpdates all the same.
+    bool AwaitSending(std::chrono::milliseconds timeout);
     // The changes not yet applied, those on their way included.
     int ChangeCount() const;
     TReconcileErrorEvent OnReconcileError;

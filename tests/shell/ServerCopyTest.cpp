@@ -6,9 +6,15 @@
 #include "platform/LayerChain.h"
 #include "platform/TSQLConnection.h"
 #include "platform/TSQLDataSet.h"
+#include "platform/TSQLTransaction.h"
 #include "support/LoopbackServer.h"
 
 #include <QProgressBar>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -259,4 +265,52 @@ SET TERM ; ^
     Import();
     EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 300, 0).match(Log().last()).hasMatch()) << Log();
     ExpectSameRows(QStringLiteral("GRADE"), 300);
+}
+
+// The server holds a block (one of its rows waits for another transaction that wrote the same key)
+// and the window goes on handling its messages: here its own timer is what ends the wait.
+TEST_F(ServerCopy, TheWindowHandlesItsMessagesWhileTheServerHoldsABlock) {
+    ConnectToServer(Conta, ManyRows(QStringLiteral("CONTA"), 2000));
+    TSQLConnection other;
+    other.Params.SetValue(QStringLiteral("Database"), destino);
+    other.Params.SetValue(QStringLiteral("Password"), password_);
+    other.Open();
+    TSQLTransaction holding(&other);
+    TSQLDataSet write(&other);
+    write.Transaction = &holding;
+    write.SetCommandText(QStringLiteral("INSERT INTO CONTA VALUES (1500, 'outra transação')"));
+    write.ExecSQL();
+
+    std::mutex releasing;
+    QString releasedBy;
+    auto release = [&](const QString& who) {
+        const std::lock_guard lock(releasing);
+        if (!releasedBy.isEmpty()) return;
+        releasedBy = who;
+        holding.Rollback();
+    };
+    // Looks, while the window handles its messages, for the copy's block waiting on the server.
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        const QString waiting = Destino(QStringLiteral(
+            "SELECT COUNT(*) FROM MON$STATEMENTS WHERE MON$STATE = 1 AND MON$ATTACHMENT_ID <> CURRENT_CONNECTION"
+            " AND MON$SQL_TEXT STARTING WITH 'EXECUTE BLOCK'"));
+        if (waiting.toInt() > 0) release(QStringLiteral("a janela"));
+    });
+    look.start(20);
+    // Were the window held until the server answered, nothing would end the wait but this.
+    std::atomic<bool> done{false};
+    std::thread watchdog([&] {
+        for (int i = 0; i < 1000 && !done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (!done) release(QStringLiteral("o vigia"));
+    });
+    Mark("CONTA");
+    Import();
+    done = true;
+    watchdog.join();
+    look.stop();
+    EXPECT_EQ(releasedBy.toStdString(), "a janela");
+    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 2000, 0).match(Log().last()).hasMatch()) << Log();
+    other.Close();
+    EXPECT_EQ(DestinoCount("CONTA"), 2000);
 }
