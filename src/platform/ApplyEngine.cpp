@@ -1,6 +1,7 @@
 #include "ApplyEngine.h"
 
 #include "FbApi.h"
+#include "InlineBlobs.h"
 #include "TDataSetProvider.h"
 #include "TSQLConnection.h"
 #include "TSQLTransaction.h"
@@ -56,7 +57,10 @@ void ApplyEngine::Insert(const QString& table, const FieldList& fields, const st
         insert_.Reset(attachment->prepare(&status, transaction, 0, ServerText(statement.sql).constData(),
                                           connection.Dialect(), 0));
     }
-    insertWriter_.Write(InsertParameters(fields, values), attachment, transaction);
+    // Through a server a small blob goes inside the message, as in a block.
+    const bool remote = connection.Remote();
+    const std::vector<TFieldValue> inlined = remote ? Inlined(fields, values) : std::vector<TFieldValue>{};
+    insertWriter_.Write(InsertParameters(fields, remote ? inlined : values), attachment, transaction);
     insert_->execute(&status, transaction, insertWriter_.Metadata(), insertWriter_.Buffer(), nullptr, nullptr);
 }
 

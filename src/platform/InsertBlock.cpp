@@ -1,6 +1,7 @@
 #include "InsertBlock.h"
 
 #include "FbApi.h"
+#include "InlineBlobs.h"
 #include "SqlNames.h"
 #include "TSQLConnection.h"
 #include "UpdateStatements.h"
@@ -17,23 +18,6 @@ namespace {
 constexpr int MaxRows = 256;               // more INSERTs in one statement: "Too many Contexts"
 constexpr int MaxParameters = 2048;        // the preparing time grows with them
 constexpr int MaxMessageBytes = 1 << 20;
-// A blob up to this size travels inside the message, and the server makes it: creating it first
-// would cost two round trips for every row that has one, more than the rest of the row.
-constexpr unsigned InlineBlobBytes = 1024;
-constexpr unsigned Octets = 1;
-
-// The value as the block sends it. A small blob of the column's own sub-type and character set
-// goes as text of that character set (binary as OCTETS), which the server turns into the same
-// bytes; any other blob is created on the destination first and passed by its id.
-TFieldValue Sent(const TFieldValue& value, const TField& column) {
-    if (value.sqlType != SQL_BLOB) return value;
-    const TFieldValue& target = column.Shape();
-    const bool plain = value.subType == 0 || value.subType == 1;
-    if (!plain || value.subType != target.subType || value.charSet != target.charSet ||
-        value.data.size() > qsizetype(InlineBlobBytes))
-        return value;
-    return {SQL_VARYING, 0, 0, InlineBlobBytes, value.subType == 1 ? value.charSet : Octets, value.isNull, value.data};
-}
 
 TFieldValue Integer(int number) {
     QByteArray bytes(sizeof(ISC_LONG), '\0');
@@ -119,10 +103,10 @@ void InsertBlock::Fill(const FieldList& fields, const std::vector<Row>& rows) {
     for (size_t row = 0; row < size_t(rows_); ++row) {
         for (size_t i : inserted) {
             if (row < rows.size()) {
-                values_.push_back(Sent((*rows[row])[i], *fields[i]));
+                values_.push_back(Inlined((*rows[row])[i], *fields[i]));
             } else {
                 // The rows the block holds beyond those sent stay NULL, in the shape of the first.
-                TFieldValue empty = Sent((*rows[0])[i], *fields[i]);
+                TFieldValue empty = Inlined((*rows[0])[i], *fields[i]);
                 empty.isNull = true;
                 empty.data.clear();
                 values_.push_back(std::move(empty));

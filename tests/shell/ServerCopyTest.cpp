@@ -140,6 +140,17 @@ TEST_F(ServerCopy, EveryTypeArrivesByteForByteThroughBlocks) {
     EXPECT_GE(LargestBatch(QStringLiteral("MATRIX")), 100);
 }
 
+// An array column sends every row alone: every type arrives as exactly, small blobs inside the
+// message as in a block.
+TEST_F(ServerCopy, EveryTypeArrivesByteForByteRowByRow) {
+    const QString grade = QStringLiteral("ALTER TABLE MATRIX ADD GRADE INTEGER[2];");
+    ConnectToServer(Matrix, MatrixRows + grade, grade);
+    Mark("MATRIX");
+    Import();
+    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 300, 0).match(Log().last()).hasMatch()) << Log();
+    ExpectSameRows(QStringLiteral("MATRIX"), 300);
+}
+
 TEST_F(ServerCopy, RowsGoInBlocksAndACountThatIsNoMultipleOfTheBlockArrivesWhole) {
     const QString ddl = QStringLiteral("CREATE TABLE GRANDE (ID INTEGER NOT NULL PRIMARY KEY, NOME VARCHAR(30));");
     ConnectToServer(ddl, ManyRows(QStringLiteral("GRANDE"), 1000),
