@@ -193,10 +193,15 @@ bool ApplyEngine::Send(std::vector<PendingChange>& changes, const FieldList& fie
     ITransaction* transaction = held->Handle();
     std::vector<PendingChange> rows(std::make_move_iterator(sent), std::make_move_iterator(changes.end()));
     changes.erase(sent, changes.end());
-    flight_.Start(std::move(rows), table, fields, connection, transaction, block_,
-                  [this, table, &fields, &connection, transaction](const PendingChange& change) {
-                      Insert(table, fields, change.newValues, connection, transaction);
-                  });
+    try {
+        flight_.Start(rows, table, fields, connection, transaction, block_,
+                      [this, table, &fields, &connection, transaction](const PendingChange& change) {
+                          Insert(table, fields, change.newValues, connection, transaction);
+                      });
+    } catch (...) {
+        changes.insert(changes.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+        throw;
+    }
     return true;
 }
 

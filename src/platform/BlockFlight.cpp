@@ -5,18 +5,45 @@
 #include <algorithm>
 #include <utility>
 
-void BlockFlight::Start(std::vector<PendingChange> changes, const QString& table, const FieldList& fields,
+BlockFlight::~BlockFlight() {
+    if (!worker_.joinable()) return;
+    {
+        const std::lock_guard lock(mutex_);
+        closing_ = true;
+    }
+    started_.notify_one();
+    worker_.join();
+}
+
+void BlockFlight::Start(std::vector<PendingChange>& changes, const QString& table, const FieldList& fields,
                         TSQLConnection& connection, Firebird::ITransaction* transaction, InsertBlock& block,
                         WriteAlone alone) {
     Land();
-    landing_ = Landing{std::move(changes), {}, {}, nullptr};
-    flying_ = true;
-    worker_ = std::thread([this, table, &fields, &connection, transaction, &block, alone = std::move(alone)] {
-        Fly(table, fields, connection, transaction, block, alone);
+    // Before the rows are taken: when no thread can be had, they stay with the caller.
+    if (!worker_.joinable()) worker_ = std::thread([this] { Serve(); });
+    {
         const std::lock_guard lock(mutex_);
+        landing_ = Landing{std::exchange(changes, {}), {}, {}, nullptr};
+        trip_ = [this, table, &fields, &connection, transaction, &block, alone = std::move(alone)] {
+            Fly(table, fields, connection, transaction, block, alone);
+        };
+        flying_ = true;
+    }
+    started_.notify_one();
+}
+
+void BlockFlight::Serve() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        started_.wait(lock, [this] { return trip_ || closing_; });
+        if (!trip_) return;
+        const std::function<void()> trip = std::exchange(trip_, nullptr);
+        lock.unlock();
+        trip();
+        lock.lock();
         flying_ = false;
         answered_.notify_all();
-    });
+    }
 }
 
 void BlockFlight::Fly(const QString& table, const FieldList& fields, TSQLConnection& connection,
@@ -67,6 +94,7 @@ bool BlockFlight::Answered(std::chrono::milliseconds timeout) {
 }
 
 BlockFlight::Landing BlockFlight::Land() {
-    if (worker_.joinable()) worker_.join();
+    std::unique_lock lock(mutex_);
+    answered_.wait(lock, [this] { return !flying_; });
     return std::exchange(landing_, Landing{});
 }

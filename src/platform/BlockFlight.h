@@ -17,11 +17,12 @@ class TSQLConnection;
 
 // Appended rows written in blocks on a thread of their own while the caller goes on: through a
 // server, the next rows are read while the last ones travel and the server writes them. A row a
-// block refused is sent again alone on that thread too, for the server's own message.
+// block refused is sent again alone on that thread too, for the server's own message. The thread
+// lives as long as the flight: starting one for every block cost more than a round trip.
 class BlockFlight {
 public:
     BlockFlight() = default;
-    ~BlockFlight() { Land(); }
+    ~BlockFlight();
     BlockFlight(const BlockFlight&) = delete;
     BlockFlight& operator=(const BlockFlight&) = delete;
 
@@ -42,10 +43,10 @@ public:
         std::exception_ptr failure;
     };
 
-    // Starts writing the rows into the table, up to a block's capacity at a time. Until Land the
-    // caller leaves the block, the fields, the connection, the transaction and whatever the
-    // alone writer uses alone.
-    void Start(std::vector<PendingChange> changes, const QString& table, const FieldList& fields,
+    // Takes the rows and starts writing them into the table, up to a block's capacity at a time.
+    // Until Land the caller leaves the block, the fields, the connection, the transaction and
+    // whatever the alone writer uses alone.
+    void Start(std::vector<PendingChange>& changes, const QString& table, const FieldList& fields,
                TSQLConnection& connection, Firebird::ITransaction* transaction, InsertBlock& block,
                WriteAlone alone);
     // Waits up to the timeout for the server's answer; true once no rows are on their way.
@@ -58,9 +59,13 @@ private:
     void Fly(const QString& table, const FieldList& fields, TSQLConnection& connection,
              Firebird::ITransaction* transaction, InsertBlock& block, const WriteAlone& alone);
 
+    void Serve();
+
     Landing landing_;
+    std::function<void()> trip_;   // the rows to write next, taken by the thread
     std::thread worker_;
     std::mutex mutex_;
-    std::condition_variable answered_;
+    std::condition_variable started_, answered_;
     bool flying_ = false;
+    bool closing_ = false;
 };
