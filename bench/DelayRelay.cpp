@@ -10,6 +10,9 @@
 #include <poll.h>
 #include <stdexcept>
 #include <sys/prctl.h>
+#include <sys/uio.h>
+#include <algorithm>
+#include <ctime>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -45,40 +48,82 @@ int ConnectTo(int port) {
     return socket;
 }
 
+// When the kernel took in what the last read returned, on the steady clock: a piece is held from
+// then, not from the moment this thread woke up to read it.
+Clock::time_point Arrival(const msghdr& message) {
+    const Clock::time_point now = Clock::now();
+    for (cmsghdr* control = CMSG_FIRSTHDR(&message); control; control = CMSG_NXTHDR(const_cast<msghdr*>(&message), control)) {
+        if (control->cmsg_level != SOL_SOCKET || control->cmsg_type != SCM_TIMESTAMPNS) continue;
+        timespec stamp{};
+        std::memcpy(&stamp, CMSG_DATA(control), sizeof stamp);
+        timespec wall{};
+        clock_gettime(CLOCK_REALTIME, &wall);
+        const auto age = std::chrono::seconds(wall.tv_sec - stamp.tv_sec) + std::chrono::nanoseconds(wall.tv_nsec - stamp.tv_nsec);
+        if (age >= Clock::duration::zero() && age < std::chrono::milliseconds(100)) return now - age;
+    }
+    return now;
+}
+
 // Reads from one socket and writes to the other, each piece held back by the delay. One thread
 // waits for both the next piece and the time the oldest may go: handing pieces between threads
-// would add its own latency to every round trip.
+// would add its own latency to every round trip. A timer here wakes some tens of microseconds
+// late; the pump learns by how much, wakes that much early and waits out the rest awake, so that
+// a piece goes neither early nor late. Passing a piece on takes a hop the direct path does not
+// have (a send on loopback costs some tens of microseconds); that too is learnt and held less.
 void Pump(int from, int to, std::chrono::microseconds delay) {
-    // The default timer slack of 50 us would lengthen every wait by a fifth.
+    // The default timer slack of 50 us would make the lateness vary more.
     prctl(PR_SET_TIMERSLACK, 1UL);
+    const int on = 1;
+    setsockopt(from, SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on);
     std::deque<std::pair<Clock::time_point, std::vector<char>>> pieces;
     std::vector<char> buffer(256 * 1024);
+    alignas(cmsghdr) char controlBuffer[CMSG_SPACE(sizeof(timespec)) * 2];
+    Clock::duration lateness = std::chrono::microseconds(30);
+    Clock::duration hop = Clock::duration::zero();
     bool open = true;
     while (open || !pieces.empty()) {
         timespec wait{};
         timespec* timeout = nullptr;
+        Clock::time_point wake{};
         if (!pieces.empty()) {
-            const auto left = std::max(Clock::duration::zero(), pieces.front().first - Clock::now());
+            wake = pieces.front().first - lateness;
+            const auto left = std::max(Clock::duration::zero(), wake - Clock::now());
             const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
             wait = {time_t(ns / 1000000000), long(ns % 1000000000)};
             timeout = &wait;
         }
         pollfd readable{from, POLLIN, 0};
         const int ready = open ? ppoll(&readable, 1, timeout, nullptr) : (SleepFor(timeout), 0);
+        if (ready == 0 && timeout && wait.tv_sec == 0 && wait.tv_nsec > 0) {
+            // How late this timer woke, averaged over the last few dozen waits.
+            const auto late = std::clamp<Clock::duration>(Clock::now() - wake, Clock::duration::zero(), std::chrono::microseconds(200));
+            lateness += (late - lateness) / 16;
+        }
         if (ready > 0) {
-            const ssize_t n = ::recv(from, buffer.data(), buffer.size(), 0);
+            iovec span{buffer.data(), buffer.size()};
+            msghdr message{};
+            message.msg_iov = &span;
+            message.msg_iovlen = 1;
+            message.msg_control = controlBuffer;
+            message.msg_controllen = sizeof controlBuffer;
+            const ssize_t n = ::recvmsg(from, &message, 0);
             if (n <= 0)
                 open = false;
             else
-                pieces.emplace_back(Clock::now() + delay, std::vector<char>(buffer.begin(), buffer.begin() + n));
+                pieces.emplace_back(Arrival(message) + delay - hop, std::vector<char>(buffer.begin(), buffer.begin() + n));
         }
+        if (!pieces.empty() && pieces.front().first > Clock::now() && pieces.front().first - Clock::now() <= lateness)
+            while (Clock::now() < pieces.front().first) {
+            }
         while (!pieces.empty() && pieces.front().first <= Clock::now()) {
             const std::vector<char>& piece = pieces.front().second;
+            const Clock::time_point sending = Clock::now();
             for (size_t sent = 0; sent < piece.size();) {
                 const ssize_t n = ::send(to, piece.data() + sent, piece.size() - sent, MSG_NOSIGNAL);
                 if (n <= 0) return;
                 sent += size_t(n);
             }
+            hop += (std::min<Clock::duration>(Clock::now() - sending, delay / 4) - hop) / 16;
             pieces.pop_front();
         }
     }
