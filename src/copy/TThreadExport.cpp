@@ -25,10 +25,12 @@ namespace {
 
 // Through a server, rows wait in the destination dataset and are sent together: a block of them
 // costs about one round trip. Four blocks at a time let the server go from one to the next (and
-// the refused rows of one be sent again alone) without waiting for this thread in between. The
-// bytes bound keeps large blobs from piling up. Embedded, each row is applied at once, which
+// the refused rows of one be sent again alone) without waiting for this thread in between; when
+// the server has nothing left to write, a single block's worth goes at once. The bytes bound keeps
+// large blobs from piling up. Embedded, each row is applied at once, which
 // measured faster than blocks.
 constexpr int QueuedRows = 1024;
+constexpr int BlockRows = QueuedRows / 4;
 constexpr qsizetype QueuedBytes = 4 << 20;
 
 template <typename Component, typename Link>
@@ -268,7 +270,11 @@ void TThreadExport::ExportRegister() {
         if (state == TDataSetState::dsInsert || state == TDataSetState::dsEdit) CDSDestino->Cancel();
     }
     // A full queue leaves without waiting: the next rows are read while the server writes these.
-    if (CDSDestino->ChangeCount() - sending_ >= queueRows_ || queuedBytes_ >= QueuedBytes) SendQueued();
+    // A block's worth leaves at once when the server has nothing left to write, as after a report.
+    const int queued = CDSDestino->ChangeCount() - sending_;
+    if (queued >= queueRows_ || queuedBytes_ >= QueuedBytes ||
+        (queued % BlockRows == 0 && queued > 0 && CDSDestino->AwaitSending(std::chrono::milliseconds(0))))
+        SendQueued();
     TempoRestante = Now() - t0;
 }
 
