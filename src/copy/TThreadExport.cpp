@@ -27,8 +27,9 @@ namespace {
 // costs about one round trip. Four blocks at a time let the server go from one to the next (and
 // the refused rows of one be sent again alone) without waiting for this thread in between; when
 // the server has nothing left to write, a single block's worth goes at once. The bytes bound keeps
-// large blobs from piling up. Embedded, each row is applied at once, which
-// measured faster than blocks.
+// large blobs from piling up. Embedded, each row is applied at once, which measured faster than
+// blocks; so is a row that no block can carry (an array column): a queue of them would be written
+// at once, a round trip or two each, and hold the window meanwhile.
 constexpr int QueuedRows = 1024;
 constexpr int BlockRows = QueuedRows / 4;
 constexpr qsizetype QueuedBytes = 4 << 20;
@@ -201,7 +202,7 @@ void TThreadExport::OpenDataSets() {
     CDSDestino->PacketRecords = 0;
     CDSDestino->Transaction = context_.transaction.Applies();
     CDSDestino->Open();
-    queueRows_ = context_.workspace.SQLConnectionDestino->Remote() ? QueuedRows : 1;
+    queueRows_ = CDSDestino->SendsInBlocks() ? QueuedRows : 1;
     fields_.clear();
     const QStringList cut = CutColumns(*Tabela);
     for (int i = 0; i < CDSOrigem->FieldCount(); ++i) {

@@ -186,8 +186,8 @@ bool ApplyEngine::Send(std::vector<PendingChange>& changes, const FieldList& fie
     const bool appendedOnly = std::all_of(sent, changes.end(), [](const PendingChange& change) {
         return change.kind == TUpdateKind::ukInsert && change.row < 0;
     });
-    if (sent == changes.end() || !held || held->Connection() != &connection || !appendedOnly || !connection.Remote() ||
-        InsertBlock::Capacity(fields) < 2)
+    if (sent == changes.end() || !held || held->Connection() != &connection || !appendedOnly ||
+        !SendsInBlocks(connection, fields))
         return false;
     const QString table = UpdateTable(provider, fields);
     ITransaction* transaction = held->Handle();
@@ -203,6 +203,10 @@ bool ApplyEngine::Send(std::vector<PendingChange>& changes, const FieldList& fie
         throw;
     }
     return true;
+}
+
+bool ApplyEngine::SendsInBlocks(TSQLConnection& connection, const FieldList& fields) {
+    return connection.Remote() && InsertBlock::Capacity(fields) >= 2;
 }
 
 int ApplyEngine::Await(std::vector<PendingChange>& changes, const Reconcile& reconcile) {

@@ -37,6 +37,9 @@ public:
     // The changes before `from` stay in the list, untouched.
     bool Send(std::vector<PendingChange>& changes, const FieldList& fields, const TDataSetProvider& provider,
               TSQLConnection& connection, TSQLTransaction* transaction, size_t from = 0);
+    // Whether Send takes appended rows of these fields through this connection: a server, and
+    // columns a block can carry (no array).
+    static bool SendsInBlocks(TSQLConnection& connection, const FieldList& fields);
     // Waits for the rows Send started (a row a block refused was sent again alone on their way)
     // and reports those refused alone too; returns their count. What stays pending goes back to the
     // front of the list; a lost connection raises, every row not written back in the list.

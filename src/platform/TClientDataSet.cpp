@@ -379,6 +379,10 @@ int TClientDataSet::ApplyUpdates(int maxErrors) {
 
 bool TClientDataSet::AwaitSending(std::chrono::milliseconds timeout) { return d->engine.Answered(timeout); }
 
+bool TClientDataSet::SendsInBlocks() const {
+    return d->connection && ApplyEngine::SendsInBlocks(*d->connection, d->fields);
+}
+
 int TClientDataSet::SendUpdates() {
     return d->Applying([&] {
         const Impl::Awaited sent = d->AwaitSent();

@@ -96,6 +96,9 @@ public:
     // are on their way. May be called from another thread while this one waits; the refusals are
     // reported by the next ApplyUpdates or SendUpdates all the same.
     bool AwaitSending(std::chrono::milliseconds timeout);
+    // Whether SendUpdates sends this dataset's appended rows in blocks while the caller goes on
+    // (through a server, no array column); otherwise it applies them at once, as ApplyUpdates.
+    bool SendsInBlocks() const;
     // The changes not yet applied, those on their way included.
     int ChangeCount() const;
     TReconcileErrorEvent OnReconcileError;

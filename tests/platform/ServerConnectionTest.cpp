@@ -6,6 +6,7 @@
 #include "platform/TSQLConnection.h"
 #include "platform/TSQLDataSet.h"
 #include "platform/TSQLTransaction.h"
+#include "support/DatabaseFactory.h"
 #include "support/LoopbackServer.h"
 
 #include <QByteArray>
@@ -289,4 +290,37 @@ TEST_F(ServerConnectionTest, AppendedRowsGoInBlocksAndEachRefusedOneIsReportedAl
     count.Open();
     EXPECT_EQ(count.Fields(0)->AsInteger(), 303);
     EXPECT_EQ(count.Fields(1)->AsInteger(), 300 * 301 / 2 + 400 + 401 + 301);
+}
+
+// Rows of a table with an array column cannot go in a block: SendUpdates writes them at once, and
+// the dataset says so, so that a caller does not let many of them pile up between its reports.
+TEST_F(ServerConnectionTest, RowsNoBlockCanCarryAreWrittenAtOnceAndTheDatasetSaysSo) {
+    DatabaseFactory::Execute(database_, QStringLiteral("CREATE TABLE GRADE (ID INTEGER NOT NULL PRIMARY KEY, G INTEGER[2]);"));
+    TSQLConnection connection;
+    Prepare(connection, password_);
+    connection.Open();
+    TSQLTransaction transaction(&connection);
+    Chain clientes(connection, QStringLiteral("SELECT ID, NOME FROM CLIENTE"));
+    Chain grades(connection, QStringLiteral("SELECT ID, G FROM GRADE"));
+    for (TClientDataSet* rows : {&clientes.rows, &grades.rows}) {
+        rows->PacketRecords = 0;
+        rows->Transaction = &transaction;
+        rows->Open();
+        for (int id = 10; id < 20; ++id) {
+            rows->Append();
+            rows->FieldByName(QStringLiteral("ID"))->SetAsInteger(id);
+            rows->Post();
+        }
+    }
+    EXPECT_TRUE(clientes.rows.SendsInBlocks());
+    EXPECT_FALSE(grades.rows.SendsInBlocks());
+    EXPECT_EQ(grades.rows.SendUpdates(), 0);
+    EXPECT_EQ(grades.rows.ChangeCount(), 0);
+    EXPECT_EQ(clientes.rows.SendUpdates(), 0);
+    EXPECT_EQ(clientes.rows.ApplyUpdates(-1), 0);
+    clientes.rows.Close();
+    grades.rows.Close();
+    transaction.Commit();
+    EXPECT_EQ(DatabaseFactory::QueryValue(database_, QStringLiteral("SELECT COUNT(*) FROM GRADE")), QStringLiteral("10"));
+    EXPECT_EQ(DatabaseFactory::QueryValue(database_, QStringLiteral("SELECT COUNT(*) FROM CLIENTE")), QStringLiteral("12"));
 }
