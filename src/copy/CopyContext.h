@@ -2,6 +2,7 @@
 
 #include "RunTransaction.h"
 
+#include <QHash>
 #include <QList>
 
 class ActivityLogView;
@@ -34,4 +35,5 @@ struct CopyContext {
     RunTransaction transaction;
     CopyTotals totals;
     TwoPassWork twoPass;
+    QHash<QString, QString> uncopyable;   // tables the destination cannot take, with the reason
 };

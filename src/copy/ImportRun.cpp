@@ -3,6 +3,7 @@
 #include "Exportar.h"
 #include "RunControl.h"
 #include "SecondPass.h"
+#include "StructureCheck.h"
 #include "catalogue/ActivityLog.h"
 #include "catalogue/RecordsGuard.h"
 #include "catalogue/TListaTabelas.h"
@@ -49,6 +50,8 @@ void ImportRun::Connect() {
 
 void ImportRun::btnImportarClick() {
     RecordsGuard copying(RecordsGuard::Copy);
+    // Nothing is sent before the user has seen what the destination would change or refuse.
+    if (!CheckStructures(*controls_.TreeView, context_)) return;
     controls_.TimerAtualiza->stop();
     const auto started = std::chrono::steady_clock::now();
     const CopyTotals before = context_.totals;

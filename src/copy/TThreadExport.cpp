@@ -4,6 +4,7 @@
 #include "CopyProgress.h"
 #include "Exportar.h"
 #include "SecondPass.h"
+#include "StructureCheck.h"
 #include "catalogue/ActivityLog.h"
 #include "catalogue/ActivityLogView.h"
 #include "catalogue/TListaTabelas.h"
@@ -214,7 +215,7 @@ void TThreadExport::OpenDataSets() {
 }
 
 void TThreadExport::ExportarRegistros() {
-    if (RefusesKeylessTable()) return;
+    if (SkipsUncopyableTable(*Tabela, context_) || RefusesKeylessTable()) return;
     if (PrepareTwoPassCopy(*Tabela, context_) == RowCopy::AlreadyDone) return;
     OpenDataSets();
     RecordCount = CDSOrigem->RecordCount();

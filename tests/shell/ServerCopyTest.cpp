@@ -9,6 +9,7 @@
 #include "platform/TSQLTransaction.h"
 #include "support/LoopbackServer.h"
 
+#include <QDialog>
 #include <QProgressBar>
 #include <QTimer>
 #include <atomic>
@@ -324,4 +325,21 @@ TEST_F(ServerCopy, TheWindowHandlesItsMessagesWhileTheServerHoldsABlock) {
     EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 2000, 0).match(Log().last()).hasMatch()) << Log();
     other.Close();
     EXPECT_EQ(DestinoCount("CONTA"), 2000);
+}
+
+TEST_F(ServerCopy, TheStructuresAreComparedThroughTheServerAsWell) {
+    ConnectToServer(QStringLiteral("CREATE TABLE CONTATO (ID INTEGER NOT NULL PRIMARY KEY, EMAIL VARCHAR(40));"
+                                   "CREATE TABLE CLIENTE (ID INTEGER NOT NULL PRIMARY KEY, NOME VARCHAR(40));"),
+                    QStringLiteral("INSERT INTO CONTATO VALUES (1, 'a@b.c'); INSERT INTO CLIENTE VALUES (1, 'Ana');"),
+                    QStringLiteral("ALTER TABLE CONTATO DROP EMAIL; ALTER TABLE CLIENTE ADD USUARIO VARCHAR(20) NOT NULL;"));
+    Mark("CONTATO");
+    Mark("CLIENTE");
+    dialogs.OnModal = [](QDialog&) { return int(QDialog::Accepted); };
+    Import();
+    const QStringList log = Log();
+    EXPECT_TRUE(log.contains(QStringLiteral(
+        "Estrutura diferente: CLIENTE.USUARIO: origem ausente, destino VARCHAR(20) NOT NULL: registros recusados")))
+        << log;
+    EXPECT_TRUE(log.contains(QStringLiteral("CONTATO não copiada: coluna EMAIL ausente no destino"))) << log;
+    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 0, 1).match(log.last()).hasMatch()) << log;
 }

@@ -1,0 +1,142 @@
+#include "StructureComparison.h"
+
+#include "TTabela.h"
+
+#include <cmath>
+
+namespace {
+
+enum class Family { Exact, Float, Date, Time, Timestamp, Text, Blob, Other };
+
+Family FamilyOf(const ColumnType& column) {
+    switch (column.fieldType) {
+    case 7: case 8: case 16: return Family::Exact;   // SMALLINT, INTEGER, BIGINT, with their scale
+    case 10: case 27: return Family::Float;
+    case 12: return Family::Date;
+    case 13: return Family::Time;
+    case 35: return Family::Timestamp;
+    case 14: case 37: case 40: return Family::Text;
+    case 261: return Family::Blob;
+    default: return Family::Other;
+    }
+}
+
+// The binary digits an integer storage holds, or a float's mantissa.
+int Bits(const ColumnType& column) {
+    switch (column.fieldType) {
+    case 7: return 15;
+    case 8: return 31;
+    case 16: return 63;
+    case 10: return 24;
+    default: return 53;
+    }
+}
+
+// The largest value the column holds: its storage's largest integer, shifted by its scale.
+long double Largest(const ColumnType& column) {
+    return (std::pow(2.0L, Bits(column)) - 1) * std::pow(10.0L, column.scale);
+}
+
+// NONE and OCTETS hold bytes, and the bytes travel as they are.
+bool TravelsAsBytes(const QString& characterSet) {
+    return characterSet == QLatin1String("NONE") || characterSet == QLatin1String("OCTETS");
+}
+
+bool Transliterated(const ColumnType& origem, const ColumnType& destino) {
+    return origem.characterSet != destino.characterSet && !TravelsAsBytes(origem.characterSet);
+}
+
+// What becomes of the source's values in the destination's column.
+QList<Consequence> ValueChanges(const ColumnType& origem, const ColumnType& destino) {
+    const Family from = FamilyOf(origem);
+    const Family to = FamilyOf(destino);
+    QList<Consequence> changes;
+    if (from == Family::Exact && to == Family::Exact) {
+        if (destino.scale > origem.scale) changes << Consequence::ValorArredondado;
+        if (Largest(origem) > Largest(destino)) changes << Consequence::RegistrosRecusados;
+    } else if (from == Family::Float && to == Family::Float) {
+        if (Bits(destino) < Bits(origem)) changes << Consequence::ValorArredondado;
+    } else if (from == Family::Exact && to == Family::Float) {
+        // Whole numbers the mantissa holds arrive exactly.
+        if (origem.scale != 0 || Bits(origem) > Bits(destino)) changes << Consequence::ValorArredondado;
+    } else if (from == Family::Float && to == Family::Exact) {
+        changes << Consequence::ValorArredondado;
+    } else if (from == Family::Timestamp && to == Family::Date) {
+        changes << Consequence::HoraDescartada;
+    } else if (from == Family::Timestamp && to == Family::Time) {
+        changes << Consequence::DataDescartada;
+    } else if (from == Family::Text && to == Family::Text) {
+        if (Transliterated(origem, destino)) changes << Consequence::ValorConvertido;
+        if (destino.characterLength < origem.characterLength) changes << Consequence::RegistrosRecusados;
+    } else if (from == Family::Blob && to == Family::Blob) {
+        if (origem.subType != destino.subType)
+            changes << Consequence::BytesSemConversao;
+        else if (origem.subType == 1 && Transliterated(origem, destino))
+            changes << Consequence::ValorConvertido;
+    } else if (from != to || origem.fieldType != destino.fieldType) {
+        // A DATE widens into a TIMESTAMP; any other change of type converts the value.
+        if (!(from == Family::Date && to == Family::Timestamp)) changes << Consequence::ValorConvertido;
+    }
+    return changes;
+}
+
+class Comparison {
+public:
+    Comparison(QHash<QString, TableColumns> origem, QHash<QString, TableColumns> destino)
+        : origem_(std::move(origem)), destino_(std::move(destino)) {}
+
+    void Table(TTabela& tabela) {
+        const QString& name = tabela.NomeTabela();
+        const auto destino = destino_.constFind(name);
+        if (destino == destino_.cend()) return Add({name, {}, {}, {}, false, {Consequence::TabelaNaoCopiada}});
+        const TableColumns origem = origem_.value(name);
+        const QStringList& copied = tabela.FieldNames()->Items();
+        for (const QString& column : copied) Copied(tabela, origem, *destino, column);
+        // A column the copy leaves out is filled by its default, or stays NULL.
+        for (const ColumnType& column : *destino)
+            if (!copied.contains(column.name) && column.notNull && !column.hasDefault && !column.computed)
+                Add({name, column.name, Optional(FindColumn(origem, column.name)), column, false,
+                     {Consequence::RegistrosRecusados}});
+    }
+
+    QList<StructureDifference> differences;
+
+private:
+    static std::optional<ColumnType> Optional(const ColumnType* column) {
+        return column ? std::optional<ColumnType>(*column) : std::nullopt;
+    }
+
+    void Copied(TTabela& tabela, const TableColumns& origem, const TableColumns& destino, const QString& column) {
+        const ColumnType* from = FindColumn(origem, column);
+        const ColumnType* to = FindColumn(destino, column);
+        // A column dropped from the source since connecting is the copy's own error to report.
+        if (!from) return;
+        StructureDifference difference{tabela.NomeTabela(), column, *from, Optional(to), false, {}};
+        if (!to || to->computed) {
+            difference.consequences << Consequence::TabelaNaoCopiada;
+            return Add(difference);
+        }
+        difference.consequences = ValueChanges(*from, *to);
+        // A cut column goes in NULL, whatever the source holds, and is set by the second pass.
+        difference.cutColumn = tabela.CopiesInTwoPasses() && tabela.Cycles().cutColumns.contains(column);
+        if (to->notNull && (!from->notNull || difference.cutColumn) &&
+            !difference.consequences.contains(Consequence::RegistrosRecusados))
+            difference.consequences << Consequence::RegistrosRecusados;
+        if (!difference.consequences.isEmpty()) Add(difference);
+    }
+
+    void Add(const StructureDifference& difference) { differences.append(difference); }
+
+    const QHash<QString, TableColumns> origem_;
+    const QHash<QString, TableColumns> destino_;
+};
+
+}  // namespace
+
+QList<StructureDifference> CompareStructures(const QList<TTabela*>& tables, TSQLConnection& origem,
+                                             TSQLConnection& destino) {
+    if (tables.isEmpty()) return {};
+    Comparison comparison(ReadColumnTypes(origem), ReadColumnTypes(destino));
+    for (TTabela* tabela : tables) comparison.Table(*tabela);
+    return comparison.differences;
+}
