@@ -51,13 +51,18 @@ void TTabela::RemoveComputedFields() {
 void TTabela::VerificarImportada() {
     TSQLDataSet& origem = *workspace_.SQLDSOrigem;
     TSQLDataSet& destino = *workspace_.SQLDSDestino;
-    const QString count = QStringLiteral("SELECT COUNT(*) FROM ") + quoteIdentifier(nomeTabela_);
+    // The values of each cut column are counted in the same walk as the rows.
+    QString count = QStringLiteral("SELECT COUNT(*)");
+    for (const QString& column : countedCuts_) count += QStringLiteral(", COUNT(%1)").arg(quoteIdentifier(column));
+    count += QStringLiteral(" FROM ") + quoteIdentifier(nomeTabela_);
     try {
         origem.SetCommandText(count);
         origem.Open();
         destino.SetCommandText(count);
         destino.Open();
         rowCountsEqual_ = origem.Fields(0)->AsInteger() == destino.Fields(0)->AsInteger();
+        for (int i = 1; rowCountsEqual_ && i < origem.FieldCount(); ++i)
+            if (destino.Fields(i)->AsLargeInt() < origem.Fields(i)->AsLargeInt()) secondPassPending_ = true;
         importada_ = rowCountsEqual_ && !secondPassPending_;
     } catch (...) {
         origem.Close();
@@ -66,6 +71,18 @@ void TTabela::VerificarImportada() {
     }
     origem.Close();
     destino.Close();
+}
+
+void TTabela::SetCycles(CycleCut cycles) {
+    cycles_ = std::move(cycles);
+    countedCuts_.clear();
+    if (cycles_.cutColumns.isEmpty()) return;
+    // A destination of another structure must not keep the catalogue from loading.
+    TStringList destino;
+    workspace_.SQLConnectionDestino->GetFieldNames(nomeTabela_, destino);
+    for (const QString& column : cycles_.cutColumns)
+        if (destino.Items().contains(column)) countedCuts_ << column;
+    VerificarImportada();
 }
 
 QString TTabela::SQLSelect() const {
@@ -83,16 +100,16 @@ void TTabela::MarcarDependencias(bool value) {
         if (dependence->Checked() != value) dependence->SetChecked(value);
         // Copied after this table, it need not wait for it: a cycle no other table reaches is
         // still copied.
-        if (!DefersDependence(name)) dependence->SetWaitDependence(true);
+        if (!DefersDependence(name, CopiarReferenciasCirculares)) dependence->SetWaitDependence(true);
     }
 }
 
-bool TTabela::CopiesInTwoPasses() const {
-    return !cycles_.cutColumns.isEmpty() && (CopiarReferenciasCirculares || secondPassPending_);
+bool TTabela::CopiesInTwoPasses(bool cutCycles) const {
+    return !cycles_.cutColumns.isEmpty() && (cutCycles || secondPassPending_);
 }
 
-bool TTabela::DefersDependence(const QString& name) const {
-    return CopiesInTwoPasses() && cycles_.deferredTables.contains(name);
+bool TTabela::DefersDependence(const QString& name, bool cutCycles) const {
+    return CopiesInTwoPasses(cutCycles) && cycles_.deferredTables.contains(name);
 }
 
 void TTabela::MarcarDependenciasDelecao(bool value) {

@@ -77,22 +77,26 @@ public:
     void SetSyncObjMethod(TSyncObjMethod value) { syncObjMethod_ = value; }
 
     // Importada := the source and the destination hold the same number of rows, and no second
-    // pass of the table is left to finish.
+    // pass of the table is left to finish. With the same number of rows, a second pass is left to
+    // finish when a cut column holds fewer values in the destination than in the source: what the
+    // databases hold says so after a stop, an error, a new connection or a restart alike.
     void VerificarImportada();
     // What the last VerificarImportada counted, whatever is left to finish.
     bool RowCountsEqual() const { return rowCountsEqual_; }
 
     // The table's foreign-key cycles as a copy in two passes cuts them; found with the dependences.
     const CycleCut& Cycles() const { return cycles_; }
-    void SetCycles(CycleCut cycles) { cycles_ = std::move(cycles); }
+    // Also counts the rows again when there are cut columns: the values they hold on both sides
+    // tell whether a second pass is left to finish.
+    void SetCycles(CycleCut cycles);
     // Rows went in with their cut columns NULL and the second pass has not set them yet.
     bool SecondPassPending() const { return secondPassPending_; }
     void SetSecondPassPending(bool value) { secondPassPending_ = value; }
-    // The table has cut columns and is copied in two passes: the setting is on, or a second pass
-    // of an earlier copy is left to finish.
-    bool CopiesInTwoPasses() const;
+    // The table has cut columns and is copied in two passes: the setting (cutCycles) is on, or a
+    // second pass of an earlier copy is left to finish.
+    bool CopiesInTwoPasses(bool cutCycles) const;
     // A dependence this table reaches through cut keys alone: its copy comes after this one's.
-    bool DefersDependence(const QString& name) const;
+    bool DefersDependence(const QString& name, bool cutCycles) const;
 
     // Gives the direct dependences this mark; they also wait for this table's copy job.
     void MarcarDependencias(bool value);
@@ -120,5 +124,6 @@ private:
     bool deletando_ = false;
     bool rowCountsEqual_ = false;
     CycleCut cycles_;
+    QStringList countedCuts_;   // the cut columns the destination table has too
     bool secondPassPending_ = false;
 };

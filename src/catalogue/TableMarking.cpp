@@ -32,9 +32,11 @@ void TableMarking::Connect() {
     connect(controls_.btnCheckAll, &QAbstractButton::clicked, this, [this] { RunGuarded([&] { btnCheckAllClick(); }); });
     connect(controls_.btnUnCheckAll, &QAbstractButton::clicked, this,
             [this] { RunGuarded([&] { btnUnCheckAllClick(); }); });
-    connect(controls_.cbbWaitDependence, &QAbstractButton::clicked, this,
+    // Whatever changes a box (a click, the keyboard, assistive technology, the program) changes
+    // its setting: the screen and the copy never disagree.
+    connect(controls_.cbbWaitDependence, &QAbstractButton::toggled, this,
             [this] { RunGuarded([&] { cbbWaitDependenceClick(); }); });
-    connect(controls_.cbbCopiarReferenciasCirculares, &QAbstractButton::clicked, this,
+    connect(controls_.cbbCopiarReferenciasCirculares, &QAbstractButton::toggled, this,
             [this] { RunGuarded([&] { cbbCopiarReferenciasCircularesClick(); }); });
 }
 

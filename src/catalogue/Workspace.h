@@ -27,6 +27,10 @@ struct Workspace {
     TDataSetProvider* DSPForeignKey = nullptr;
     TClientDataSet* CDSForeignKey = nullptr;
 
+    // Where what is kept for each destination database between runs lives (the triggers
+    // "Desabilitar Triggers" switched off); beside the settings.
+    QString StateFolder;
+
     // Item index of the synchronisation radio group; -1 when no item is selected.
     std::function<int()> SyncItemIndex;
     // Puts a text into the status line (the caller lets the window repaint).

@@ -12,7 +12,12 @@
 
 namespace {
 
-bool LeftAlone(const TTabela& tabela) { return tabela.Importada() || tabela.Importando() || tabela.WaitDependence(); }
+// A table waiting for this run's second pass has its rows in already, even when a refresh
+// meanwhile shows it not imported.
+bool LeftAlone(TTabela& tabela, const CopyContext& context) {
+    return tabela.Importada() || tabela.Importando() || tabela.WaitDependence() ||
+           context.twoPass.secondPass.contains(&tabela);
+}
 
 // Builds the table's job, which copies it, and lets the job go.
 void ExportJob(TTabela& tabela, CopyContext& context) {
@@ -44,7 +49,7 @@ void ExportJob(TTabela& tabela, CopyContext& context) {
 }  // namespace
 
 void Exportar(TTabela& tabela, CopyContext& context) {
-    if (LeftAlone(tabela)) return;
+    if (LeftAlone(tabela, context)) return;
     TwoPassWork& work = context.twoPass;
     if (work.chainDepth > 0) return ExportJob(tabela, context);
     // The outermost call of a chain. The dependences its jobs met through cut keys come now, when
@@ -54,7 +59,7 @@ void Exportar(TTabela& tabela, CopyContext& context) {
         while (!work.deferred.isEmpty()) {
             TTabela* dependence = work.deferred.takeFirst();
             dependence->SetWaitDependence(false);
-            if (!LeftAlone(*dependence)) ExportJob(*dependence, context);
+            if (!LeftAlone(*dependence, context)) ExportJob(*dependence, context);
         }
     } catch (...) {
         work.deferred.clear();

@@ -57,6 +57,8 @@ void ImportRun::btnImportarClick() {
     const CopyTotals before = context_.totals;
     bool marked = false;
     std::exception_ptr failure;
+    // Read once: the box may change while the window handles its messages during the copy.
+    if (running_ == 0) context_.twoPass.cutCycles = CopiarReferenciasCirculares;
     ++running_;
     try {
         // The tree cannot change under the walk: connecting waits for the copy.
@@ -77,7 +79,10 @@ void ImportRun::btnImportarClick() {
         if (!failure) failure = std::current_exception();
     }
     // A second pass left undone is kept on the tables, and the next import that copies them does it.
-    if (running_ == 1) context_.twoPass.secondPass.clear();
+    if (running_ == 1) {
+        context_.twoPass.secondPass.clear();
+        context_.twoPass.insertedWhole.clear();
+    }
     --running_;
     if (marked)
         Summarize(before, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(), bool(failure));

@@ -14,6 +14,7 @@
 
 #include <QProgressBar>
 #include <QTreeWidget>
+#include <memory>
 
 namespace {
 
@@ -23,38 +24,52 @@ QStringList Quoted(const QStringList& names, const QString& pattern) {
     return quoted;
 }
 
-// The cut columns, then the key, of the rows that have a reference to set.
-QString SourceSql(const QString& table, const CycleCut& cycles) {
+// The cut columns, then the key, then the other columns to compare, of the rows that have a
+// reference to set.
+QString SourceSql(const QString& table, const QStringList& columns, const QStringList& cut) {
     return QStringLiteral("SELECT %1 FROM %2 WHERE %3")
-        .arg(Quoted(cycles.cutColumns + cycles.keyColumns, QStringLiteral("%1")).join(QStringLiteral(", ")),
-             quoteIdentifier(table), Quoted(cycles.cutColumns, QStringLiteral("%1 IS NOT NULL")).join(QStringLiteral(" OR ")));
+        .arg(Quoted(columns, QStringLiteral("%1")).join(QStringLiteral(", ")), quoteIdentifier(table),
+             Quoted(cut, QStringLiteral("%1 IS NOT NULL")).join(QStringLiteral(" OR ")));
 }
 
-// Its markers take the source row's values in the order SourceSql reads them.
-QString UpdateSql(const QString& table, const CycleCut& cycles) {
-    return QStringLiteral("UPDATE %1 SET %2 WHERE %3 AND %4")
+// Its markers take the source row's values in the order SourceSql reads them. The compared
+// columns must hold the source's values too.
+QString UpdateSql(const QString& table, const CycleCut& cycles, const QStringList& compared) {
+    const QStringList where = Quoted(cycles.keyColumns, QStringLiteral("%1 = ?")) +
+                              Quoted(cycles.cutColumns, QStringLiteral("%1 IS NULL")) +
+                              Quoted(compared, QStringLiteral("%1 IS NOT DISTINCT FROM ?"));
+    return QStringLiteral("UPDATE %1 SET %2 WHERE %3")
         .arg(quoteIdentifier(table), Quoted(cycles.cutColumns, QStringLiteral("%1 = ?")).join(QStringLiteral(", ")),
-             Quoted(cycles.keyColumns, QStringLiteral("%1 = ?")).join(QStringLiteral(" AND ")),
-             Quoted(cycles.cutColumns, QStringLiteral("%1 IS NULL")).join(QStringLiteral(" AND ")));
+             where.join(QStringLiteral(" AND ")));
 }
 
-// The second pass of one table, with its progress row.
+// The second pass of one table, with its progress row. It fills only rows the copy inserted:
+// when this run inserted every source row of the table, every row it finds by the key; otherwise
+// (rows were refused, or the rows went in before) only rows whose other copied columns hold the
+// source's values, so that a row the destination holds of its own stays as it is.
 class CutColumnsUpdate {
 public:
-    CutColumnsUpdate(TTabela& tabela, CopyContext& context)
+    CutColumnsUpdate(TTabela& tabela, CopyContext& context, bool insertedWhole)
         : tabela_(tabela),
           context_(context),
           nome_(tabela.NomeTabela()),
           origem_(context.workspace.SQLConnection),
-          update_(*context.workspace.SQLConnectionDestino, UpdateSql(nome_, tabela.Cycles())) {}
+          insertedWhole_(insertedWhole) {}
 
     void Run() {
         bar_ = AddProgressRow(*context_.ListView, nome_, row_);
         TSQLTransaction& transaction = *context_.transaction.Applies();
-        update_.Prepare(transaction);
+        const CycleCut& cycles = tabela_.Cycles();
+        QStringList others;
+        if (!insertedWhole_)
+            for (const QString& column : tabela_.FieldNames()->Items())
+                if (!cycles.cutColumns.contains(column) && !cycles.keyColumns.contains(column)) others << column;
         origem_.Snapshot = true;
-        origem_.SetCommandText(SourceSql(nome_, tabela_.Cycles()));
+        origem_.SetCommandText(SourceSql(nome_, cycles.cutColumns + cycles.keyColumns + others, cycles.cutColumns));
         origem_.Open();
+        update_ = std::make_unique<PreparedStatement>(*context_.workspace.SQLConnectionDestino,
+                                                      UpdateSql(nome_, cycles, Compared()));
+        update_->Prepare(transaction);
         const int total = origem_.SnapshotRecordCount();
         bar_->setMaximum(total);
         try {
@@ -74,17 +89,28 @@ public:
     }
 
 private:
+    // The columns after the cut ones and the key that a comparison can take: an array cannot.
+    QStringList Compared() {
+        QStringList compared;
+        for (int i = KeyEnd(); i < origem_.FieldCount(); ++i)
+            if (origem_.Fields(i)->DataType() != TFieldType::ftArray) compared << origem_.Fields(i)->FieldName();
+        return compared;
+    }
+
+    int KeyEnd() const { return int(tabela_.Cycles().cutColumns.size() + tabela_.Cycles().keyColumns.size()); }
+
     void Update(TSQLTransaction& transaction) {
         std::vector<ParameterValue> values;
         for (int i = 0; i < origem_.FieldCount(); ++i) {
             const TField* field = origem_.Fields(i);
             // A unique key may hold NULL, and then no row is found by it.
-            if (i >= tabela_.Cycles().cutColumns.size() && field->IsNull())
+            if (i >= tabela_.Cycles().cutColumns.size() && i < KeyEnd() && field->IsNull())
                 return Refused(QStringLiteral("chave %1 nula: a linha não pode ser localizada").arg(field->FieldName()));
+            if (field->DataType() == TFieldType::ftArray) continue;
             values.push_back({&field->Value(), field->OriginTable(), field->OriginColumn()});
         }
         try {
-            update_.Execute(transaction, values);
+            update_->Execute(transaction, values);
         } catch (const EDatabaseError& error) {
             if (IsConnectionLost(error)) throw;
             Refused(error.Message());
@@ -119,7 +145,8 @@ private:
     CopyContext& context_;
     QString nome_;
     TSQLDataSet origem_;
-    PreparedStatement update_;
+    const bool insertedWhole_;
+    std::unique_ptr<PreparedStatement> update_;
     QTreeWidgetItem* row_ = nullptr;
     QProgressBar* bar_ = nullptr;
     std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
@@ -128,16 +155,16 @@ private:
 
 }  // namespace
 
-QStringList CutColumns(const TTabela& tabela) {
-    return tabela.CopiesInTwoPasses() ? tabela.Cycles().cutColumns : QStringList();
+QStringList CutColumns(TTabela& tabela, const CopyContext& context) {
+    return context.twoPass.secondPass.contains(&tabela) ? tabela.Cycles().cutColumns : QStringList();
 }
 
 RowCopy PrepareTwoPassCopy(TTabela& tabela, CopyContext& context) {
     const CycleCut& cycles = tabela.Cycles();
-    if (CopiarReferenciasCirculares && !cycles.fallback.isEmpty())
+    if (context.twoPass.cutCycles && !cycles.fallback.isEmpty())
         RegistrarLog(tabela.NomeTabela() + QStringLiteral(": ciclo de chaves estrangeiras não pode ser adiado (") +
                      cycles.fallback + QLatin1Char(')'));
-    if (!tabela.CopiesInTwoPasses()) return RowCopy::Needed;
+    if (!tabela.CopiesInTwoPasses(context.twoPass.cutCycles)) return RowCopy::Needed;
     context.twoPass.secondPass.append(&tabela);
     if (tabela.SecondPassPending() && tabela.RowCountsEqual()) return RowCopy::AlreadyDone;
     tabela.SetSecondPassPending(true);
@@ -147,5 +174,6 @@ RowCopy PrepareTwoPassCopy(TTabela& tabela, CopyContext& context) {
 void RunSecondPass(CopyContext& context) {
     // A table an import started meanwhile copies joins the list and is done too.
     QList<TTabela*>& tables = context.twoPass.secondPass;
-    for (qsizetype i = 0; i < tables.size(); ++i) CutColumnsUpdate(*tables[i], context).Run();
+    for (qsizetype i = 0; i < tables.size(); ++i)
+        CutColumnsUpdate(*tables[i], context, context.twoPass.insertedWhole.contains(tables[i])).Run();
 }

@@ -142,7 +142,7 @@ void TThreadExport::ExportEach(Wait wait, Release release) {
         TTabela* dependence = ListaTabelas.TableByName(dependences[i]);
         if (!dependence) continue;
         // Reached through cut keys alone: copied once this chain has ended, this table's rows in.
-        if (Tabela->DefersDependence(dependences[i])) {
+        if (Tabela->DefersDependence(dependences[i], context_.twoPass.cutCycles)) {
             context_.twoPass.deferred.append(dependence);
             continue;
         }
@@ -205,7 +205,7 @@ void TThreadExport::OpenDataSets() {
     CDSDestino->Open();
     queueRows_ = CDSDestino->SendsInBlocks() ? QueuedRows : 1;
     fields_.clear();
-    const QStringList cut = CutColumns(*Tabela);
+    const QStringList cut = CutColumns(*Tabela, context_);
     for (int i = 0; i < CDSOrigem->FieldCount(); ++i) {
         TField* from = CDSOrigem->Fields(i);
         // A cut column stays NULL, as an appended row starts: the second pass sets it.
@@ -223,6 +223,7 @@ void TThreadExport::ExportarRegistros() {
     CDSOrigem->First();
     RecNo = 0;
     TempoPassado = Now();
+    const long long rejectedBefore = context_.totals.rejected;
     try {
         while (!CDSOrigem->Eof()) {
             Synchronize([this] { ExportRegister(); });
@@ -235,6 +236,8 @@ void TThreadExport::ExportarRegistros() {
         KeepAppliedRows();
         throw;
     }
+    // Not one row refused: every row of the table in the destination is one this run inserted.
+    if (context_.totals.rejected == rejectedBefore) context_.twoPass.insertedWhole.insert(Tabela);
     ProgressBar->setValue(RecordCount);
     context_.transaction.Commit();
     CDSOrigem->Close();

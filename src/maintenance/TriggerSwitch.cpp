@@ -1,6 +1,9 @@
 #include "TriggerSwitch.h"
 
+#include "TriggerJournal.h"
+#include "catalogue/ActivityLog.h"
 #include "catalogue/Workspace.h"
+#include "platform/DatabaseIdentity.h"
 #include "platform/Exceptions.h"
 #include "platform/SqlNames.h"
 #include "platform/TSQLDataSet.h"
@@ -23,9 +26,12 @@ bool SystemTableRefused(const EDatabaseError& error) {
            error.Message().contains(QLatin1String("no permission for UPDATE access to TABLE RDB$TRIGGERS"));
 }
 
-QStringList TriggerNames(TSQLConnection& destino, const QString& inactive) {
-    TSQLDataSet query(&destino);
+// User triggers of a database in the state given by inactive, in name order; those of tables
+// alone when asked.
+QStringList TriggerNames(TSQLConnection& connection, const QString& inactive, bool ofTables = false) {
+    TSQLDataSet query(&connection);
     query.SetCommandText(QStringLiteral("select RDB$TRIGGER_NAME from RDB$TRIGGERS") + UserTriggersIn(inactive) +
+                         (ofTables ? QStringLiteral(" and RDB$RELATION_NAME is not null") : QString()) +
                          QStringLiteral(" order by RDB$TRIGGER_NAME"));
     QStringList names;
     for (query.Open(); !query.Eof(); query.Next()) names << query.Fields(0)->AsString().trimmed();
@@ -33,35 +39,78 @@ QStringList TriggerNames(TSQLConnection& destino, const QString& inactive) {
     return names;
 }
 
+QString Switched(bool active, const QStringList& names) {
+    return QStringLiteral("%1 Triggers: %2 trigger(s) %3%4")
+        .arg(active ? QStringLiteral("Habilitar") : QStringLiteral("Desabilitar"))
+        .arg(names.size())
+        .arg(active ? QStringLiteral("ativada(s)") : QStringLiteral("desativada(s)"),
+             names.isEmpty() ? QString() : QStringLiteral(": ") + names.join(QStringLiteral(", ")));
+}
+
+// The log says which were switched, also when one of them cannot be.
 void AlterTriggers(Workspace& workspace, const QStringList& names, bool active) {
     TSQLDataSet& destino = *workspace.SQLDSDestino;
+    QStringList switched;
     for (const QString& name : names) {
         destino.SetCommandText(QStringLiteral("ALTER TRIGGER ") + quoteIdentifier(name) +
                                (active ? QStringLiteral(" ACTIVE") : QStringLiteral(" INACTIVE")));
         try {
             destino.ExecSQL();
         } catch (const EDatabaseError& error) {
+            RegistrarLog(Switched(active, switched));
             throw EDatabaseError(
                 QStringLiteral("Não foi possível %1 a trigger %2:\n%3")
                     .arg(active ? QStringLiteral("ativar") : QStringLiteral("desativar"), name, error.Message()),
                 error.SqlCode(), error.SqlState());
         }
+        switched << name;
     }
+    RegistrarLog(Switched(active, switched));
+}
+
+void SwitchOff(Workspace& workspace, TriggerJournal& journal) {
+    TSQLConnection& destino = *workspace.SQLConnectionDestino;
+    const QStringList names = TriggerNames(destino, QStringLiteral("0"));
+    // On record, an empty list too, before the first one is off: "Habilitar Triggers" then
+    // knows them after a crash as well, and switches on no trigger that was off already.
+    journal.Add(names);
+    TSQLDataSet& statement = *workspace.SQLDSDestino;
+    statement.SetCommandText(QStringLiteral("update RDB$TRIGGERS set RDB$TRIGGER_INACTIVE = 1") +
+                             UserTriggersIn(QStringLiteral("0")));
+    try {
+        statement.ExecSQL();
+    } catch (const EDatabaseError& error) {
+        if (!SystemTableRefused(error)) throw;
+        return AlterTriggers(workspace, names, false);
+    }
+    RegistrarLog(Switched(false, names));
+}
+
+void SwitchOn(Workspace& workspace, TriggerJournal& journal) {
+    TSQLConnection& destino = *workspace.SQLConnectionDestino;
+    QStringList names;
+    if (journal.Exists()) {
+        const QStringList inactive = TriggerNames(destino, QStringLiteral("1"));
+        for (const QString& name : journal.Names())
+            if (inactive.contains(name)) names << name;
+    } else {
+        RegistrarLog(QStringLiteral(
+            "Habilitar Triggers: não há registro das triggers que \"Desabilitar Triggers\" desativou neste destino; "
+            "são ativadas só as triggers de tabela ativas na origem"));
+        const QStringList activeInSource = TriggerNames(*workspace.SQLConnection, QStringLiteral("0"), true);
+        for (const QString& name : TriggerNames(destino, QStringLiteral("1"), true))
+            if (activeInSource.contains(name)) names << name;
+    }
+    AlterTriggers(workspace, names, true);
+    if (journal.Exists()) journal.Keep({});
 }
 
 }  // namespace
 
 void SwitchTriggers(Workspace& workspace, bool active) {
-    const QString from = active ? QStringLiteral("1") : QStringLiteral("0");
-    const QString to = active ? QStringLiteral("0") : QStringLiteral("1");
-    TSQLDataSet& destino = *workspace.SQLDSDestino;
-    destino.SetCommandText(QStringLiteral("update RDB$TRIGGERS set RDB$TRIGGER_INACTIVE = ") + to +
-                           UserTriggersIn(from));
-    try {
-        destino.ExecSQL();
-        return;
-    } catch (const EDatabaseError& error) {
-        if (!SystemTableRefused(error)) throw;
-    }
-    AlterTriggers(workspace, TriggerNames(*workspace.SQLConnectionDestino, from), active);
+    TriggerJournal journal(workspace.StateFolder, DatabaseIdentity::Of(*workspace.SQLConnectionDestino));
+    if (active)
+        SwitchOn(workspace, journal);
+    else
+        SwitchOff(workspace, journal);
 }

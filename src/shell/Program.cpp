@@ -54,6 +54,7 @@ int RunProgram(int argc, char* argv[]) {
 
 void PrepareMainWindow(TFPrincipal& window, const CommandLine& commandLine, WindowSettings& settings) {
     window.Settings = &settings;
+    window.workspace.StateFolder = settings.Folder();
     settings.Restore(window, !commandLine.hasPaths);
     if (commandLine.hasPaths) {
         window.edtCaminhoOrigem->setText(commandLine.origem);

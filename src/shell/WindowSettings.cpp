@@ -2,6 +2,8 @@
 
 #include "TFPrincipal.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 
 namespace {
@@ -11,6 +13,15 @@ const QString OrigemKey = QStringLiteral("FPrincipal/edtCaminhoOrigem");
 const QString DestinoKey = QStringLiteral("FPrincipal/edtCaminhoDestino");
 const QString SyncKey = QStringLiteral("FPrincipal/rdgSync");
 const QString GeometryKey = QStringLiteral("FPrincipal/geometry");
+
+// A path the next run opens from whatever folder it starts in: a file named relative to the
+// current folder becomes absolute. A server's host:/path, and a name the engine resolves itself
+// (an alias), stay as typed.
+QString Absolute(const QString& path) {
+    const QFileInfo file(path);
+    if (path.contains(QLatin1Char(':')) || !file.isRelative() || !file.exists()) return path;
+    return QDir::cleanPath(file.absoluteFilePath());
+}
 
 // A path only when the file holds plain text for it.
 void RestorePath(const QSettings& store, const QString& key, QLineEdit* field) {
@@ -41,11 +52,13 @@ void WindowSettings::Restore(TFPrincipal& window, bool paths) const {
 }
 
 void WindowSettings::RememberPaths(const QString& origem, const QString& destino) {
-    store_->setValue(OrigemKey, origem);
-    store_->setValue(DestinoKey, destino);
+    store_->setValue(OrigemKey, Absolute(origem));
+    store_->setValue(DestinoKey, Absolute(destino));
     // Written at once: a run that ends badly still leaves them for the next.
     store_->sync();
 }
+
+QString WindowSettings::Folder() const { return QFileInfo(store_->fileName()).absolutePath(); }
 
 void WindowSettings::RememberWindow(const TFPrincipal& window) {
     store_->setValue(SyncKey, window.rdgSync->ItemIndex());

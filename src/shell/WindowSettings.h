@@ -20,8 +20,11 @@ public:
     // Puts what was remembered into the window; the paths only when asked, since paths given on
     // the command line take their place.
     void Restore(TFPrincipal& window, bool paths) const;
+    // Relative file names are remembered absolute.
     void RememberPaths(const QString& origem, const QString& destino);
     void RememberWindow(const TFPrincipal& window);
+    // The folder of the settings file, where what is kept per database lives beside it.
+    QString Folder() const;
 
 private:
     std::unique_ptr<QSettings> store_;

@@ -32,7 +32,8 @@ QString RefusalText(const std::vector<std::pair<QString, QStringList>>& refused)
     QStringList blocks;
     for (const auto& [reason, columns] : refused)
         blocks << QStringLiteral("Campos: ") + columns.join(QStringLiteral(", ")) + QStringLiteral("\nMotivo: ") + reason;
-    return QStringLiteral("O servidor recusou a gravação destes campos; as alterações deles continuam pendentes.\n\n") +
+    return QStringLiteral("O servidor recusou a gravação destes campos, e as alterações deles não foram gravadas: "
+                          "ficam pendentes só até esta janela ser fechada, e então são descartadas.\n\n") +
            blocks.join(QStringLiteral("\n\n"));
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/ActivityLog.h"
 #include "maintenance/DestinationMaintenance.h"
 #include "platform/ErrorGuard.h"
 #include "support/DatabaseFactory.h"
@@ -15,10 +16,20 @@
 // commands over them and every message box answered by the test.
 class MaintenancePair : public testing::Test {
 protected:
+    MaintenancePair() { OpenActivityLog(); }
+    ~MaintenancePair() override { CloseActivityLog(); }
+
     void Open(const QString& origemScript, const QString& destinoScript) {
         origem = factory.Create(QStringLiteral("origem"), origemScript);
         destino = factory.Create(QStringLiteral("destino"), destinoScript);
+        Reopen();
+    }
+
+    // Both databases connected anew, as by the next run of the program.
+    void Reopen() {
+        maintenance.reset();
         fixture = std::make_unique<WorkspaceFixture>(origem, destino);
+        fixture->workspace.StateFolder = factory.Folder();
         maintenance = std::make_unique<DestinationMaintenance>(fixture->workspace, cleanupTree);
     }
 

@@ -1,18 +1,22 @@
 #include "MaintenancePair.h"
 
+#include "catalogue/ActivityLog.h"
 #include "platform/TSQLDataSet.h"
 
 namespace {
 
-// PEDIDO_AI writes the history; "pedido_bi" has a lower-case name; PEDIDO_AU is off from the
-// start; the CHECK constraint lives in two system triggers (system flag 3).
+// PEDIDO_AI writes the history; "pedido_bi" has a lower-case name; PEDIDO_AU and the licence check
+// LICENCA, a database-level trigger, are off from the start; the CHECK constraint lives in two
+// system triggers (system flag 3).
 const QString Pedidos = QStringLiteral(
     "CREATE TABLE PEDIDO (ID INTEGER NOT NULL PRIMARY KEY, SITUACAO CHAR(1) CHECK (SITUACAO IN ('A', 'F')));"
     "CREATE TABLE HISTORICO (PEDIDO_ID INTEGER);"
+    "CREATE EXCEPTION SEM_LICENCA 'Sem licença';"
     "SET TERM ^ ;"
     "CREATE TRIGGER PEDIDO_AI FOR PEDIDO ACTIVE AFTER INSERT AS BEGIN INSERT INTO HISTORICO VALUES (NEW.ID); END^"
     "CREATE TRIGGER \"pedido_bi\" FOR PEDIDO ACTIVE BEFORE INSERT AS BEGIN NEW.SITUACAO = 'A'; END^"
     "CREATE TRIGGER PEDIDO_AU FOR PEDIDO INACTIVE AFTER UPDATE AS BEGIN END^"
+    "CREATE TRIGGER LICENCA INACTIVE ON CONNECT AS BEGIN EXCEPTION SEM_LICENCA; END^"
     "SET TERM ; ^");
 
 const QString Desativadas = QStringLiteral("Trigger's desativadas. Não esqueça de ativá-las!!!");
@@ -39,7 +43,7 @@ protected:
 
 }  // namespace
 
-TEST_F(TriggerSwitchTest, SwitchesEveryUserTriggerOfTheDestinationOffAndOnAndNothingElse) {
+TEST_F(TriggerSwitchTest, HabilitarSwitchesOnExactlyWhatDesabilitarSwitchedOffAndTheLogNamesThem) {
     Open(Pedidos, Pedidos);
     ASSERT_EQ(InactiveSystemTriggers(destino), QStringLiteral("0"));
     ASSERT_NE(Value(destino, QStringLiteral("SELECT COUNT(*) FROM RDB$TRIGGERS WHERE RDB$SYSTEM_FLAG = 3")),
@@ -47,9 +51,9 @@ TEST_F(TriggerSwitchTest, SwitchesEveryUserTriggerOfTheDestinationOffAndOnAndNot
 
     Press(&DestinationMaintenance::btnDesabilitarTriggerClick);
     ExpectMessage(Desativadas, Atencao, MB_ICONWARNING);
-    EXPECT_EQ(UserTriggers(destino), QStringLiteral("PEDIDO_AI=1 PEDIDO_AU=1 pedido_bi=1"));
+    EXPECT_EQ(UserTriggers(destino), QStringLiteral("LICENCA=1 PEDIDO_AI=1 PEDIDO_AU=1 pedido_bi=1"));
     EXPECT_EQ(InactiveSystemTriggers(destino), QStringLiteral("0"));
-    EXPECT_EQ(UserTriggers(origem), QStringLiteral("PEDIDO_AI=0 PEDIDO_AU=1 pedido_bi=0"))
+    EXPECT_EQ(UserTriggers(origem), QStringLiteral("LICENCA=1 PEDIDO_AI=0 PEDIDO_AU=1 pedido_bi=0"))
         << "the source is not touched";
 
     // A row copied now reaches the destination as it is, and the history gets nothing.
@@ -61,15 +65,43 @@ TEST_F(TriggerSwitchTest, SwitchesEveryUserTriggerOfTheDestinationOffAndOnAndNot
 
     Press(&DestinationMaintenance::btnDesabilitarTriggerClick);
     ExpectMessage(Desativadas, Atencao, MB_ICONWARNING);
-    EXPECT_EQ(UserTriggers(destino), QStringLiteral("PEDIDO_AI=1 PEDIDO_AU=1 pedido_bi=1"));
+    EXPECT_EQ(UserTriggers(destino), QStringLiteral("LICENCA=1 PEDIDO_AI=1 PEDIDO_AU=1 pedido_bi=1"));
 
+    Reopen();
     Press(&DestinationMaintenance::btnHabilitarTriggerClick);
     ExpectMessage(Ativadas, Atencao, MB_ICONWARNING);
-    EXPECT_EQ(UserTriggers(destino), QStringLiteral("PEDIDO_AI=0 PEDIDO_AU=0 pedido_bi=0"))
-        << "PEDIDO_AU, off before, is switched on as well";
+    EXPECT_EQ(UserTriggers(destino), QStringLiteral("LICENCA=1 PEDIDO_AI=0 PEDIDO_AU=1 pedido_bi=0"))
+        << "what was off before stays off";
     EXPECT_EQ(InactiveSystemTriggers(destino), QStringLiteral("0"));
     DatabaseFactory::Execute(destino, QStringLiteral("INSERT INTO PEDIDO VALUES (3, 'F')"));
     EXPECT_EQ(Value(destino, QStringLiteral("SELECT LIST(PEDIDO_ID) FROM HISTORICO")), QStringLiteral("3"));
+
+    // Switched on again, nothing is left on record to switch on.
+    Press(&DestinationMaintenance::btnHabilitarTriggerClick);
+    ExpectMessage(Ativadas, Atencao, MB_ICONWARNING);
+    EXPECT_EQ(ListaLog.Items(),
+              QStringList({"Desabilitar Triggers: 2 trigger(s) desativada(s): PEDIDO_AI, pedido_bi",
+                           "Desabilitar Triggers: 0 trigger(s) desativada(s)",
+                           "Habilitar Triggers: 2 trigger(s) ativada(s): PEDIDO_AI, pedido_bi",
+                           "Habilitar Triggers: 0 trigger(s) ativada(s)"}));
+}
+
+TEST_F(TriggerSwitchTest, WithNothingOnRecordOnlyTheTableTriggersOnInTheSourceAreSwitchedOn) {
+    QString origemScript = Pedidos;
+    origemScript.replace(QStringLiteral("LICENCA INACTIVE"), QStringLiteral("LICENCA ACTIVE"))
+        .replace(QStringLiteral("EXCEPTION SEM_LICENCA;"), QString());
+    QString destinoScript = Pedidos;
+    destinoScript.replace(QStringLiteral(" ACTIVE "), QStringLiteral(" INACTIVE "));
+    Open(origemScript, destinoScript);
+    ASSERT_EQ(UserTriggers(origem), QStringLiteral("LICENCA=0 PEDIDO_AI=0 PEDIDO_AU=1 pedido_bi=0"));
+    ASSERT_EQ(UserTriggers(destino), QStringLiteral("LICENCA=1 PEDIDO_AI=1 PEDIDO_AU=1 pedido_bi=1"));
+
+    Press(&DestinationMaintenance::btnHabilitarTriggerClick);
+    ExpectMessage(Ativadas, Atencao, MB_ICONWARNING);
+    EXPECT_EQ(UserTriggers(destino), QStringLiteral("LICENCA=1 PEDIDO_AI=0 PEDIDO_AU=1 pedido_bi=0"));
+    ASSERT_EQ(ListaLog.Count(), 2) << ListaLog.Items().join('\n').toStdString();
+    EXPECT_TRUE(ListaLog.Items()[0].contains(QStringLiteral("só as triggers de tabela ativas na origem")));
+    EXPECT_EQ(ListaLog.Items()[1], QStringLiteral("Habilitar Triggers: 2 trigger(s) ativada(s): PEDIDO_AI, pedido_bi"));
 }
 
 // A user other than the administrator may not write the trigger catalogue either; it may switch
@@ -93,4 +125,12 @@ TEST_F(TriggerSwitchTest, TriggerThatCannotBeSwitchedStopsWithItsNameAfterTheOne
     Press(&DestinationMaintenance::btnDesabilitarTriggerClick);
     ExpectError({QStringLiteral("B_ALHEIA_BI"), QStringLiteral("no permission")});
     EXPECT_EQ(UserTriggers(destino), QStringLiteral("A_PROPRIA_BI=1 B_ALHEIA_BI=0"));
+    EXPECT_EQ(ListaLog.Items(), QStringList({"Desabilitar Triggers: 1 trigger(s) desativada(s): A_PROPRIA_BI"}));
+
+    // Both were on record before the first was switched; the one still on is left as it is.
+    Reopen();
+    Press(&DestinationMaintenance::btnHabilitarTriggerClick);
+    ExpectMessage(Ativadas, Atencao, MB_ICONWARNING);
+    EXPECT_EQ(UserTriggers(destino), QStringLiteral("A_PROPRIA_BI=0 B_ALHEIA_BI=0"));
+    EXPECT_EQ(ListaLog.Items().last(), QStringLiteral("Habilitar Triggers: 1 trigger(s) ativada(s): A_PROPRIA_BI"));
 }

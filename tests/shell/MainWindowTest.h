@@ -12,6 +12,7 @@ class MainWindowTest : public testing::Test {
 protected:
     MainWindowTest() {
         window.ProgramFolder = folder.path() + QLatin1Char('/');
+        window.workspace.StateFolder = folder.path();
         window.show();
     }
 

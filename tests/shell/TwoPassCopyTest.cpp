@@ -1,5 +1,6 @@
 #include "CopyWindow.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QProgressBar>
 
@@ -80,6 +81,14 @@ protected:
     void WhenTheWindowListensAnd(const std::function<bool()>& condition, const std::function<void()>& action) {
         WhenTheWindowListens([=, this] { condition() ? action() : WhenTheWindowListensAnd(condition, action); }, 5);
     }
+
+    // Marks the tables and imports them, the button clicked once the copy of the last one began.
+    void ImportClickingWhileCopying(const QStringList& tables, QAbstractButton* button) {
+        for (const QString& table : tables) Tabela(table.toLatin1().constData())->SetChecked(true);
+        const QString created = QStringLiteral("Create(%1)").arg(tables.last());
+        WhenTheWindowListensAnd([=, this] { return Log().contains(created); }, [button] { button->click(); });
+        Import();
+    }
 };
 
 TEST_F(TwoPassCopy, TheBoxIsOnTheSettingsTabAndStartsOff) {
@@ -90,6 +99,17 @@ TEST_F(TwoPassCopy, TheBoxIsOnTheSettingsTabAndStartsOff) {
     SwitchOn();
     window.cbbCopiarReferenciasCirculares->click();
     EXPECT_FALSE(CopiarReferenciasCirculares);
+}
+
+// Each setting follows its box, changed by the program or by assistive technology as by a click.
+TEST_F(TwoPassCopy, BothSettingsBoxesFollowTheirBoxWhateverChangedIt) {
+    for (QCheckBox* box : {window.cbbCopiarReferenciasCirculares, window.cbbWaitDependence}) {
+        const bool& setting = box == window.cbbWaitDependence ? EsperarDependencias : CopiarReferenciasCirculares;
+        box->setChecked(!box->isChecked());
+        EXPECT_EQ(setting, box->isChecked()) << box->text().toStdString();
+        QAccessible::queryAccessibleInterface(box)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        EXPECT_EQ(setting, box->isChecked()) << box->text().toStdString();
+    }
 }
 
 TEST_F(TwoPassCopy, ASelfReferenceWhoseChildrenComeFirstArrivesWhole) {
@@ -212,7 +232,7 @@ TEST_F(TwoPassCopy, OneImportOfEveryTableCopiesBothKindsOfCycleWholeAndASecondOn
     ExpectEveryCycleCopied();
 }
 
-TEST_F(TwoPassCopy, ARowRefusedInTheSecondPassIsLoggedAndARowTheDestinationHeldKeepsItsReference) {
+TEST_F(TwoPassCopy, ARowRefusedInTheSecondPassIsLoggedAndARowTheDestinationHeldKeepsItsReferenceOrItsNull) {
     const QString destino = Ciclos + QStringLiteral(
         "ALTER TABLE CATEGORIA ADD CONSTRAINT NAO_TRES CHECK (PAI IS NULL OR PAI <> 3);"
         "CREATE TABLE HISTORICO (ID INTEGER);"
@@ -220,7 +240,7 @@ TEST_F(TwoPassCopy, ARowRefusedInTheSecondPassIsLoggedAndARowTheDestinationHeldK
         "CREATE TRIGGER CATEGORIA_ALTERADA FOR CATEGORIA AFTER UPDATE AS BEGIN INSERT INTO HISTORICO VALUES (NEW.ID); END^"
         "SET TERM ; ^");
     ConnectPair(Ciclos, destino, Categorias + QStringLiteral("UPDATE CATEGORIA SET PAI = 4 WHERE ID = 5;"),
-                QStringLiteral("INSERT INTO CATEGORIA VALUES (1, 'Raiz antiga', NULL); INSERT INTO CATEGORIA VALUES (5, 'Antiga', 1);"));
+                QStringLiteral("INSERT INTO CATEGORIA VALUES (2, 'Destino propria', NULL); INSERT INTO CATEGORIA VALUES (5, 'Antiga', 2);"));
     SwitchOn();
     Mark("CATEGORIA");
     Import();
@@ -231,9 +251,9 @@ TEST_F(TwoPassCopy, ARowRefusedInTheSecondPassIsLoggedAndARowTheDestinationHeldK
         << rejected[2];
     EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 3, 3).match(Log().last()).hasMatch()) << Log();
     EXPECT_EQ(Destino(Rows(QStringLiteral("CATEGORIA"), {"ID", "NOME", "PAI"})),
-              QStringLiteral("1:Raiz antiga:N 2:Informatica:1 3:Portateis:2 4:Notebooks:N 5:Antiga:1"));
+              QStringLiteral("1:Produtos:N 2:Destino propria:N 3:Portateis:2 4:Notebooks:N 5:Antiga:2"));
     // The destination's update triggers fire for every row the second pass sets.
-    EXPECT_EQ(Destino(QStringLiteral("SELECT LIST(ID) FROM (SELECT ID FROM HISTORICO ORDER BY ID)")), QStringLiteral("2,3"));
+    EXPECT_EQ(Destino(QStringLiteral("SELECT LIST(ID) FROM (SELECT ID FROM HISTORICO ORDER BY ID)")), QStringLiteral("3"));
 }
 
 TEST_F(TwoPassCopy, ARowWhoseUniqueKeyIsNullCannotBeFoundAgainAndTheLogSaysSo) {
@@ -250,7 +270,8 @@ TEST_F(TwoPassCopy, ARowWhoseUniqueKeyIsNullCannotBeFoundAgainAndTheLogSaysSo) {
     EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 3, 1).match(Log().last()).hasMatch()) << Log();
 }
 
-TEST_F(TwoPassCopy, AStopDuringTheSecondPassKeepsWhatWasSetAndTheNextImportFinishesIt) {
+// The databases say what is left: a new connection, as a restart, finds it as well.
+TEST_F(TwoPassCopy, AStopDuringTheSecondPassKeepsWhatWasSetAndAfterConectarTheNextImportFinishesIt) {
     Connect(Ciclos, Ciclos, ChainOfCategories);
     SwitchOn();
     Mark("CATEGORIA");
@@ -274,7 +295,10 @@ TEST_F(TwoPassCopy, AStopDuringTheSecondPassKeepsWhatWasSetAndTheNextImportFinis
     EXPECT_FALSE(Tabela("CATEGORIA")->Importada()) << "half done, whatever its counts";
     window.btnAtualizar->click();
     EXPECT_FALSE(Tabela("CATEGORIA")->Importada());
+    Reconnect();
+    EXPECT_FALSE(Tabela("CATEGORIA")->Importada()) << "a new connection knows it too";
 
+    Mark("CATEGORIA");
     const int before = int(Log().size());
     Import();
     EXPECT_EQ(Log().mid(before, 2), QStringList({"Create(CATEGORIA)", "Destroy(CATEGORIA)"}));
@@ -311,11 +335,7 @@ TEST_F(TwoPassCopy, AStopBeforeTheSecondPassLeavesTheTableNotImportedAndTheNextI
     const QString ddl = Ciclos + QStringLiteral("CREATE TABLE GRANDE (ID INTEGER NOT NULL PRIMARY KEY, NOME VARCHAR(30));");
     Connect(ddl, ddl, Categorias + ManyRows(QStringLiteral("GRANDE"), 5000));
     SwitchOn();
-    Mark("CATEGORIA");
-    Mark("GRANDE");
-    WhenTheWindowListensAnd([this] { return Log().contains(QStringLiteral("Create(GRANDE)")); },
-                            [this] { window.btnParar->click(); });
-    Import();
+    ImportClickingWhileCopying({"CATEGORIA", "GRANDE"}, window.btnParar);
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(DestinoCount("CATEGORIA"), 5);
     EXPECT_EQ(Destino(QStringLiteral("SELECT COUNT(*) FROM CATEGORIA WHERE PAI IS NOT NULL")), QStringLiteral("0"));
@@ -330,6 +350,57 @@ TEST_F(TwoPassCopy, AStopBeforeTheSecondPassLeavesTheTableNotImportedAndTheNextI
     EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 0, 0, 0).match(second[2]).hasMatch()) << second;
     ExpectSameRows(QStringLiteral("CATEGORIA"), {"ID", "NOME", "PAI"});
     EXPECT_TRUE(Tabela("CATEGORIA")->Importada());
+}
+
+// As the program finds a destination whose second pass never ran: after a restart, the box off.
+TEST_F(TwoPassCopy, ASecondPassLeftUndoneIsFoundOnConnectingAndFillsTheRowsThatHoldTheSourcesValues) {
+    ConnectPair(Ciclos, Ciclos, Categorias,
+                Categorias + QStringLiteral("UPDATE CATEGORIA SET PAI = NULL, NOME = IIF(ID = 2, 'Destino propria', NOME);"));
+    ASSERT_FALSE(CopiarReferenciasCirculares);
+    EXPECT_FALSE(Tabela("CATEGORIA")->Importada());
+    Mark("CATEGORIA");
+    Import();
+    const QStringList log = Log();
+    ASSERT_EQ(log.size(), 3) << log;
+    EXPECT_EQ(log.mid(0, 2), QStringList({"Create(CATEGORIA)", "Destroy(CATEGORIA)"}));
+    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 0, 0, 0).match(log[2]).hasMatch()) << log[2];
+    EXPECT_EQ(Destino(Rows(QStringLiteral("CATEGORIA"), {"ID", "NOME", "PAI"})),
+              QStringLiteral("1:Produtos:N 2:Destino propria:N 3:Portateis:2 4:Notebooks:3 5:Avulsa:N"));
+    EXPECT_FALSE(Tabela("CATEGORIA")->Importada()) << "row 2 still lacks the source's reference";
+}
+
+// SETOR references REGIAO as well: the window handles its messages while REGIAO is copied,
+// between SETOR's leaving FUNCIONARIO for later and the copy of SETOR's rows.
+TEST_F(TwoPassCopy, TheBoxChangedDuringAnImportCountsFromTheNextImportOn) {
+    const QString regiao = QStringLiteral(
+        "CREATE TABLE REGIAO (ID INTEGER NOT NULL PRIMARY KEY); ALTER TABLE SETOR ADD REGIAO INTEGER REFERENCES REGIAO;");
+    ConnectPair(Ciclos, Ciclos + regiao, Setores + regiao + QStringLiteral("INSERT INTO REGIAO VALUES (1);"), {});
+    SwitchOn();
+    Mark("SETOR");
+    WhenTheWindowListensAnd([this] { return Log().contains(QStringLiteral("Create(REGIAO)")); },
+                            [this] { window.cbbCopiarReferenciasCirculares->click(); });
+    Import();
+    EXPECT_FALSE(CopiarReferenciasCirculares) << "unticked for the next import";
+    EXPECT_TRUE(Rejected().isEmpty()) << Log();
+    ExpectSameRows(QStringLiteral("SETOR"), {"ID", "NOME", "GERENTE"});
+    ExpectSameRows(QStringLiteral("FUNCIONARIO"), {"ID", "NOME", "SETOR"});
+}
+
+// PRODUTO's node comes after CATEGORIA's, and CATEGORIA shows under it again.
+TEST_F(TwoPassCopy, AtualizarTabelasDuringAnImportCopiesATwoPassTableOnceAndARefusedRowCountsOnce) {
+    const QString produtos = QStringLiteral(
+        "CREATE TABLE PRODUTO (ID INTEGER NOT NULL PRIMARY KEY, CATEGORIA INTEGER REFERENCES CATEGORIA);");
+    ConnectPair(Ciclos + produtos, Ciclos + produtos + QStringLiteral("ALTER TABLE CATEGORIA ADD CHECK (PAI <> 3);"),
+                Categorias + QStringLiteral("SET TERM ^ ;"
+                                            "EXECUTE BLOCK AS DECLARE I INTEGER = 1; BEGIN WHILE (I <= 5000) DO BEGIN"
+                                            " INSERT INTO PRODUTO VALUES (:I, 1); I = I + 1; END END^"
+                                            "SET TERM ; ^"),
+                {});
+    SwitchOn();
+    ImportClickingWhileCopying({"CATEGORIA", "PRODUTO"}, window.btnAtualizar);
+    EXPECT_EQ(Log().filter(QStringLiteral("Create(CATEGORIA)")).size(), 1) << Log();
+    EXPECT_EQ(Rejected().size(), 1) << Log();
+    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 2, 5005, 1).match(Log().last()).hasMatch()) << Log();
 }
 
 }  // namespace

@@ -161,3 +161,19 @@ TEST_F(WindowSettingsTest, ASettingsFileWithBadValuesIsIgnoredAndReplacedAtTheNe
         EXPECT_EQ(next->window.size(), QSize(808, 634));
     }
 }
+
+TEST_F(WindowSettingsTest, APathTypedRelativeIsRememberedAbsoluteAndAServerPathAsTyped) {
+    const QString started = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(factory.Folder()));
+    {
+        const auto run = Start();
+        Connect(run->window, QFileInfo(origem).fileName(), QStringLiteral("./") + QFileInfo(destino).fileName());
+        QDir::setCurrent(started);
+        ASSERT_TRUE(run->window.SQLConnectionDestino.Connected());
+    }
+    const auto next = Start();
+    EXPECT_EQ(next->window.edtCaminhoOrigem->text(), origem);
+    EXPECT_EQ(next->window.edtCaminhoDestino->text(), destino);
+    next->settings.RememberPaths(QStringLiteral("localhost:/var/lib/firebird/3.0/data/a.fdb"), QStringLiteral("b.fdb"));
+    EXPECT_EQ(Start()->window.edtCaminhoOrigem->text(), QStringLiteral("localhost:/var/lib/firebird/3.0/data/a.fdb"));
+}
