@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
         line("whole load", total);
 
         clock.restart();
-        CompareStructures(ListaTabelas.Items(), fixture.SQLConnection, fixture.SQLConnectionDestino);
+        CompareStructures(ListaTabelas.Items(), fixture.SQLConnection, fixture.SQLConnectionDestino, false);
         std::printf("structure check of %d tables: %.0f ms\n", loaded, ms(clock.nsecsElapsed()));
         ListaTabelas.Clear();
     } catch (const Exception& error) {

@@ -82,8 +82,8 @@ QList<Consequence> ValueChanges(const ColumnType& origem, const ColumnType& dest
 
 class Comparison {
 public:
-    Comparison(QHash<QString, TableColumns> origem, QHash<QString, TableColumns> destino)
-        : origem_(std::move(origem)), destino_(std::move(destino)) {}
+    Comparison(QHash<QString, TableColumns> origem, QHash<QString, TableColumns> destino, bool cutCycles)
+        : origem_(std::move(origem)), destino_(std::move(destino)), cutCycles_(cutCycles) {}
 
     void Table(TTabela& tabela) {
         const QString& name = tabela.NomeTabela();
@@ -118,7 +118,7 @@ private:
         }
         difference.consequences = ValueChanges(*from, *to);
         // A cut column goes in NULL, whatever the source holds, and is set by the second pass.
-        difference.cutColumn = tabela.CopiesInTwoPasses() && tabela.Cycles().cutColumns.contains(column);
+        difference.cutColumn = tabela.CopiesInTwoPasses(cutCycles_) && tabela.Cycles().cutColumns.contains(column);
         if (to->notNull && (!from->notNull || difference.cutColumn) &&
             !difference.consequences.contains(Consequence::RegistrosRecusados))
             difference.consequences << Consequence::RegistrosRecusados;
@@ -129,14 +129,15 @@ private:
 
     const QHash<QString, TableColumns> origem_;
     const QHash<QString, TableColumns> destino_;
+    const bool cutCycles_;   // the run cuts the foreign-key cycles
 };
 
 }  // namespace
 
 QList<StructureDifference> CompareStructures(const QList<TTabela*>& tables, TSQLConnection& origem,
-                                             TSQLConnection& destino) {
+                                             TSQLConnection& destino, bool cutCycles) {
     if (tables.isEmpty()) return {};
-    Comparison comparison(ReadColumnTypes(origem), ReadColumnTypes(destino));
+    Comparison comparison(ReadColumnTypes(origem), ReadColumnTypes(destino), cutCycles);
     for (TTabela* tabela : tables) comparison.Table(*tabela);
     return comparison.differences;
 }

@@ -34,6 +34,7 @@ struct StructureDifference {
 };
 
 // Compares, table by table in the given order, the columns each table's copy selects, and the
-// destination's columns that it leaves out, reading each database's catalogue once.
+// destination's columns that it leaves out, reading each database's catalogue once. cutCycles:
+// the run copies foreign-key cycles in two passes.
 QList<StructureDifference> CompareStructures(const QList<TTabela*>& tables, TSQLConnection& origem,
-                                             TSQLConnection& destino);
+                                             TSQLConnection& destino, bool cutCycles);

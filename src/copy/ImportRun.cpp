@@ -50,6 +50,8 @@ void ImportRun::Connect() {
 
 void ImportRun::btnImportarClick() {
     RecordsGuard copying(RecordsGuard::Copy);
+    // Read once: the box may change while the window handles its messages during the copy.
+    if (running_ == 0) context_.twoPass.cutCycles = CopiarReferenciasCirculares;
     // Nothing is sent before the user has seen what the destination would change or refuse.
     if (!CheckStructures(*controls_.TreeView, context_)) return;
     controls_.TimerAtualiza->stop();
@@ -57,8 +59,6 @@ void ImportRun::btnImportarClick() {
     const CopyTotals before = context_.totals;
     bool marked = false;
     std::exception_ptr failure;
-    // Read once: the box may change while the window handles its messages during the copy.
-    if (running_ == 0) context_.twoPass.cutCycles = CopiarReferenciasCirculares;
     ++running_;
     try {
         // The tree cannot change under the walk: connecting waits for the copy.

@@ -47,7 +47,8 @@ bool CheckStructures(const QTreeWidget& treeView, CopyContext& context) {
     std::sort(reached.begin(), reached.end(),
               [](const TTabela* a, const TTabela* b) { return a->NomeTabela() < b->NomeTabela(); });
     const QList<StructureDifference> differences =
-        CompareStructures(reached, *context.workspace.SQLConnection, *context.workspace.SQLConnectionDestino);
+        CompareStructures(reached, *context.workspace.SQLConnection, *context.workspace.SQLConnectionDestino,
+                          context.twoPass.cutCycles);
     for (TTabela* tabela : reached) context.uncopyable.remove(tabela->NomeTabela());
     if (differences.isEmpty()) return true;
 
