@@ -49,6 +49,7 @@ void ImportRun::Connect() {
 
 void ImportRun::btnImportarClick() {
     RecordsGuard copying(RecordsGuard::Copy);
+    workspace_.RequireConnections();
     controls_.TimerAtualiza->stop();
     const auto started = std::chrono::steady_clock::now();
     const CopyTotals before = context_.totals;
@@ -104,6 +105,7 @@ void ImportRun::Summarize(const CopyTotals& before, double seconds, bool interru
 
 void ImportRun::btnAtualizarClick() {
     RecordsGuard::EnsureLoaded();
+    workspace_.RequireConnections();
     // Rows a running copy has sent count too.
     if (workspace_.CommitCopy) workspace_.CommitCopy();
     for (TTabela* tabela : ListaTabelas.Items()) {

@@ -359,17 +359,23 @@ void TFPrincipal::SetStatus(const QString& text) {
 void TFPrincipal::btnConectaClick() {
     // Connecting closes the connections and replaces every table record.
     RecordsGuard loading(RecordsGuard::Load);
+    try {
+        Conectar();
+    } catch (...) {
+        Disconnect();
+        throw;
+    }
+}
+
+void TFPrincipal::Conectar() {
     if (edtCaminhoOrigem->text().compare(edtCaminhoDestino->text(), Qt::CaseInsensitive) == 0)
         ErroCritico(QStringLiteral("Caminhos devem ser diferentes!"));
 
     OpenDatabase(SQLConnection, edtCaminhoOrigem->text(), QStringLiteral("Caminho de origem não conectado"));
     OpenDatabase(SQLConnectionDestino, edtCaminhoDestino->text(), QStringLiteral("Caminho de destino não conectado"));
     // Two spellings of one database would make the cleanup empty the source.
-    if (DatabaseIdentity::Of(SQLConnection) == DatabaseIdentity::Of(SQLConnectionDestino)) {
-        SQLConnection.Close();
-        SQLConnectionDestino.Close();
+    if (DatabaseIdentity::Of(SQLConnection) == DatabaseIdentity::Of(SQLConnectionDestino))
         ErroCritico(QStringLiteral("Caminhos devem ser diferentes!"));
-    }
     if (Settings) Settings->RememberPaths(edtCaminhoOrigem->text(), edtCaminhoDestino->text());
 
     SetStatus(QStringLiteral("Conectado"));
@@ -377,6 +383,18 @@ void TFPrincipal::btnConectaClick() {
     catalogue_->ListarTabelasDependencias();
     SetStatus(QStringLiteral("ListarTabelasDependenciasDelecao"));
     catalogue_->ListarTabelasDependenciasDelecao();
+}
+
+void TFPrincipal::Disconnect() noexcept {
+    catalogue_->Clear();
+    ListView->clear();
+    for (TSQLConnection* connection : {&SQLConnection, &SQLConnectionDestino}) {
+        try {
+            connection->Close();
+        } catch (...) {
+            // The connect's own error is the one to show; the connection is gone either way.
+        }
+    }
 }
 
 void TFPrincipal::OpenDatabase(TSQLConnection& connection, const QString& path, const QString& failure) {

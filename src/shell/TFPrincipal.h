@@ -137,6 +137,10 @@ private:
     void SetStatus(const QString& text);
     // Reopens a connection on a path; a connection that stays closed is the given failure.
     void OpenDatabase(TSQLConnection& connection, const QString& path, const QString& failure);
+    // The steps of "Conectar"; when one fails, Disconnect leaves no catalogue, no progress row
+    // and no connection, so nothing of the pair connected before is taken for the new one.
+    void Conectar();
+    void Disconnect() noexcept;
     void PickDatabase(QLineEdit* field);
     void WriteLog();
 
