@@ -4,12 +4,17 @@
 // figures; it never fails on time.
 //
 //   bench_copy [rows] [--rounds=N] [--keep]
+//   bench_copy --rejected=N [--keep]
 //
 // Makes, in a temporary folder, a source table of `rows` rows (default 500,000) and empty twins, then
 // in each of N rounds (default 3) copies the source into one twin through the layer, into another
 // through the window and into a third with plain client calls; compares the best round of each, and
 // checks what arrived. Last, the window copies once more into a twin that already holds every tenth
 // row, so a tenth of the rows are rejected and logged.
+//
+// With --rejected=N, only the memory a long log takes: the window copies a source of N + 1 rows into
+// an empty twin and into one that holds all of them but the last, so N rows are refused, each copy in
+// a process of its own; prints how much more memory the second took at its peak.
 
 #include "DelayRelay.h"
 #include "WindowCopy.h"
@@ -192,10 +197,10 @@ std::string Fingerprint(const std::string& path) {
 // without).
 const char kAlreadyThere[] = "MOD(I, 10) = 3 AND MOD(I, 100) <> 3 OR MOD(I, 100) = 0";
 
-// Makes the source, the empty twins and the twin that holds every tenth row already. Runs in a child
-// process, so that the memory it takes does not count in the figures of the copies.
+// Makes the source, the empty twins and the twin that holds already the rows for which `only` holds.
+// Runs in a child process, so that the memory it takes does not count in the figures of the copies.
 void MakeDatabases(long rows, const std::string& source, const std::vector<std::string>& twins,
-                   const std::string& prefilled) {
+                   const std::string& prefilled, const std::string& only) {
     {
         Database db;
         db.Create(source, false);
@@ -207,19 +212,19 @@ void MakeDatabases(long rows, const std::string& source, const std::vector<std::
         Database db;
         db.Create(twin, true);
         db.Execute(kTable);
-        if (twin == prefilled) db.Execute(FillStatement(rows, kAlreadyThere));
+        if (twin == prefilled) db.Execute(FillStatement(rows, only));
         db.Detach();
     }
 }
 
 bool MakeDatabasesApart(long rows, const std::string& source, const std::vector<std::string>& twins,
-                        const std::string& prefilled) {
+                        const std::string& prefilled, const std::string& only = kAlreadyThere) {
     std::fflush(stdout);
     const pid_t child = fork();
     if (child == 0) {
         int code = 0;
         try {
-            MakeDatabases(rows, source, twins, prefilled);
+            MakeDatabases(rows, source, twins, prefilled, only);
         } catch (const FbException& error) {
             std::fprintf(stderr, "making the databases: %s\n", ErrorText(error).c_str());
             code = 1;
@@ -245,12 +250,6 @@ double CpuSeconds() {
     getrusage(RUSAGE_SELF, &usage);
     return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-double PeakRssMb() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_maxrss) / 1024.0;
 }
 
 struct CopyResult {
@@ -481,6 +480,73 @@ bool EachLoggedOnce(const WindowCopy& copy, long expected) {
 
 double Pace(const WindowCopy& copy) { return double(copy.inserted + copy.rejected) / copy.seconds; }
 
+// Runs one window copy in a child process of its own, with its own application, so that its peak
+// memory is its alone. Empty when the copy failed.
+std::optional<WindowCopy> CopyThroughWindowApart(char* program, const std::string& source, const std::string& destination,
+                                                 const std::string& logFolder) {
+    static_assert(std::is_trivially_copyable_v<WindowCopy>);
+    int channel[2];
+    if (pipe(channel) != 0) return std::nullopt;
+    std::fflush(stdout);
+    const pid_t child = fork();
+    if (child == 0) {
+        close(channel[0]);
+        int code = 1;
+        {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+            int qtArgc = 1;
+            char* qtArgv[] = {program, nullptr};
+            QApplication application(qtArgc, qtArgv);
+            const WindowCopy copy = CopyThroughWindow(source, destination, logFolder);
+            if (write(channel[1], &copy, sizeof copy) == ssize_t(sizeof copy)) code = 0;
+        }
+        ThrowStatusWrapper status(Master()->getStatus());
+        Master()->getDispatcher()->shutdown(&status, 0, fb_shutrsn_app_stopped);
+        std::fflush(stdout);
+        std::fflush(stderr);
+        _exit(code);
+    }
+    close(channel[1]);
+    WindowCopy copy;
+    const bool got = read(channel[0], &copy, sizeof copy) == ssize_t(sizeof copy);
+    close(channel[0]);
+    int result = 0;
+    waitpid(child, &result, 0);
+    if (!got || !WIFEXITED(result) || WEXITSTATUS(result) != 0) return std::nullopt;
+    return copy;
+}
+
+// The memory a long log takes: a clean window copy of a source of rejected + 1 rows, against one into
+// a destination that holds all of them but the last.
+bool MeasureRejected(char* program, long rejected, const std::filesystem::path& folder) {
+    const std::string source = (folder / "origem.fdb").string();
+    const std::string clean = (folder / "destino-limpo.fdb").string();
+    const std::string full = (folder / "destino-cheio.fdb").string();
+    std::printf("Making a source of %ld rows and a destination that holds all of them but the last, in %s\n",
+                rejected + 1, folder.c_str());
+    if (!MakeDatabasesApart(rejected + 1, source, {clean, full}, full, "I <= " + std::to_string(rejected)))
+        throw std::runtime_error("could not make the databases");
+    sync();
+    const std::optional<WindowCopy> cleanCopy = CopyThroughWindowApart(program, source, clean, folder.string());
+    if (!cleanCopy) throw std::runtime_error("the clean copy failed");
+    PrintWindowCopy("window, clean copy", *cleanCopy);
+    const std::optional<WindowCopy> refusing = CopyThroughWindowApart(program, source, full, folder.string());
+    if (!refusing) throw std::runtime_error("the copy with refused rows failed");
+    PrintWindowCopy("window, every row but the last refused", *refusing);
+
+    const bool logged = EachLoggedOnce(*refusing, rejected);
+    std::printf("rejected rows: %lld of %ld expected, %ld lines in the log file, %ld distinct: %s\n", refusing->rejected,
+                rejected, refusing->rejectedLines, refusing->distinctRejectedLines,
+                logged ? "each logged once" : "NOT each logged once");
+    std::printf("opening the \"Log\" tab: %.0f ms after the clean copy, %.0f ms after the refused rows\n",
+                cleanCopy->logTabMs, refusing->logTabMs);
+    std::printf("peak RSS: %.0f MB with the clean copy, %.0f MB with the refused rows\n", cleanCopy->peakRssMb,
+                refusing->peakRssMb);
+    std::printf("peak RSS with %ld rejected rows: %.0f MB above a clean copy\n", rejected,
+                refusing->peakRssMb - cleanCopy->peakRssMb);
+    return logged && cleanCopy->inserted == rejected + 1 && refusing->inserted == 1;
+}
+
 // The window copies the source into twins on the server: straight over loopback, through a relay
 // that holds each direction 0.25 ms (a 0.5 ms round trip), and at 0.5 ms into a twin that holds a
 // hundredth of the rows already, best of the rounds for each. The layer, applying each row at
@@ -534,34 +600,9 @@ ServerFigures CopyThroughServer(const std::string& source, long rows, int rounds
     return figures;
 }
 
-
-}  // namespace
-
-int main(int argc, char** argv) {
-    std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    long rows = 500000;
-    int rounds = 3;
-    bool keep = false;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--keep") == 0)
-            keep = true;
-        else if (std::strncmp(argv[i], "--rounds=", 9) == 0)
-            rounds = std::atoi(argv[i] + 9);
-        else
-            rows = std::atol(argv[i]);
-    }
-    if (rows <= 0 || rounds <= 0) {
-        std::fprintf(stderr, "usage: bench_copy [rows] [--rounds=N] [--keep]\n");
-        return 2;
-    }
-
-    const char* tmp = std::getenv("TMPDIR");
-    std::string folderTemplate = std::string(tmp && *tmp ? tmp : "/tmp") + "/vendrasol-bench-XXXXXX";
-    if (!mkdtemp(folderTemplate.data())) {
-        std::perror("mkdtemp");
-        return 1;
-    }
-    const std::filesystem::path folder = folderTemplate;
+// The copies side by side: the layer, the window and plain client calls, in rounds, then the window
+// into a destination holding a tenth of the rows and, with the server running, the copies through it.
+bool CompareCopies(char** argv, long rows, int rounds, const std::filesystem::path& folder) {
     const std::string source = (folder / "origem.fdb").string();
     std::vector<std::string> throughLayer, throughWindow, plain, twins;
     for (int round = 0; round < rounds; ++round) {
@@ -574,98 +615,133 @@ int main(int argc, char** argv) {
     }
     const std::string prefilled = (folder / "destino-janela-rejeitadas.fdb").string();
     twins.push_back(prefilled);
+    bool ok = true;
+    std::printf("Making a source of %ld rows (a text blob on one row in ten) in %s\n", rows, folder.c_str());
+    const auto making = Clock::now();
+    if (!MakeDatabasesApart(rows, source, twins, prefilled))
+        throw std::runtime_error("could not make the databases");
+    // The new source is still being written out by the system; left alone, that writing would
+    // slow the copy's first commits.
+    sync();
+    std::printf("made in %.1f s\n\n", Seconds(making));
 
+    // The machine's other work makes single runs vary by a third: the two ways take turns, and
+    // each is judged by its best round.
+    // The window needs the application; it comes after the fork that made the databases.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    QApplication application(qtArgc, argv);
+    std::vector<CopyResult> layerRuns, plainRuns;
+    std::vector<WindowCopy> windowRuns;
+    double layerRss = 0, windowRss = 0;
+    for (int round = 0; round < rounds; ++round) {
+        std::printf("round %d of %d\n", round + 1, rounds);
+        layerRuns.push_back(CopyThroughLayer(source, throughLayer[size_t(round)]));
+        layerRss = std::max(layerRss, PeakRssMb());
+        PrintCopy("layer: field-by-field append, apply per row, commit about once a second", layerRuns.back());
+        windowRuns.push_back(CopyThroughWindow(source, throughWindow[size_t(round)], folder.string()));
+        windowRss = std::max(windowRss, PeakRssMb());
+        PrintWindowCopy("window: \"Importar Dados\" in the offscreen main window", windowRuns.back());
+        plainRuns.push_back(CopyPlain(source, plain[size_t(round)]));
+        PrintCopy("plain: one transaction, one prepared INSERT", plainRuns.back());
+    }
+    auto best = [](const std::vector<CopyResult>& runs) {
+        return *std::min_element(runs.begin(), runs.end(),
+                                 [](const CopyResult& a, const CopyResult& b) { return a.seconds < b.seconds; });
+    };
+    const CopyResult layer = best(layerRuns);
+    const CopyResult ceiling = best(plainRuns);
+    std::printf("\nbest rounds: layer %.0f rows/s, plain %.0f rows/s\n", layer.rows / layer.seconds,
+                ceiling.rows / ceiling.seconds);
+    std::printf("ratio layer / plain: %.2f by the clock, %.2f by processor time\n",
+                ceiling.seconds / layer.seconds, ceiling.cpuSeconds / layer.cpuSeconds);
+    // With forced writes every commit waits for the disk; this shows the copy's own cost apart from that wait.
+    std::printf("ratio with the commits' time left out: %.2f\n",
+                (ceiling.seconds - ceiling.commitSeconds) / (layer.seconds - layer.commitSeconds));
+    const WindowCopy window = *std::min_element(
+        windowRuns.begin(), windowRuns.end(), [](const WindowCopy& a, const WindowCopy& b) { return a.seconds < b.seconds; });
+    double longestGap = 0;
+    for (const WindowCopy& run : windowRuns) longestGap = std::max(longestGap, run.longestGapMs);
+    std::printf("window %.0f rows/s in its best round\n", window.inserted / window.seconds);
+    std::printf("ratio window/plain: %.2f by the clock\n", ceiling.seconds / window.seconds);
+    std::printf("ratio window/plain by processor time: %.2f\n", ceiling.cpuSeconds / window.cpuSeconds);
+    std::printf("longest gap between message processings: %.0f ms\n", longestGap);
+    std::printf("peak RSS: %.1f MB after the layer copies, %.1f MB after the window copies\n", layerRss, windowRss);
+
+    std::printf("\nthe window again, into a destination that already holds every tenth row\n");
+    const WindowCopy rejecting = CopyThroughWindow(source, prefilled, folder.string());
+    PrintWindowCopy("window, 10% rejected", rejecting);
+    std::printf("ratio window 10%% rejected/plain: %.2f by the clock\n", ceiling.seconds / rejecting.seconds);
+    std::printf("longest gap between message processings with 10%% rejected: %.0f ms\n", rejecting.longestGapMs);
+    std::printf("peak RSS with 10%% rejected: %.0f MB\n", PeakRssMb());
+    for (const CopyResult& run : layerRuns)
+        if (run.rejected) std::printf("rows rejected by the destination: %ld\n", run.rejected);
+
+    const std::string expected = Fingerprint(source);
+    bool same = true;
+    for (const std::string& twin : twins) same = Fingerprint(twin) == expected && same;
+    std::printf("destinations match the source: %s\n", same ? "yes" : "NO");
+    ok = same;
+
+    if (std::getenv("VENDRASOL_SERVER_PASSWORD")) {
+        std::printf("\nthrough the Firebird server on loopback, beside the plain copy of %.0f rows/s\n",
+                    ceiling.rows / ceiling.seconds);
+        const ServerFigures server = CopyThroughServer(source, rows, rounds, folder.string());
+        std::printf("\nbest rounds: remote loopback %.0f rows/s, remote 0.5ms %.0f rows/s; 1%% rejected %.0f rows/s\n",
+                    Pace(server.loopback), Pace(server.delayed), Pace(server.rejecting));
+        std::printf("one INSERT a round trip: loopback %.0f rows/s, 0.5 ms %.0f rows/s\n",
+                    server.perRowLoopback.rows / server.perRowLoopback.seconds,
+                    server.perRowDelayed.rows / server.perRowDelayed.seconds);
+        std::printf("ratio remote loopback/plain: %.2f by the clock\n", ceiling.seconds / server.loopback.seconds);
+        std::printf("ratio remote 0.5ms/plain: %.2f by the clock\n", ceiling.seconds / server.delayed.seconds);
+        std::printf("ratio remote 0.5ms 1%% rejected/plain: %.2f by the clock\n",
+                    ceiling.seconds / server.rejecting.seconds);
+        std::printf("longest gap between message processings through the server: %.0f ms\n",
+                    std::max({server.loopback.longestGapMs, server.delayed.longestGapMs, server.rejecting.longestGapMs}));
+        const WindowCopy& rejecting = server.rejecting;
+        std::printf("rejected rows: %lld of %ld expected, %ld log lines, %ld distinct: %s\n", rejecting.rejected,
+                    server.expectedRejected, rejecting.rejectedLines, rejecting.distinctRejectedLines,
+                    server.logged ? "each logged once" : "NOT each logged once");
+        std::printf("server destinations match the source: %s\n", server.same ? "yes" : "NO");
+        ok = ok && server.logged && server.same;
+    }
+    return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    long rows = 500000;
+    long rejected = 0;
+    int rounds = 3;
+    bool keep = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--keep") == 0)
+            keep = true;
+        else if (std::strncmp(argv[i], "--rounds=", 9) == 0)
+            rounds = std::atoi(argv[i] + 9);
+        else if (std::strncmp(argv[i], "--rejected=", 11) == 0)
+            rejected = std::atol(argv[i] + 11);
+        else
+            rows = std::atol(argv[i]);
+    }
+    if (rows <= 0 || rounds <= 0 || rejected < 0) {
+        std::fprintf(stderr, "usage: bench_copy [rows] [--rounds=N] [--keep]\n       bench_copy --rejected=N [--keep]\n");
+        return 2;
+    }
+
+    const char* tmp = std::getenv("TMPDIR");
+    std::string folderTemplate = std::string(tmp && *tmp ? tmp : "/tmp") + "/vendrasol-bench-XXXXXX";
+    if (!mkdtemp(folderTemplate.data())) {
+        std::perror("mkdtemp");
+        return 1;
+    }
+    const std::filesystem::path folder = folderTemplate;
     int code = 0;
     try {
-        std::printf("Making a source of %ld rows (a text blob on one row in ten) in %s\n", rows, folder.c_str());
-        const auto making = Clock::now();
-        if (!MakeDatabasesApart(rows, source, twins, prefilled))
-            throw std::runtime_error("could not make the databases");
-        // The new source is still being written out by the system; left alone, that writing would
-        // slow the copy's first commits.
-        sync();
-        std::printf("made in %.1f s\n\n", Seconds(making));
-
-        // The machine's other work makes single runs vary by a third: the two ways take turns, and
-        // each is judged by its best round.
-        // The window needs the application; it comes after the fork that made the databases.
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        int qtArgc = 1;
-        QApplication application(qtArgc, argv);
-        std::vector<CopyResult> layerRuns, plainRuns;
-        std::vector<WindowCopy> windowRuns;
-        double layerRss = 0, windowRss = 0;
-        for (int round = 0; round < rounds; ++round) {
-            std::printf("round %d of %d\n", round + 1, rounds);
-            layerRuns.push_back(CopyThroughLayer(source, throughLayer[size_t(round)]));
-            layerRss = std::max(layerRss, PeakRssMb());
-            PrintCopy("layer: field-by-field append, apply per row, commit about once a second", layerRuns.back());
-            windowRuns.push_back(CopyThroughWindow(source, throughWindow[size_t(round)], folder.string()));
-            windowRss = std::max(windowRss, PeakRssMb());
-            PrintWindowCopy("window: \"Importar Dados\" in the offscreen main window", windowRuns.back());
-            plainRuns.push_back(CopyPlain(source, plain[size_t(round)]));
-            PrintCopy("plain: one transaction, one prepared INSERT", plainRuns.back());
-        }
-        auto best = [](const std::vector<CopyResult>& runs) {
-            return *std::min_element(runs.begin(), runs.end(),
-                                     [](const CopyResult& a, const CopyResult& b) { return a.seconds < b.seconds; });
-        };
-        const CopyResult layer = best(layerRuns);
-        const CopyResult ceiling = best(plainRuns);
-        std::printf("\nbest rounds: layer %.0f rows/s, plain %.0f rows/s\n", layer.rows / layer.seconds,
-                    ceiling.rows / ceiling.seconds);
-        std::printf("ratio layer / plain: %.2f by the clock, %.2f by processor time\n",
-                    ceiling.seconds / layer.seconds, ceiling.cpuSeconds / layer.cpuSeconds);
-        // With forced writes every commit waits for the disk; this shows the copy's own cost apart from that wait.
-        std::printf("ratio with the commits' time left out: %.2f\n",
-                    (ceiling.seconds - ceiling.commitSeconds) / (layer.seconds - layer.commitSeconds));
-        const WindowCopy window = *std::min_element(
-            windowRuns.begin(), windowRuns.end(), [](const WindowCopy& a, const WindowCopy& b) { return a.seconds < b.seconds; });
-        double longestGap = 0;
-        for (const WindowCopy& run : windowRuns) longestGap = std::max(longestGap, run.longestGapMs);
-        std::printf("window %.0f rows/s in its best round\n", window.inserted / window.seconds);
-        std::printf("ratio window/plain: %.2f by the clock\n", ceiling.seconds / window.seconds);
-        std::printf("ratio window/plain by processor time: %.2f\n", ceiling.cpuSeconds / window.cpuSeconds);
-        std::printf("longest gap between message processings: %.0f ms\n", longestGap);
-        std::printf("peak RSS: %.1f MB after the layer copies, %.1f MB after the window copies\n", layerRss, windowRss);
-
-        std::printf("\nthe window again, into a destination that already holds every tenth row\n");
-        const WindowCopy rejecting = CopyThroughWindow(source, prefilled, folder.string());
-        PrintWindowCopy("window, 10% rejected", rejecting);
-        std::printf("ratio window 10%% rejected/plain: %.2f by the clock\n", ceiling.seconds / rejecting.seconds);
-        std::printf("longest gap between message processings with 10%% rejected: %.0f ms\n", rejecting.longestGapMs);
-        std::printf("peak RSS: %.1f MB in all\n", PeakRssMb());
-        for (const CopyResult& run : layerRuns)
-            if (run.rejected) std::printf("rows rejected by the destination: %ld\n", run.rejected);
-
-        const std::string expected = Fingerprint(source);
-        bool same = true;
-        for (const std::string& twin : twins) same = Fingerprint(twin) == expected && same;
-        std::printf("destinations match the source: %s\n", same ? "yes" : "NO");
-        if (!same) code = 1;
-
-        if (std::getenv("VENDRASOL_SERVER_PASSWORD")) {
-            std::printf("\nthrough the Firebird server on loopback, beside the plain copy of %.0f rows/s\n",
-                        ceiling.rows / ceiling.seconds);
-            const ServerFigures server = CopyThroughServer(source, rows, rounds, folder.string());
-            std::printf("\nbest rounds: remote loopback %.0f rows/s, remote 0.5ms %.0f rows/s; 1%% rejected %.0f rows/s\n",
-                        Pace(server.loopback), Pace(server.delayed), Pace(server.rejecting));
-            std::printf("one INSERT a round trip: loopback %.0f rows/s, 0.5 ms %.0f rows/s\n",
-                        server.perRowLoopback.rows / server.perRowLoopback.seconds,
-                        server.perRowDelayed.rows / server.perRowDelayed.seconds);
-            std::printf("ratio remote loopback/plain: %.2f by the clock\n", ceiling.seconds / server.loopback.seconds);
-            std::printf("ratio remote 0.5ms/plain: %.2f by the clock\n", ceiling.seconds / server.delayed.seconds);
-            std::printf("ratio remote 0.5ms 1%% rejected/plain: %.2f by the clock\n",
-                        ceiling.seconds / server.rejecting.seconds);
-            std::printf("longest gap between message processings through the server: %.0f ms\n",
-                        std::max({server.loopback.longestGapMs, server.delayed.longestGapMs, server.rejecting.longestGapMs}));
-            const WindowCopy& rejecting = server.rejecting;
-            std::printf("rejected rows: %lld of %ld expected, %ld log lines, %ld distinct: %s\n", rejecting.rejected,
-                        server.expectedRejected, rejecting.rejectedLines, rejecting.distinctRejectedLines,
-                        server.logged ? "each logged once" : "NOT each logged once");
-            std::printf("server destinations match the source: %s\n", server.same ? "yes" : "NO");
-            if (!server.logged || !server.same) code = 1;
-        }
+        const bool ok = rejected > 0 ? MeasureRejected(argv[0], rejected, folder) : CompareCopies(argv, rows, rounds, folder);
+        if (!ok) code = 1;
     } catch (const FbException& error) {
         std::fprintf(stderr, "error: %s\n", ErrorText(error).c_str());
         code = 1;

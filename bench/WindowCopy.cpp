@@ -8,7 +8,8 @@
 #include "shell/TFPrincipal.h"
 
 #include <QAbstractEventDispatcher>
-#include <QRegularExpression>
+#include <QCoreApplication>
+#include <QFile>
 #include <QSet>
 #include <chrono>
 #include <cstdio>
@@ -36,12 +37,32 @@ public:
     int ExecModal(QDialog&) override { return 0; }
 };
 
+// The refused rows' lines in the log file the window wrote, and how many of them differ. A line
+// ends with CR LF; the server's message within it may hold LF alone.
+void CountRejectedLines(const QString& path, WindowCopy& result) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return;
+    QSet<size_t> distinct;
+    QByteArray line;
+    while (!file.atEnd()) {
+        line += file.readLine();
+        if (!line.endsWith("\r\n") && !file.atEnd()) continue;
+        if (line.startsWith("MOVIMENTO ERRO INSERIR ")) {
+            ++result.rejectedLines;
+            distinct.insert(qHash(line));
+        }
+        line.clear();
+    }
+    result.distinctRejectedLines = distinct.size();
+}
+
 }  // namespace
 
 WindowCopy CopyThroughWindow(const std::string& source, const std::string& destination, const std::string& logFolder) {
     PrintedDialogs dialogs;
     SetDialogProvider(&dialogs);
     WindowCopy result;
+    QString logPath;
     {
         TFPrincipal window;
         window.ProgramFolder = QString::fromStdString(logFolder) + QLatin1Char('/');
@@ -77,14 +98,28 @@ WindowCopy CopyThroughWindow(const std::string& source, const std::string& desti
         const CopyTotals& totals = window.Import()->Context().totals;
         result.inserted = totals.inserted;
         result.rejected = totals.rejected;
-        result.logLines = ListaLog.Count();
-        const QStringList rejected = ListaLog.Items().filter(QRegularExpression(QStringLiteral("^MOVIMENTO ERRO INSERIR ")));
-        result.rejectedLines = rejected.size();
-        result.distinctRejectedLines = QSet<QString>(rejected.begin(), rejected.end()).size();
+        result.logLines = LoggedLineCount();
+        logPath = ActivityLogFilePath();
+
+        const auto opening = Clock::now();
+        window.PageControl->setCurrentWidget(window.TabLog);
+        QCoreApplication::processEvents();
+        window.mmLog->repaint();
+        result.logTabMs = since(opening);
+        result.peakRssMb = PeakRssMb();
+
         window.TreeView->clear();
         window.TreeViewDelecao->clear();
         ListaTabelas.Clear();
     }
     SetDialogProvider(nullptr);
+    // Closing, the window handed the file its last lines.
+    CountRejectedLines(logPath, result);
     return result;
+}
+
+double PeakRssMb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / 1024.0;
 }

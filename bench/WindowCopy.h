@@ -13,11 +13,17 @@ struct WindowCopy {
     double longestGapMs = 0;
     double leadInMs = 0;   // from the click to the first: opening the table, counting its rows
     double tailMs = 0;     // from the last to the end: the last rows, closing, the refresh
+    double logTabMs = 0;   // from the click on the "Log" tab to its memo drawn
+    double peakRssMb = 0;  // the process's, once the "Log" tab shows
     long logLines = 0;
+    // In the log file:
     long rejectedLines = 0;           // "MOVIMENTO ERRO INSERIR ..." lines
     long distinctRejectedLines = 0;   // the same, each text counted once: a row logged twice shows
 };
 
-// Connects the window to the two databases, marks the table and presses "Importar Dados"; the
-// activity log file goes to logFolder.
+// Connects the window to the two databases, marks the table, presses "Importar Dados" and then
+// opens the "Log" tab; the activity log file goes to logFolder.
 WindowCopy CopyThroughWindow(const std::string& source, const std::string& destination, const std::string& logFolder);
+
+// The most memory the process has held so far.
+double PeakRssMb();

@@ -3,14 +3,39 @@
 TStringList ListaLog;
 bool LogAtivo = false;
 
+namespace {
+
+long long loggedLines = 0;
+QString filePath;
+std::function<void(const QString&)> writeToFile;
+
+}  // namespace
+
 void RegistrarLog(const QString& line) {
-    if (LogAtivo) ListaLog.Add(line);
+    if (!LogAtivo) return;
+    if (writeToFile) writeToFile(line);
+    ListaLog.Add(line);
+    if (ListaLog.Count() > RecentLogLines) ListaLog.Delete(0);
+    ++loggedLines;
 }
+
+long long LoggedLineCount() { return loggedLines; }
+
+void SetActivityLogFile(const QString& path, std::function<void(const QString&)> write) {
+    filePath = path;
+    writeToFile = std::move(write);
+}
+
+const QString& ActivityLogFilePath() { return filePath; }
 
 void OpenActivityLog() {
     if (LogAtivo) return;
     ListaLog.Clear();
+    loggedLines = 0;
     LogAtivo = true;
 }
 
-void CloseActivityLog() { LogAtivo = false; }
+void CloseActivityLog() {
+    LogAtivo = false;
+    SetActivityLogFile(QString(), {});
+}

@@ -2,8 +2,9 @@
 
 class QPlainTextEdit;
 
-// Shows the activity log in a memo. Each refresh adds only the lines logged since the last one,
-// so a log of many thousand rejected rows costs no more to follow than a short one.
+// Shows the activity log's most recent lines in a memo; when the log has more, a first line says
+// how many came before and which file holds them. Each refresh adds only the lines logged since
+// the last one, so a long log costs no more to follow than a short one.
 class ActivityLogView {
 public:
     explicit ActivityLogView(QPlainTextEdit* memo) : memo_(memo) {}
@@ -11,5 +12,6 @@ public:
 
 private:
     QPlainTextEdit* memo_;
-    int shown_ = 0;
+    long long shown_ = 0;   // lines logged when the memo was last brought up to date
+    int memoLines_ = 0;     // lines of the log in the memo, the line about earlier ones not counted
 };

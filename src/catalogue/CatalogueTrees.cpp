@@ -24,12 +24,14 @@ CatalogueTrees::CatalogueTrees(Workspace& workspace, const CatalogueControls& co
     }
 }
 
-void CatalogueTrees::ListarTabelasDependencias() {
-    // No node may outlive the records it shows.
+void CatalogueTrees::Clear() {
     treeView_.clear();
     treeViewDelecao_.clear();
     ListaTabelas.Clear();
+}
 
+void CatalogueTrees::ListarTabelasDependencias() {
+    Clear();
     TStringList names;
     workspace_.SQLConnection->GetTableNames(names, false);
     Status(QStringLiteral("Tabelas Capturadas"));

@@ -15,6 +15,8 @@ class CatalogueTrees {
 public:
     CatalogueTrees(Workspace& workspace, const CatalogueControls& controls);
 
+    // Empties both trees and the catalogue; no node outlives the records it shows.
+    void Clear();
     // Empties both trees and the catalogue, builds a record for every table of the source,
     // finds their foreign keys and fills the selection tree with the tables each references.
     void ListarTabelasDependencias();

@@ -11,6 +11,10 @@ class TClientDataSet;
 // What the catalogue, the copy and the maintenance borrow from the main window, which owns
 // every piece and hands this object down.
 struct Workspace {
+    // Ends the command, saying so, unless both databases are connected: a "Conectar" that failed
+    // leaves neither.
+    void RequireConnections() const;
+
     TSQLConnection* SQLConnection = nullptr;          // source
     TSQLConnection* SQLConnectionDestino = nullptr;   // destination
 

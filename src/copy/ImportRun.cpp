@@ -50,6 +50,7 @@ void ImportRun::Connect() {
 
 void ImportRun::btnImportarClick() {
     RecordsGuard copying(RecordsGuard::Copy);
+    workspace_.RequireConnections();
     // Read once: the box may change while the window handles its messages during the copy.
     if (running_ == 0) context_.twoPass.cutCycles = CopiarReferenciasCirculares;
     // Nothing is sent before the user has seen what the destination would change or refuse.
@@ -112,6 +113,7 @@ void ImportRun::Summarize(const CopyTotals& before, double seconds, bool interru
 
 void ImportRun::btnAtualizarClick() {
     RecordsGuard::EnsureLoaded();
+    workspace_.RequireConnections();
     // Rows a running copy has sent count too.
     if (workspace_.CommitCopy) workspace_.CommitCopy();
     for (TTabela* tabela : ListaTabelas.Items()) {

@@ -1,32 +1,49 @@
 #include "ActivityLogFile.h"
 
-#include "catalogue/ActivityLog.h"
 #include "platform/Exceptions.h"
 
 #include <QDir>
-#include <QSaveFile>
 #include <QStandardPaths>
+#include <utility>
 
 namespace {
 
-// The error text when the file cannot be written; empty when it was.
-QString TrySave(const QString& path) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return file.errorString();
-    file.write(ListaLog.Text().toUtf8());
-    return file.commit() ? QString() : file.errorString();
-}
+constexpr int FlushAfterMs = 1000;
 
 }  // namespace
 
-QString SaveActivityLog(const QString& folder) {
-    const QString beside = QDir(folder).filePath(ActivityLogFileName);
-    const QString failure = TrySave(beside);
-    if (failure.isEmpty()) return beside;
+ActivityLogFile::ActivityLogFile(const QString& folder) {
+    path_ = QDir(folder).filePath(ActivityLogFileName);
+    file_.setFileName(path_);
+    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        const QString failure = file_.errorString();
+        // A program installed in a read-only folder must still keep its log.
+        const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        const QString elsewhere = QDir(dataFolder).filePath(ActivityLogFileName);
+        file_.setFileName(elsewhere);
+        if (!QDir().mkpath(dataFolder) || !file_.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            throw Exception(QStringLiteral("Não foi possível gravar o log em %1: %2").arg(path_, failure));
+        path_ = elsewhere;
+    }
+    flushTimer_.setSingleShot(true);
+    flushTimer_.setInterval(FlushAfterMs);
+    QObject::connect(&flushTimer_, &QTimer::timeout, [this] { FlushQuietly(); });
+}
 
-    // A program installed in a read-only folder must still keep its log and let the user close it.
-    const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    const QString elsewhere = QDir(dataFolder).filePath(ActivityLogFileName);
-    if (QDir().mkpath(dataFolder) && TrySave(elsewhere).isEmpty()) return elsewhere;
-    throw Exception(QStringLiteral("Não foi possível gravar o log em %1: %2").arg(beside, failure));
+void ActivityLogFile::Write(const QString& line) {
+    const QByteArray text = line.toUtf8() + "\r\n";
+    if (file_.write(text) != text.size() && failure_.isEmpty()) failure_ = file_.errorString();
+    if (!flushTimer_.isActive()) flushTimer_.start();
+}
+
+void ActivityLogFile::FlushQuietly() {
+    if (!file_.flush() && failure_.isEmpty()) failure_ = file_.errorString();
+}
+
+void ActivityLogFile::Flush() {
+    flushTimer_.stop();
+    FlushQuietly();
+    if (failure_.isEmpty()) return;
+    const QString failure = std::exchange(failure_, QString());
+    throw Exception(QStringLiteral("Não foi possível gravar o log em %1: %2").arg(path_, failure));
 }

@@ -116,7 +116,7 @@ TFPrincipal::~TFPrincipal() {
     // The window may have been closed in the middle of a long command; what that command
     // logged after the close still belongs in the file.
     RunGuarded([this] {
-        if (linesWritten_ >= 0 && ListaLog.Count() != linesWritten_) WriteLog();
+        if (logFile_) logFile_->Flush();
     });
     CloseActivityLog();
 }
@@ -334,6 +334,7 @@ void TFPrincipal::FormShow() {
     OpenActivityLog();
     PageControl->setCurrentWidget(TabProgresso);
     PageControlTabelas->setCurrentWidget(TabSelecao);
+    if (!logFile_) OpenLogFile();
 }
 
 void TFPrincipal::FormClose() {
@@ -341,14 +342,22 @@ void TFPrincipal::FormClose() {
     QApplication::quit();
 }
 
+void TFPrincipal::OpenLogFile() {
+    const QString folder = LogFolder(ProgramFolder);
+    logFile_ = std::make_unique<ActivityLogFile>(folder);
+    // Lines logged while no file could be started are only those still held.
+    for (const QString& line : ListaLog.Items()) logFile_->Write(line);
+    SetActivityLogFile(logFile_->Path(), [file = logFile_.get()](const QString& line) { file->Write(line); });
+    if (logFile_->Path() != QDir(folder).filePath(ActivityLogFileName))
+        Dialogs().MessageBox(QStringLiteral("A pasta do programa não permite gravação. O log é gravado em:\n") +
+                                 logFile_->Path(),
+                             windowTitle(), MB_ICONWARNING);
+}
+
 void TFPrincipal::WriteLog() {
     if (!LogAtivo) return;
-    const QString folder = LogFolder(ProgramFolder);
-    const QString path = SaveActivityLog(folder);
-    linesWritten_ = ListaLog.Count();
-    if (path != QDir(folder).filePath(ActivityLogFileName))
-        Dialogs().MessageBox(QStringLiteral("A pasta do programa não permite gravação. O log foi gravado em:\n") + path,
-                             windowTitle(), MB_ICONWARNING);
+    if (!logFile_) OpenLogFile();
+    logFile_->Flush();
 }
 
 void TFPrincipal::SetStatus(const QString& text) {
@@ -359,17 +368,23 @@ void TFPrincipal::SetStatus(const QString& text) {
 void TFPrincipal::btnConectaClick() {
     // Connecting closes the connections and replaces every table record.
     RecordsGuard loading(RecordsGuard::Load);
+    try {
+        Conectar();
+    } catch (...) {
+        Disconnect();
+        throw;
+    }
+}
+
+void TFPrincipal::Conectar() {
     if (edtCaminhoOrigem->text().compare(edtCaminhoDestino->text(), Qt::CaseInsensitive) == 0)
         ErroCritico(QStringLiteral("Caminhos devem ser diferentes!"));
 
     OpenDatabase(SQLConnection, edtCaminhoOrigem->text(), QStringLiteral("Caminho de origem não conectado"));
     OpenDatabase(SQLConnectionDestino, edtCaminhoDestino->text(), QStringLiteral("Caminho de destino não conectado"));
     // Two spellings of one database would make the cleanup empty the source.
-    if (DatabaseIdentity::Of(SQLConnection) == DatabaseIdentity::Of(SQLConnectionDestino)) {
-        SQLConnection.Close();
-        SQLConnectionDestino.Close();
+    if (DatabaseIdentity::Of(SQLConnection) == DatabaseIdentity::Of(SQLConnectionDestino))
         ErroCritico(QStringLiteral("Caminhos devem ser diferentes!"));
-    }
     if (Settings) Settings->RememberPaths(edtCaminhoOrigem->text(), edtCaminhoDestino->text());
 
     SetStatus(QStringLiteral("Conectado"));
@@ -377,6 +392,18 @@ void TFPrincipal::btnConectaClick() {
     catalogue_->ListarTabelasDependencias();
     SetStatus(QStringLiteral("ListarTabelasDependenciasDelecao"));
     catalogue_->ListarTabelasDependenciasDelecao();
+}
+
+void TFPrincipal::Disconnect() noexcept {
+    catalogue_->Clear();
+    ListView->clear();
+    for (TSQLConnection* connection : {&SQLConnection, &SQLConnectionDestino}) {
+        try {
+            connection->Close();
+        } catch (...) {
+            // The connect's own error is the one to show; the connection is gone either way.
+        }
+    }
 }
 
 void TFPrincipal::OpenDatabase(TSQLConnection& connection, const QString& path, const QString& failure) {

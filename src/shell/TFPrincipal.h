@@ -23,6 +23,7 @@
 #include <QWidget>
 #include <memory>
 
+class ActivityLogFile;
 class ActivityLogView;
 class CatalogueTrees;
 class ImportRun;
@@ -137,12 +138,17 @@ private:
     void SetStatus(const QString& text);
     // Reopens a connection on a path; a connection that stays closed is the given failure.
     void OpenDatabase(TSQLConnection& connection, const QString& path, const QString& failure);
+    // The steps of "Conectar"; when one fails, Disconnect leaves no catalogue, no progress row
+    // and no connection, so nothing of the pair connected before is taken for the new one.
+    void Conectar();
+    void Disconnect() noexcept;
     void PickDatabase(QLineEdit* field);
+    void OpenLogFile();
+    // Hands the log's lines to the system, starting the file when there is none yet.
     void WriteLog();
 
-    // Lines of the log already in the file, so the end of the program writes only when more came.
-    int linesWritten_ = -1;
     std::unique_ptr<CatalogueTrees> catalogue_;
+    std::unique_ptr<ActivityLogFile> logFile_;
     std::unique_ptr<ActivityLogView> logView_;
     // Before the connections go: its transaction is on the destination.
     std::unique_ptr<ImportRun> import_;

@@ -1,4 +1,4 @@
-#include "MainWindowTest.h"
+#include "CopyWindow.h"
 
 #include "catalogue/ActivityLog.h"
 
@@ -37,15 +37,6 @@ TEST_F(MainWindowTest, ClosingWritesEveryLineEndedByCrLfAndClosesTheWindow) {
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST_F(MainWindowTest, RunThatLogsNothingReplacesTheOldFileWithAnEmptyOne) {
-    QFile old(FileInFolder(QStringLiteral("LogVendrasol.txt")));
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("linhas da vez anterior\r\n");
-    old.close();
-    window.close();
-    EXPECT_EQ(ReadFile(old.fileName()), QByteArray());
-}
-
 TEST_F(MainWindowTest, RefreshShowsTheWholeLogInTheMemo) {
     RegistrarLog(QStringLiteral("Create(PEDIDO)"));
     RegistrarLog(QStringLiteral("Destroy(PEDIDO)"));
@@ -73,13 +64,32 @@ TEST(ActivityLog, LinesLoggedAfterTheCloseReachTheFileWhenTheProgramEnds) {
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST_F(MainWindowTest, UnwritableProgramFolderPutsTheLogInTheUserDataFolderSaysWhereAndCloses) {
-    QStandardPaths::setTestModeEnabled(true);
-    const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    const QString moved = QDir(dataFolder).filePath(QStringLiteral("LogVendrasol.txt"));
-    QFile::remove(moved);
+// A window whose program folder is set before it shows, as the program sets it: the log file starts there.
+class ProgramFolderWindow : public testing::Test {
+protected:
+    ProgramFolderWindow() {
+        QStandardPaths::setTestModeEnabled(true);
+        moved = QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).filePath(QStringLiteral("LogVendrasol.txt"));
+    }
+    ~ProgramFolderWindow() override {
+        QFile::remove(moved);
+        QStandardPaths::setTestModeEnabled(false);
+    }
 
-    window.ProgramFolder = FileInFolder(QStringLiteral("nao-existe/pasta")) + QLatin1Char('/');
+    void Show(const QString& programFolder) {
+        QFile::remove(moved);
+        window.ProgramFolder = programFolder;
+        window.show();
+    }
+
+    ScriptedDialogs dialogs;
+    QTemporaryDir folder;
+    QString moved;
+    TFPrincipal window;
+};
+
+TEST_F(ProgramFolderWindow, UnwritableProgramFolderPutsTheLogInTheUserDataFolderSaysWhereAndCloses) {
+    Show(folder.filePath(QStringLiteral("nao-existe/pasta")) + QLatin1Char('/'));
     RegistrarLog(QStringLiteral("ExecutarDelecao ITEM=erro"));
     window.close();
 
@@ -88,26 +98,54 @@ TEST_F(MainWindowTest, UnwritableProgramFolderPutsTheLogInTheUserDataFolderSaysW
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_TRUE(dialogs.messages[0].text.contains(moved));
     EXPECT_EQ(dialogs.messages[0].flags, MB_ICONWARNING);
-    QFile::remove(moved);
-    QStandardPaths::setTestModeEnabled(false);
 }
 
-TEST_F(MainWindowTest, InstalledProgramKeepsItsLogInTheUserDataFolderWithoutAWord) {
-    QStandardPaths::setTestModeEnabled(true);
-    const QString moved = QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
-                              .filePath(QStringLiteral("LogVendrasol.txt"));
-    QFile::remove(moved);
+TEST_F(ProgramFolderWindow, InstalledProgramKeepsItsLogInTheUserDataFolderWithoutAWord) {
     // A system folder such as /usr/bin, which root could write to.
-    window.ProgramFolder = FileInFolder(QStringLiteral("usr/bin/"));
-    ASSERT_TRUE(QDir().mkpath(window.ProgramFolder));
-    ASSERT_TRUE(QDir().mkpath(FileInFolder(QStringLiteral("usr/share/vendrasol"))));
+    const QString programFolder = folder.filePath(QStringLiteral("usr/bin/"));
+    ASSERT_TRUE(QDir().mkpath(programFolder));
+    ASSERT_TRUE(QDir().mkpath(folder.filePath(QStringLiteral("usr/share/vendrasol"))));
+    Show(programFolder);
 
     RegistrarLog(QStringLiteral("Create(CLIENTE)"));
     window.close();
 
     EXPECT_EQ(ReadFile(moved), QByteArray("Create(CLIENTE)\r\n"));
-    EXPECT_FALSE(QFile::exists(window.ProgramFolder + QStringLiteral("LogVendrasol.txt")));
+    EXPECT_FALSE(QFile::exists(programFolder + QStringLiteral("LogVendrasol.txt")));
     EXPECT_TRUE(dialogs.messages.empty());
-    QFile::remove(moved);
-    QStandardPaths::setTestModeEnabled(false);
+}
+
+TEST_F(ProgramFolderWindow, RunThatLogsNothingReplacesTheOldFileWithAnEmptyOne) {
+    QFile old(folder.filePath(QStringLiteral("LogVendrasol.txt")));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("linhas da vez anterior\r\n");
+    old.close();
+    Show(folder.path() + QLatin1Char('/'));
+    window.close();
+    EXPECT_EQ(ReadFile(old.fileName()), QByteArray());
+}
+
+using ActivityLogCopy = CopyWindow;
+
+// A re-import after a crash refuses every row already there: the file keeps each refusal, while
+// the memory and the "Log" tab keep only the latest lines.
+TEST_F(ActivityLogCopy, EveryRefusedRowReachesTheFileAndTheMemoShowsTheLastLinesAndWhereTheOthersAre) {
+    const QString grande = QStringLiteral("CREATE TABLE GRANDE (ID INTEGER NOT NULL PRIMARY KEY, NOME VARCHAR(30));");
+    ConnectPair(grande, grande, ManyRows(QStringLiteral("GRANDE"), 100001), ManyRows(QStringLiteral("GRANDE"), 100000));
+    Mark("GRANDE");
+    Import();
+
+    const QString path = FileInFolder(QStringLiteral("LogVendrasol.txt"));
+    const QStringList lines = QString::fromUtf8(ReadFile(path)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    EXPECT_EQ(lines.filter(QRegularExpression(QStringLiteral("^GRANDE ERRO INSERIR "))).size(), 100000);
+    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 1, 100000).match(lines.last()).hasMatch()) << lines.last();
+    EXPECT_EQ(LoggedLineCount(), lines.size());
+
+    EXPECT_EQ(Log(), lines.mid(lines.size() - RecentLogLines));
+    window.PageControl->setCurrentWidget(window.TabLog);
+    window.TimerAtualizaTimer();
+    const QString earlier =
+        QStringLiteral("(%1 linha(s) anterior(es) no arquivo %2)").arg(lines.size() - RecentLogLines).arg(path);
+    const QString memo = window.mmLog->toPlainText();
+    EXPECT_TRUE(memo == earlier + QLatin1Char('\n') + Log().join(QLatin1Char('\n'))) << memo.left(300).toStdString();
 }

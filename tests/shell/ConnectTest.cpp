@@ -1,5 +1,7 @@
 #include "MainWindowTest.h"
 
+#include "catalogue/TListaTabelas.h"
+#include "catalogue/TTabela.h"
 #include "support/DatabaseFactory.h"
 
 #include <QDir>
@@ -68,7 +70,8 @@ TEST_F(ConnectTest, MissingSourceShowsTheServerMessageAndLeavesBothClosed) {
     EXPECT_EQ(window.lblStatus->text(), QStringLiteral("lblStatus"));
 }
 
-TEST_F(ConnectTest, DestinationThatIsNoDatabaseStopsAfterTheSourceIsOpen) {
+// Neither database stays open: the other tools may open the files, and no command works on half a pair.
+TEST_F(ConnectTest, DestinationThatIsNoDatabaseShowsTheServerMessageAndLeavesBothClosed) {
     const QString notADatabase = FileInFolder(QStringLiteral("texto.fdb"));
     QFile file(notADatabase);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -78,7 +81,7 @@ TEST_F(ConnectTest, DestinationThatIsNoDatabaseStopsAfterTheSourceIsOpen) {
     Connect(origem, notADatabase);
     ExpectOneStopMessage(QString());
     EXPECT_FALSE(dialogs.messages[0].text.trimmed().isEmpty()) << "the server says why";
-    EXPECT_TRUE(window.SQLConnection.Connected());
+    EXPECT_FALSE(window.SQLConnection.Connected());
     EXPECT_FALSE(window.SQLConnectionDestino.Connected());
     EXPECT_EQ(window.lblStatus->text(), QStringLiteral("lblStatus"));
 }
@@ -119,4 +122,27 @@ TEST_F(ConnectTest, CopyOfTheSourceFileIsAnotherDatabase) {
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_TRUE(window.SQLConnectionDestino.Connected());
     EXPECT_EQ(window.lblStatus->text(), QStringLiteral("ListarTabelasDependenciasDelecao"));
+}
+
+TEST_F(ConnectTest, FailedConnectLeavesNoTableNoProgressRowAndTheCopyCommandsSayOnceThereIsNoConnection) {
+    DatabaseFactory::Execute(origem, QStringLiteral("INSERT INTO CLIENTE VALUES (1, 'Ana');"));
+    Connect(origem, destino);
+    ASSERT_EQ(window.TreeView->topLevelItemCount(), 1);
+    ListaTabelas.TableByName(QStringLiteral("CLIENTE"))->SetChecked(true);
+    new QTreeWidgetItem(window.ListView, {QStringLiteral("CLIENTE"), QStringLiteral("00:00:07 restante")});
+
+    const QString missing = FileInFolder(QStringLiteral("nao-existe.fdb"));
+    Connect(missing, destino);
+    ExpectOneStopMessage(missing);
+    EXPECT_EQ(window.TreeView->topLevelItemCount(), 0);
+    EXPECT_EQ(window.TreeViewDelecao->topLevelItemCount(), 0);
+    EXPECT_EQ(window.ListView->topLevelItemCount(), 0);
+    EXPECT_TRUE(ListaTabelas.Items().isEmpty());
+    EXPECT_FALSE(window.SQLConnectionDestino.Connected());
+
+    for (QAbstractButton* command : std::initializer_list<QAbstractButton*>{window.btnImportar, window.btnAtualizar}) {
+        dialogs.messages.clear();
+        command->click();
+        ExpectOneStopMessage(QStringLiteral("Não há conexão com os bancos de dados: clique em \"Conectar\"."));
+    }
 }

@@ -1,0 +1,9 @@
+#include "Workspace.h"
+
+#include "platform/Exceptions.h"
+#include "platform/TSQLConnection.h"
+
+void Workspace::RequireConnections() const {
+    if (!SQLConnection || !SQLConnection->Connected() || !SQLConnectionDestino || !SQLConnectionDestino->Connected())
+        ErroCritico(QStringLiteral("Não há conexão com os bancos de dados: clique em \"Conectar\"."));
+}
