@@ -1,10 +1,11 @@
 #include "WindowCopy.h"
 
+#include "PrintedDialogs.h"
+
 #include "catalogue/ActivityLog.h"
 #include "catalogue/TListaTabelas.h"
 #include "catalogue/TTabela.h"
 #include "copy/ImportRun.h"
-#include "platform/Dialogs.h"
 #include "shell/TFPrincipal.h"
 
 #include <QAbstractEventDispatcher>
@@ -12,7 +13,6 @@
 #include <QFile>
 #include <QSet>
 #include <chrono>
-#include <cstdio>
 #include <sys/resource.h>
 
 namespace {
@@ -25,17 +25,6 @@ double CpuNow() {
     return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
-
-// No one sits at the benchmark: a message box is printed and answered at once.
-class PrintedDialogs final : public DialogProvider {
-public:
-    int MessageBox(const QString& text, const QString&, int) override {
-        std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());
-        return IDNO;
-    }
-    std::optional<QString> OpenFileName(QWidget*, const QString&) override { return std::nullopt; }
-    int ExecModal(QDialog&) override { return 0; }
-};
 
 // The refused rows' lines in the log file the window wrote, and how many of them differ. A line
 // ends with CR LF; the server's message within it may hold LF alone.

@@ -3,6 +3,7 @@
 #include "TListaTabelas.h"
 #include "TTabela.h"
 #include "TableNodes.h"
+#include "TableStateWording.h"
 #include "TableTreeDelegate.h"
 #include "Workspace.h"
 #include "platform/Application.h"
@@ -10,15 +11,18 @@
 
 #include <QHeaderView>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 
 CatalogueTrees::CatalogueTrees(Workspace& workspace, const CatalogueControls& controls)
     : workspace_(workspace), treeView_(*controls.TreeView), treeViewDelecao_(*controls.TreeViewDelecao) {
-    treeView_.setItemDelegate(
-        new TableTreeDelegate(*controls.ImageList, &TTabela::Checked, controls.ImageList_Status, &treeView_));
-    treeViewDelecao_.setItemDelegate(
-        new TableTreeDelegate(*controls.ImageList, &TTabela::CheckedDelete, nullptr, &treeViewDelecao_));
-    // The column grows with the longest name and its icons, so none is cut off and the tree scrolls.
+    treeView_.setItemDelegate(new TableTreeDelegate(*controls.ImageList, &TTabela::Checked, &CopyMarkHint,
+                                                    controls.ImageList_Status, &treeView_));
+    treeViewDelecao_.setItemDelegate(new TableTreeDelegate(*controls.ImageList, &TTabela::CheckedDelete,
+                                                           &CleanupMarkHint, nullptr, &treeViewDelecao_));
+    // The name with its icons, then the row counts. Each column grows with its longest text, so
+    // none is cut off and the tree scrolls; the counts line up beside the longest name.
     for (QTreeWidget* tree : {&treeView_, &treeViewDelecao_}) {
+        tree->setColumnCount(RowCountsColumn + 1);
         tree->header()->setStretchLastSection(false);
         tree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     }
@@ -42,11 +46,27 @@ void CatalogueTrees::ListarTabelasDependencias() {
     }
     ListaTabelas.AdjustDependences(workspace_);
     Fill(treeView_, &TTabela::Dependences);
+    ShowRowCounts(treeView_);
 }
 
 void CatalogueTrees::ListarTabelasDependenciasDelecao() {
     treeViewDelecao_.clear();
     Fill(treeViewDelecao_, &TTabela::DependencesDelete);
+    ShowRowCounts(treeViewDelecao_);
+}
+
+void CatalogueTrees::ShowRowCounts() {
+    ShowRowCounts(treeView_);
+    ShowRowCounts(treeViewDelecao_);
+}
+
+void CatalogueTrees::ShowRowCounts(QTreeWidget& tree) {
+    for (QTreeWidgetItemIterator node(&tree); *node; ++node)
+        if (const TTabela* tabela = NodeTable(*node)) {
+            // A changed text makes the tree measure its columns again: only the new ones are set.
+            const QString counts = RowCountsText(*tabela);
+            if ((*node)->text(RowCountsColumn) != counts) (*node)->setText(RowCountsColumn, counts);
+        }
 }
 
 void CatalogueTrees::Fill(QTreeWidget& tree, DependencyList dependences) {

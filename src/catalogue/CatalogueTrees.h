@@ -10,7 +10,7 @@ class TTabela;
 struct Workspace;
 
 // Loads the catalogue from the source and shows it in the selection and cleanup trees: every
-// table a root node, its direct dependences its children.
+// table a root node, its direct dependences its children, each with its table's row counts.
 class CatalogueTrees {
 public:
     CatalogueTrees(Workspace& workspace, const CatalogueControls& controls);
@@ -22,10 +22,13 @@ public:
     void ListarTabelasDependencias();
     // Fills the cleanup tree with the tables that reference each table.
     void ListarTabelasDependenciasDelecao();
+    // Shows beside every node the row counts its table's last count found; unchanged texts stay.
+    void ShowRowCounts();
 
 private:
     using DependencyList = TStringList* (TTabela::*)();
     static void Fill(QTreeWidget& tree, DependencyList dependences);
+    static void ShowRowCounts(QTreeWidget& tree);
     void Status(const QString& text);
 
     Workspace& workspace_;

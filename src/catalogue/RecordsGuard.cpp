@@ -1,5 +1,6 @@
 #include "RecordsGuard.h"
 
+#include "platform/Dialogs.h"
 #include "platform/Exceptions.h"
 
 #include <algorithm>
@@ -37,5 +38,6 @@ void RecordsGuard::EnsureLoaded() {
 bool RecordsGuard::Running() { return !Held().empty(); }
 
 void RecordsGuard::Refuse(Activity running) {
-    ErroCritico(QStringLiteral("Aguarde: %1 está em andamento.").arg(Describe(running)));
+    // Nothing went wrong: the command has to wait for the other to end.
+    throw ENotice(QStringLiteral("Aguarde: %1 está em andamento.").arg(Describe(running)), MB_ICONWARNING);
 }

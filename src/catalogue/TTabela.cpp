@@ -60,7 +60,11 @@ void TTabela::VerificarImportada() {
         origem.Open();
         destino.SetCommandText(count);
         destino.Open();
-        rowCountsEqual_ = origem.Fields(0)->AsInteger() == destino.Fields(0)->AsInteger();
+        const qint64 sourceRows = origem.Fields(0)->AsLargeInt();
+        const qint64 destinationRows = destino.Fields(0)->AsLargeInt();
+        sourceRowCount_ = sourceRows;
+        destinationRowCount_ = destinationRows;
+        rowCountsEqual_ = sourceRows == destinationRows;
         for (int i = 1; rowCountsEqual_ && i < origem.FieldCount(); ++i)
             if (destino.Fields(i)->AsLargeInt() < origem.Fields(i)->AsLargeInt()) secondPassPending_ = true;
         importada_ = rowCountsEqual_ && !secondPassPending_;

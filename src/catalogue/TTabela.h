@@ -83,6 +83,9 @@ public:
     void VerificarImportada();
     // What the last VerificarImportada counted, whatever is left to finish.
     bool RowCountsEqual() const { return rowCountsEqual_; }
+    // The rows of each side that the last VerificarImportada counted.
+    qint64 SourceRowCount() const { return sourceRowCount_; }
+    qint64 DestinationRowCount() const { return destinationRowCount_; }
 
     // The table's foreign-key cycles as a copy in two passes cuts them; found with the dependences.
     const CycleCut& Cycles() const { return cycles_; }
@@ -123,6 +126,8 @@ private:
     bool deletada_ = false;
     bool deletando_ = false;
     bool rowCountsEqual_ = false;
+    qint64 sourceRowCount_ = 0;
+    qint64 destinationRowCount_ = 0;
     CycleCut cycles_;
     QStringList countedCuts_;   // the cut columns the destination table has too
     bool secondPassPending_ = false;

@@ -4,6 +4,7 @@
 #include "TListaTabelas.h"
 #include "TTabela.h"
 #include "TableNodes.h"
+#include "TableTreeDelegate.h"
 #include "platform/ErrorGuard.h"
 
 #include <QAbstractButton>
@@ -23,6 +24,10 @@ void TableMarking::Connect() {
         tree->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(tree, &QWidget::customContextMenuRequested, this,
                 [this, tree](const QPoint& pos) { RunGuarded([&] { TreeViewContextPopup(*tree, pos); }); });
+        if (const auto* drawing = qobject_cast<TableTreeDelegate*>(tree->itemDelegate()))
+            connect(drawing, &TableTreeDelegate::MarkToggled, this, [this, tree](const QModelIndex& index) {
+                RunGuarded([&] { ToggleMark(*tree, tree->itemFromIndex(index)); });
+            });
     }
     for (QAction* item : {controls_.SomenteestaTabela1, controls_.SomenteestaTabela2})
         connect(item, &QAction::triggered, this, [this, item] { RunGuarded([&] { SomenteestaTabela1Click(item); }); });
@@ -48,6 +53,14 @@ void TableMarking::TreeViewContextPopup(QTreeWidget& tree, const QPoint& pos) {
 }
 
 void TableMarking::SomenteestaTabela1Click(QAction* item) { MarkSelected(MarkOf(item)); }
+
+void TableMarking::ToggleMark(QTreeWidget& tree, QTreeWidgetItem* node) {
+    const TTabela* tabela = NodeTable(node);
+    if (!tabela) return;
+    tree.setCurrentItem(node);
+    const bool marked = &tree == controls_.TreeView ? tabela->Checked() : tabela->CheckedDelete();
+    SomenteestaTabela1Click(marked ? controls_.SomenteestaTabela2 : controls_.SomenteestaTabela1);
+}
 
 void TableMarking::EstaTabelaetodasassuasdependncias1Click(QAction* item) {
     TTabela* tabela = MarkSelected(MarkOf(item));

@@ -5,12 +5,14 @@
 #include <QObject>
 
 class QPoint;
+class QTreeWidgetItem;
 class TTabela;
 
 // The marking commands of both trees: the shared pop-up menu, "Marcar Todos",
 // "Desmarcar Todos", "Esperar Dependências?" and "Copiar referências circulares em duas etapas". Each acts on the tab that is showing:
 // Checked on the selection tab, CheckedDelete on the cleanup tab, nothing elsewhere.
-// It connects the controls to its handlers, each run through the command guard.
+// It connects the controls to its handlers, each run through the command guard; the trees' own
+// drawing must be in place first, since a click on a mark reaches it there.
 class TableMarking : public QObject {
 public:
     TableMarking(const CatalogueControls& controls, QObject* parent);
@@ -18,6 +20,8 @@ public:
     // Selects the node under pos (viewport coordinates), or nothing, and shows the menu.
     void TreeViewContextPopup(QTreeWidget& tree, const QPoint& pos);
     void SomenteestaTabela1Click(QAction* item);
+    // A click on the node's mark, or Space on it: "Somente esta Tabela", marking or unmarking.
+    void ToggleMark(QTreeWidget& tree, QTreeWidgetItem* node);
     void EstaTabelaetodasassuasdependncias1Click(QAction* item);
     void btnCheckAllClick();
     void btnUnCheckAllClick();

@@ -8,6 +8,9 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class TTabela;
 
+// The column of a node that shows its table's row counts; the name and the icons are in column 0.
+inline constexpr int RowCountsColumn = 1;
+
 // The table record a node of the selection or cleanup tree shows; nullptr for a dependence
 // the catalogue does not hold.
 TTabela* NodeTable(const QTreeWidgetItem* node);

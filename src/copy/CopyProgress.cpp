@@ -4,6 +4,7 @@
 #include "RunControl.h"
 #include "catalogue/Workspace.h"
 #include "platform/Application.h"
+#include "platform/Dialogs.h"
 #include "platform/Exceptions.h"
 
 #include <QProgressBar>
@@ -47,7 +48,7 @@ void ListenToTheWindow(CopyContext& context) {
     ProcessMessages();
     if (PararProcesso) {
         PararProcesso = false;
-        ErroCritico(QStringLiteral("Processo Parado!"));
+        throw ENotice(QStringLiteral("Processo Parado!"), MB_ICONINFORMATION);
     }
     if (Pausado) {
         context.transaction.Commit();

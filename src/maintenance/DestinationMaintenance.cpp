@@ -43,6 +43,21 @@ void BusyThenWarn(const std::function<void()>& work, const QString& message) {
     Dialogs().MessageBox(message, Atencao, MB_ICONWARNING);
 }
 
+// Runs work, then after on every way out. When work fails, its error is the one raised, whatever
+// after does then.
+void ThenAlways(const std::function<void()>& work, const std::function<void()>& after) {
+    try {
+        work();
+    } catch (...) {
+        try {
+            after();
+        } catch (...) {
+        }
+        throw;
+    }
+    after();
+}
+
 }  // namespace
 
 DestinationMaintenance::DestinationMaintenance(Workspace& workspace, QTreeWidget& TreeViewDelecao)
@@ -51,18 +66,8 @@ DestinationMaintenance::DestinationMaintenance(Workspace& workspace, QTreeWidget
 void DestinationMaintenance::btnEfetuarLimpezaClick() {
     RecordsGuard cleanup(RecordsGuard::Cleanup);
     bool done = false;
-    try {
-        done = Limpar();
-    } catch (...) {
-        // The cleanup's own error is the one to show; a log file that cannot be written now is
-        // written again when the window closes.
-        try {
-            SaveLog();
-        } catch (...) {
-        }
-        throw;
-    }
-    SaveLog();
+    // A log file that cannot be written after a failed cleanup is written again when the window closes.
+    ThenAlways([&] { done = Limpar(); }, [this] { SaveLog(); });
     if (done) Dialogs().MessageBox(QStringLiteral("Limpeza da(s) tabela(s) efetuada!"), Atencao, MB_ICONINFORMATION);
 }
 
@@ -97,18 +102,21 @@ void DestinationMaintenance::SaveLog() {
 }
 
 void DestinationMaintenance::btnDesabilitarTriggerClick() {
-    BusyThenWarn([this] {
-        CommitRunningCopy();
-        SwitchTriggers(workspace_, false);
-    },
-                 QStringLiteral("Trigger's desativadas. Não esqueça de ativá-las!!!"));
+    BusyThenWarn([this] { Switch(false); }, QStringLiteral("Trigger's desativadas. Não esqueça de ativá-las!!!"));
 }
 
 void DestinationMaintenance::btnHabilitarTriggerClick() {
-    BusyThenWarn([this] {
-        CommitRunningCopy();
-        SwitchTriggers(workspace_, true);
-    }, QStringLiteral("Trigger's ativadas"));
+    BusyThenWarn([this] { Switch(true); }, QStringLiteral("Trigger's ativadas"));
+}
+
+void DestinationMaintenance::Switch(bool active) {
+    CommitRunningCopy();
+    // Some may have been switched before a failure.
+    ThenAlways([&] { SwitchTriggers(workspace_, active); }, [this] { ReportTriggerState(); });
+}
+
+void DestinationMaintenance::ReportTriggerState() {
+    if (OnTriggersLeftOff) OnTriggersLeftOff(!TriggersLeftOff(workspace_).isEmpty());
 }
 
 void DestinationMaintenance::btnGeneratorsClick() {

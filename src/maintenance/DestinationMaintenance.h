@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <functional>
 
 class QTreeWidget;
 class TTabela;
@@ -21,7 +22,13 @@ public:
     void btnHabilitarTriggerClick();
     void btnGeneratorsClick();
 
+    // Tells OnTriggersLeftOff whether triggers "Desabilitar Triggers" switched off are still off
+    // in the destination; the trigger commands tell it on every way out.
+    void ReportTriggerState();
+    std::function<void(bool leftOff)> OnTriggersLeftOff;
+
 private:
+    void Switch(bool active);
     // False when the user declined the question and nothing was sent.
     bool Limpar();
     // The marked tables, each once, in the order of their first node (roots and their children).

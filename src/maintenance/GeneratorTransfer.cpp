@@ -1,5 +1,6 @@
 #include "GeneratorTransfer.h"
 
+#include "catalogue/ActivityLog.h"
 #include "catalogue/Workspace.h"
 #include "platform/SqlNames.h"
 #include "platform/TClientDataSet.h"
@@ -32,7 +33,7 @@ TClientDataSet& ReadSource(Workspace& workspace, const QString& sql) {
 
 QString Trimmed(TClientDataSet& rows, const QString& field) { return rows.FieldByName(field)->AsString().trimmed(); }
 
-void TransferUserGenerators(Workspace& workspace, TSQLDataSet& origem) {
+void TransferUserGenerators(Workspace& workspace, TSQLDataSet& origem, int& transferred) {
     TClientDataSet& generators = ReadSource(
         workspace, QStringLiteral("SELECT RDB$GENERATORS.RDB$GENERATOR_NAME, RDB$GENERATORS.RDB$GENERATOR_ID, "
                                   "RDB$GENERATORS.RDB$SYSTEM_FLAG FROM RDB$GENERATORS"
@@ -42,11 +43,12 @@ void TransferUserGenerators(Workspace& workspace, TSQLDataSet& origem) {
         const QString name = Trimmed(generators, QStringLiteral("RDB$GENERATOR_NAME"));
         Execute(*workspace.SQLDSDestino, QStringLiteral("SET GENERATOR ") + quoteIdentifier(name) +
                                              QStringLiteral(" TO ") + QString::number(CurrentValue(origem, name)));
+        ++transferred;
     }
 }
 
 // RESTART WITH n makes the next key n + 1, as the source's counter at n gives.
-void TransferIdentityCounters(Workspace& workspace, TSQLDataSet& origem) {
+void TransferIdentityCounters(Workspace& workspace, TSQLDataSet& origem, int& restarted) {
     TClientDataSet& columns = ReadSource(
         workspace,
         QStringLiteral("SELECT RDB$RELATION_NAME, RDB$FIELD_NAME, RDB$GENERATOR_NAME FROM RDB$RELATION_FIELDS"
@@ -57,6 +59,7 @@ void TransferIdentityCounters(Workspace& workspace, TSQLDataSet& origem) {
         const qint64 value = CurrentValue(origem, Trimmed(columns, QStringLiteral("RDB$GENERATOR_NAME")));
         Execute(*workspace.SQLDSDestino, QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2 RESTART WITH %3")
                                              .arg(table, column, QString::number(value)));
+        ++restarted;
     }
 }
 
@@ -64,6 +67,21 @@ void TransferIdentityCounters(Workspace& workspace, TSQLDataSet& origem) {
 
 void TransferGenerators(Workspace& workspace) {
     TSQLDataSet origem(workspace.SQLConnection);
-    TransferUserGenerators(workspace, origem);
-    TransferIdentityCounters(workspace, origem);
+    int generators = 0;
+    int identities = 0;
+    // The line counts what was set also when a failure stops the transfer.
+    const auto log = [&](const QString& end) {
+        RegistrarLog(QStringLiteral("Generators: %1 generator(s) transferido(s), %2 coluna(s) de identidade reiniciada(s)%3")
+                         .arg(generators)
+                         .arg(identities)
+                         .arg(end));
+    };
+    try {
+        TransferUserGenerators(workspace, origem, generators);
+        TransferIdentityCounters(workspace, origem, identities);
+    } catch (...) {
+        log(QStringLiteral(" antes de um erro"));
+        throw;
+    }
+    log(QString());
 }

@@ -7,5 +7,5 @@ struct Workspace;
 // restarts every identity column of the destination from the current value of the same column's
 // counter in the source, since those counters are named differently in each database. A
 // generator or column the destination lacks stops it with the server's error; what was set
-// before stays set.
+// before stays set. One line of the log says how many of each were set.
 void TransferGenerators(Workspace& workspace);

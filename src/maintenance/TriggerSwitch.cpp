@@ -6,6 +6,7 @@
 #include "platform/DatabaseIdentity.h"
 #include "platform/Exceptions.h"
 #include "platform/SqlNames.h"
+#include "platform/TSQLConnection.h"
 #include "platform/TSQLDataSet.h"
 
 #include <QStringList>
@@ -86,13 +87,24 @@ void SwitchOff(Workspace& workspace, TriggerJournal& journal) {
     RegistrarLog(Switched(false, names));
 }
 
+// The journal's triggers that are still off in the destination, in the journal's order.
+QStringList StillOff(TSQLConnection& destino, const TriggerJournal& journal) {
+    QStringList names;
+    const QStringList inactive = TriggerNames(destino, QStringLiteral("1"));
+    for (const QString& name : journal.Names())
+        if (inactive.contains(name)) names << name;
+    return names;
+}
+
+TriggerJournal JournalOf(Workspace& workspace) {
+    return TriggerJournal(workspace.StateFolder, DatabaseIdentity::Of(*workspace.SQLConnectionDestino));
+}
+
 void SwitchOn(Workspace& workspace, TriggerJournal& journal) {
     TSQLConnection& destino = *workspace.SQLConnectionDestino;
     QStringList names;
     if (journal.Exists()) {
-        const QStringList inactive = TriggerNames(destino, QStringLiteral("1"));
-        for (const QString& name : journal.Names())
-            if (inactive.contains(name)) names << name;
+        names = StillOff(destino, journal);
     } else {
         RegistrarLog(QStringLiteral(
             "Habilitar Triggers: não há registro das triggers que \"Desabilitar Triggers\" desativou neste destino; "
@@ -108,9 +120,16 @@ void SwitchOn(Workspace& workspace, TriggerJournal& journal) {
 }  // namespace
 
 void SwitchTriggers(Workspace& workspace, bool active) {
-    TriggerJournal journal(workspace.StateFolder, DatabaseIdentity::Of(*workspace.SQLConnectionDestino));
+    TriggerJournal journal = JournalOf(workspace);
     if (active)
         SwitchOn(workspace, journal);
     else
         SwitchOff(workspace, journal);
+}
+
+QStringList TriggersLeftOff(Workspace& workspace) {
+    // Without a folder nothing was ever put on record.
+    if (workspace.StateFolder.isEmpty() || !workspace.SQLConnectionDestino->Connected()) return {};
+    const TriggerJournal journal = JournalOf(workspace);
+    return journal.Exists() ? StillOff(*workspace.SQLConnectionDestino, journal) : QStringList();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 struct Workspace;
 
 // Switching the user triggers of the destination (source text present, system flag 0 or NULL).
@@ -13,3 +15,7 @@ struct Workspace;
 // The log says which triggers were switched. One that cannot be switched stops the command with
 // the server's message and the trigger's name, leaving the ones before it switched.
 void SwitchTriggers(Workspace& workspace, bool active);
+
+// The triggers of the destination that "Desabilitar Triggers" switched off and that are still off,
+// as its journal knows them; none when the destination is not connected or has no journal.
+QStringList TriggersLeftOff(Workspace& workspace);

@@ -11,7 +11,9 @@ QString ErrorMessage(const std::exception& error) {
 }
 
 void ShowException(const std::exception& error) {
-    Dialogs().MessageBox(ErrorMessage(error), QGuiApplication::applicationDisplayName(), MB_ICONSTOP);
+    const auto* notice = dynamic_cast<const ENotice*>(&error);
+    Dialogs().MessageBox(ErrorMessage(error), QGuiApplication::applicationDisplayName(),
+                         notice ? notice->Icon() : MB_ICONSTOP);
 }
 
 void RunGuarded(const std::function<void()>& command) {

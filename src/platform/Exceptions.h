@@ -3,6 +3,7 @@
 #include <QString>
 #include <exception>
 #include <string>
+#include <utility>
 
 // Base of every error the program raises; carries the text the user reads.
 class Exception : public std::exception {
@@ -34,6 +35,17 @@ private:
 class ECriticalError : public Exception {
 public:
     using Exception::Exception;
+};
+
+// Ends the current command as a critical error does, for what is no failure: the user's own stop,
+// or a command that has to wait for another. Shown with its own message-box icon.
+class ENotice : public ECriticalError {
+public:
+    ENotice(QString message, int icon) : ECriticalError(std::move(message)), icon_(icon) {}
+    int Icon() const { return icon_; }
+
+private:
+    int icon_;
 };
 
 // Reports a critical error to the user and ends the current command: it never returns.

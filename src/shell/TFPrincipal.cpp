@@ -81,18 +81,18 @@ TFPrincipal::TFPrincipal(QWidget* parent) : QMainWindow(parent), ProgramFolder(E
         setFont(verdana);
     }
 
-    auto* body = new QSplitter(Qt::Horizontal, this);
-    body->addWidget(BuildTablePages());
-    body->addWidget(BuildClientPages());
-    body->setStretchFactor(1, 1);
-    body->setSizes({240, 568});
-
     setCentralWidget(new QWidget(this));
     auto* layout = new QVBoxLayout(centralWidget());
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    // Made from top to bottom, so that Tab goes through the controls in that order.
     layout->addWidget(BuildCommandPanel());
     layout->addWidget(BuildPathPanel());
+    auto* body = new QSplitter(Qt::Horizontal, this);
+    body->addWidget(BuildTablePages());
+    body->addWidget(BuildClientPages());
+    body->setStretchFactor(1, 1);
+    body->setSizes({330, 478});
     layout->addWidget(body, 1);
     layout->addWidget(BuildStatusPanel());
     BuildPopupMenu();
@@ -108,6 +108,8 @@ TFPrincipal::TFPrincipal(QWidget* parent) : QMainWindow(parent), ProgramFolder(E
     WireMaintenance();
 
     resize(808, 634);
+    // Below this the fields and trees would be too narrow to read; a larger font asks for more.
+    setMinimumSize(minimumSizeHint().expandedTo(QSize(800, 600)));
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }
@@ -134,12 +136,22 @@ QWidget* TFPrincipal::BuildCommandPanel() {
     btnHelp = NewGlyphButton(StandardIcon(QStyle::SP_MessageBoxQuestion), QStringLiteral("Ajuda"), Panel1);
     btnParar = new QPushButton(QStringLiteral("Parar"), Panel1);
     btnPausar = new QPushButton(QStringLiteral("Pausar"), Panel1);
+    lblTriggersDesativadas = new QLabel(QStringLiteral("Triggers do destino desativadas"), Panel1);
+    QPalette red = lblTriggersDesativadas->palette();
+    red.setColor(QPalette::WindowText, QColor(0xC6, 0x28, 0x28));
+    lblTriggersDesativadas->setPalette(red);
+    QFont bold = lblTriggersDesativadas->font();
+    bold.setBold(true);
+    lblTriggersDesativadas->setFont(bold);
+    lblTriggersDesativadas->hide();
     Wire(btnHelp, &QToolButton::clicked, &TFPrincipal::btnHelpClick);
 
     auto* layout = new QHBoxLayout(Panel1);
     layout->setContentsMargins(6, 4, 6, 4);
     for (QWidget* control : std::initializer_list<QWidget*>{btnDesabilitarTrigger, btnHabilitarTrigger, btnGenerators, btnHelp})
         layout->addWidget(control);
+    layout->addSpacing(12);
+    layout->addWidget(lblTriggersDesativadas);
     layout->addStretch(1);
     layout->addWidget(btnParar);
     layout->addWidget(btnPausar);
@@ -165,6 +177,8 @@ QWidget* TFPrincipal::BuildPathPanel() {
     Wire(btnCaminhoOrigem, &QToolButton::clicked, &TFPrincipal::btnCaminhoOrigemClick);
     Wire(btnCaminhoDestino, &QToolButton::clicked, &TFPrincipal::btnCaminhoDestinoClick);
     Wire(btnConecta, &QPushButton::clicked, &TFPrincipal::btnConectaClick);
+    for (QLineEdit* field : {edtCaminhoOrigem, edtCaminhoDestino})
+        connect(field, &QLineEdit::returnPressed, btnConecta, &QPushButton::click);
 
     auto* layout = new QGridLayout(Panel2);
     layout->setContentsMargins(6, 4, 6, 4);
@@ -226,9 +240,9 @@ QWidget* TFPrincipal::BuildClientPages() {
     ListView->setRootIsDecorated(false);
     ListView->setHeaderLabels({QStringLiteral("Tabela"), QStringLiteral("Progresso")});
     ListView->header()->setSectionsClickable(false);
-    ListView->header()->setStretchLastSection(false);
-    ListView->setColumnWidth(0, 300);
-    ListView->setColumnWidth(1, 200);
+    // The names take what they need, the bars the rest.
+    ListView->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    ListView->header()->setSectionResizeMode(1, QHeaderView::Stretch);
     (new QVBoxLayout(TabProgresso))->addWidget(ListView);
     PageControl->addTab(TabProgresso, QStringLiteral("Progresso"));
 
@@ -302,6 +316,7 @@ void TFPrincipal::BuildImport() {
 
 void TFPrincipal::WireMaintenance() {
     maintenance_ = std::make_unique<DestinationMaintenance>(workspace, *TreeViewDelecao);
+    maintenance_->OnTriggersLeftOff = [this](bool leftOff) { lblTriggersDesativadas->setVisible(leftOff); };
     Wire(btnEfetuarLimpeza, &QPushButton::clicked, &TFPrincipal::btnEfetuarLimpezaClick);
     Wire(btnDesabilitarTrigger, &QPushButton::clicked, &TFPrincipal::btnDesabilitarTriggerClick);
     Wire(btnHabilitarTrigger, &QPushButton::clicked, &TFPrincipal::btnHabilitarTriggerClick);
@@ -392,6 +407,7 @@ void TFPrincipal::Conectar() {
     catalogue_->ListarTabelasDependencias();
     SetStatus(QStringLiteral("ListarTabelasDependenciasDelecao"));
     catalogue_->ListarTabelasDependenciasDelecao();
+    maintenance_->ReportTriggerState();
 }
 
 void TFPrincipal::Disconnect() noexcept {
@@ -443,5 +459,6 @@ void TFPrincipal::btnEstruturaTabelaClick() {
 void TFPrincipal::TimerAtualizaTimer() {
     TreeView->viewport()->update();
     TreeViewDelecao->viewport()->update();
+    catalogue_->ShowRowCounts();
     logView_->Refresh();
 }

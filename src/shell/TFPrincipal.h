@@ -48,6 +48,8 @@ public:
     QToolButton* btnHelp;
     QPushButton* btnParar;
     QPushButton* btnPausar;
+    // Shown in red while triggers this program switched off are still off in the destination.
+    QLabel* lblTriggersDesativadas;
 
     QFrame* Panel2;
     QLabel* Label6;

@@ -87,6 +87,7 @@ TEST_F(ImportRunTest, AStopEndsTheRunKeepsTheAppliedRowsAndStillRefreshes) {
     EXPECT_TRUE(Summary(QStringLiteral("Importação interrompida"), 0, 1, 0).match(Log().last()).hasMatch()) << Log();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Processo Parado!"));
+    EXPECT_EQ(dialogs.messages[0].flags, MB_ICONINFORMATION) << "the user's own stop is no error";
     EXPECT_TRUE(window.TimerAtualiza->isActive());
 }
 
@@ -156,6 +157,7 @@ TEST_F(ImportRunTest, ConnectingDuringAnImportIsRefusedAndTheImportGoesOn) {
     Import();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Aguarde: a importação dos dados está em andamento."));
+    EXPECT_EQ(dialogs.messages[0].flags, MB_ICONWARNING);
     EXPECT_EQ(DestinoCount("GRANDE"), 2000);
     EXPECT_TRUE(Tabela("GRANDE")->Importada());
 }

@@ -1,7 +1,11 @@
 #include "MainWindowTest.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QRadioButton>
 
 namespace {
 
@@ -84,8 +88,10 @@ TEST_F(MainWindowTest, StartsWithTheDesignedLayoutAndSettings) {
     const QTreeWidget* list = window.ListView;
     EXPECT_EQ(list->headerItem()->text(0), QStringLiteral("Tabela"));
     EXPECT_EQ(list->headerItem()->text(1), QStringLiteral("Progresso"));
-    EXPECT_EQ(list->columnWidth(0), 300);
-    EXPECT_EQ(list->columnWidth(1), 200);
+    // The names take what they need, the bars the rest.
+    EXPECT_EQ(list->header()->sectionResizeMode(0), QHeaderView::ResizeToContents);
+    EXPECT_EQ(list->header()->sectionResizeMode(1), QHeaderView::Stretch);
+    EXPECT_EQ(list->columnWidth(0) + list->columnWidth(1), list->viewport()->width());
     EXPECT_FALSE(list->header()->sectionsClickable());
     EXPECT_TRUE(window.mmLog->isReadOnly());
     EXPECT_EQ(window.mmLog->lineWrapMode(), QPlainTextEdit::NoWrap);
@@ -104,4 +110,58 @@ TEST_F(MainWindowTest, ShowingTheWindowSelectsTheFirstPageOfBothPageControls) {
     window.show();
     EXPECT_EQ(window.PageControl->currentWidget(), window.TabProgresso);
     EXPECT_EQ(window.PageControlTabelas->currentWidget(), window.TabSelecao);
+}
+
+TEST_F(MainWindowTest, AtItsMinimumSizeNothingOverlapsOrIsCut) {
+    EXPECT_EQ(window.minimumSize(), QSize(800, 600));
+    window.lblTriggersDesativadas->show();
+    window.resize(window.minimumSize());
+    QApplication::processEvents();
+    ASSERT_EQ(window.size(), QSize(800, 600));
+
+    QList<QWidget*> controls = {window.PageControlTabelas, window.PageControl};
+    for (QWidget* control : window.findChildren<QWidget*>())
+        if (control->isVisible() && (qobject_cast<QAbstractButton*>(control) || qobject_cast<QLabel*>(control) ||
+                                     qobject_cast<QLineEdit*>(control)) && !window.PageControlTabelas->isAncestorOf(control) &&
+            !window.PageControl->isAncestorOf(control))
+            controls << control;
+    const auto place = [this](const QWidget* control) { return QRect(control->mapTo(&window, QPoint()), control->size()); };
+    for (QWidget* control : controls) {
+        const std::string name = control->accessibleName().isEmpty() ? control->objectName().toStdString()
+                                                                     : control->accessibleName().toStdString();
+        EXPECT_TRUE(window.rect().contains(place(control))) << name;
+        if (!qobject_cast<QLineEdit*>(control)) {
+            EXPECT_GE(control->width(), control->sizeHint().width()) << name;
+        }
+        for (QWidget* other : controls) {
+            if (other == control) continue;
+            EXPECT_FALSE(place(control).intersects(place(other))) << name;
+        }
+    }
+    EXPECT_EQ(controls.size(), 25);
+}
+
+TEST_F(MainWindowTest, TabGoesThroughTheControlsFromTopToBottom) {
+    const QList<QWidget*> expected = {
+        window.btnDesabilitarTrigger, window.btnHabilitarTrigger, window.btnGenerators, window.btnHelp,
+        window.btnParar, window.btnPausar, window.edtCaminhoOrigem, window.btnCaminhoOrigem, window.edtCaminhoDestino,
+        window.btnCaminhoDestino, window.btnConecta, window.btnImportar, window.rdgSync->findChild<QRadioButton*>(),
+        window.TreeView, window.ListView, window.btnUnCheckAll, window.btnCheckAll, window.btnAtualizar,
+        window.btnEstruturaTabela};
+    QList<QWidget*> chain;
+    QWidget* next = window.btnDesabilitarTrigger;
+    do {
+        if (expected.contains(next)) chain << next;
+        next = next->nextInFocusChain();
+    } while (next != window.btnDesabilitarTrigger);
+    EXPECT_EQ(chain, expected);
+}
+
+TEST_F(MainWindowTest, EnterInAPathFieldPressesConectar) {
+    for (QLineEdit* field : {window.edtCaminhoOrigem, window.edtCaminhoDestino}) {
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(field, &enter);
+    }
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    for (const auto& message : dialogs.messages) EXPECT_EQ(message.text, QStringLiteral("Caminhos devem ser diferentes!"));
 }

@@ -1,5 +1,7 @@
 #include "CatalogueWindowTest.h"
 
+#include "catalogue/ActivityLog.h"
+
 namespace {
 
 const QString Schema = QStringLiteral(
@@ -20,10 +22,17 @@ TEST_F(CatalogueWindow, TriggerAndGeneratorButtonsActOnTheConnectedDestination) 
     Connect(Schema, Schema, QStringLiteral("SET GENERATOR GEN_PEDIDO TO 41;"));
     dialogs.messages.clear();
 
+    EXPECT_FALSE(window.lblTriggersDesativadas->isVisible());
     window.btnDesabilitarTrigger->click();
     EXPECT_EQ(PedidoBiInactive(destino), QStringLiteral("1"));
+    EXPECT_TRUE(window.lblTriggersDesativadas->isVisible());
+    // Connecting again finds on record that they are still off.
+    window.lblTriggersDesativadas->hide();
+    Reconnect();
+    EXPECT_TRUE(window.lblTriggersDesativadas->isVisible());
     window.btnHabilitarTrigger->click();
     EXPECT_EQ(PedidoBiInactive(destino), QStringLiteral("0"));
+    EXPECT_FALSE(window.lblTriggersDesativadas->isVisible());
     window.btnGenerators->click();
     EXPECT_EQ(DatabaseFactory::QueryValue(destino, QStringLiteral("SELECT GEN_ID(GEN_PEDIDO, 0) FROM RDB$DATABASE")),
               QStringLiteral("41"));
@@ -31,4 +40,6 @@ TEST_F(CatalogueWindow, TriggerAndGeneratorButtonsActOnTheConnectedDestination) 
     EXPECT_EQ(Errors(),
               QStringList({QStringLiteral("Trigger's desativadas. Não esqueça de ativá-las!!!"),
                            QStringLiteral("Trigger's ativadas"), QStringLiteral("Generatores transferidos!")}));
+    EXPECT_EQ(ListaLog.Items().last(),
+              QStringLiteral("Generators: 1 generator(s) transferido(s), 0 coluna(s) de identidade reiniciada(s)"));
 }

@@ -1,7 +1,13 @@
 #include "CatalogueWindowTest.h"
 
+#include "support/QtPrinting.h"
+
 #include <QFontMetrics>
+#include <QHelpEvent>
 #include <QImage>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QToolTip>
 #include <cstdlib>
 #include <optional>
 
@@ -56,6 +62,34 @@ protected:
     }
 
     static QRect Row(QTreeWidget* tree, QTreeWidgetItem* node) { return tree->visualItemRect(node); }
+
+    // The middle of an image of the list on a table's root node.
+    QPoint Icon(QTreeWidget* tree, const char* name, const TImageList& images, int index) {
+        const QImage picture = Picture(tree);   // before the row is read: the picture lays the rows out
+        const auto found = Find(picture, images, index, Row(tree, Root(tree, name)));
+        return found ? *found + QPoint(TImageList::Size / 2, TImageList::Size / 2) : QPoint(-1, -1);
+    }
+
+    // What the mouse resting on an image of a table's node is told.
+    QString Hint(QTreeWidget* tree, const char* name, const TImageList& images, int index) {
+        const QPoint pos = Icon(tree, name, images, index);
+        QHelpEvent help(QEvent::ToolTip, pos, tree->viewport()->mapToGlobal(pos));
+        QApplication::sendEvent(tree->viewport(), &help);
+        return QToolTip::text();
+    }
+
+    static void Click(QTreeWidget* tree, const QPoint& pos) {
+        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent event(type, pos, tree->viewport()->mapToGlobal(pos), Qt::LeftButton,
+                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(tree->viewport(), &event);
+        }
+    }
+
+    static void PressSpace(QTreeWidget* tree) {
+        QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+        QApplication::sendEvent(tree, &space);
+    }
 };
 
 TEST_F(TableTreeDrawing, EachTableShowsItsMarkAndCopyStatusRightOfItsBoldName) {
@@ -121,6 +155,63 @@ TEST_F(TableTreeDrawing, ANodeWithoutARecordShowsItsNameAlone) {
     EXPECT_EQ(Shown(picture, window.ImageList, row), -1);
     EXPECT_EQ(Shown(picture, window.ImageList_Status, row), -1);
     EXPECT_EQ(Shown(picture, window.ImageList, Row(window.TreeView, Root(window.TreeView, "AVULSA"))), 0);
+}
+
+TEST_F(TableTreeDrawing, EveryNodeShowsItsTablesRowCountsAfterConnectingAndAfterACopy) {
+    Connect(Vendas, Vendas,
+            UmCliente + QStringLiteral("SET TERM ^ ; EXECUTE BLOCK AS DECLARE I INTEGER = 0; BEGIN"
+                                       " WHILE (I < 1234) DO BEGIN INSERT INTO AVULSA VALUES (:I); I = I + 1; END END^"));
+    for (QTreeWidget* tree : {window.TreeView, window.TreeViewDelecao}) {
+        EXPECT_EQ(Root(tree, "CLIENTE")->text(1), QStringLiteral("1 → 0"));
+        EXPECT_EQ(Root(tree, "AVULSA")->text(1), QStringLiteral("1.234 → 0"));
+    }
+
+    Tabela("CLIENTE")->SetChecked(true);
+    window.btnImportar->click();
+    window.TimerAtualizaTimer();
+    EXPECT_EQ(Child(window.TreeView, "PEDIDO", "CLIENTE")->text(1), QStringLiteral("1 → 1"));
+    EXPECT_EQ(Root(window.TreeViewDelecao, "CLIENTE")->text(1), QStringLiteral("1 → 1"));
+}
+
+TEST_F(TableTreeDrawing, EachIconSaysWhatItShowsWhenTheMouseRestsOnIt) {
+    Connect(Vendas, Vendas, UmCliente);
+    Choose(window.TreeView, Root(window.TreeView, "PEDIDO"), window.EstaTabelaetodasassuasdependncias1);
+
+    EXPECT_EQ(Hint(window.TreeView, "PEDIDO", window.ImageList, 1), QStringLiteral("Marcada para importar"));
+    EXPECT_EQ(Hint(window.TreeView, "CLIENTE", window.ImageList, 1),
+              QStringLiteral("Marcada para importar, à espera: é copiada junto com a tabela que a referencia"));
+    EXPECT_EQ(Hint(window.TreeView, "CLIENTE", window.ImageList_Status, 0),
+              QStringLiteral("Não importada: origem e destino têm números de registros diferentes"));
+    EXPECT_EQ(Hint(window.TreeView, "PEDIDO", window.ImageList_Status, 1),
+              QStringLiteral("Importada: origem e destino têm o mesmo número de registros"));
+
+    ShowTab(window.TabLimpeza);
+    Choose(window.TreeViewDelecao, Root(window.TreeViewDelecao, "ITEM"), window.SomenteestaTabela1);
+    dialogs.AnswerQuestion(IDYES);
+    window.btnEfetuarLimpeza->click();
+    EXPECT_EQ(Hint(window.TreeViewDelecao, "ITEM", window.ImageList, 1),
+              QStringLiteral("Marcada para a limpeza; já esvaziada: a limpeza não a esvazia de novo até Atualizar Tabelas"));
+}
+
+TEST_F(TableTreeDrawing, AClickOnAMarkOrSpaceTogglesThatTableAloneAsTheMenuDoes) {
+    Connect(Vendas, Vendas);
+
+    Click(window.TreeView, Icon(window.TreeView, "PEDIDO", window.ImageList, 0));
+    EXPECT_TRUE(Tabela("PEDIDO")->Checked());
+    EXPECT_FALSE(Tabela("CLIENTE")->Checked());
+    EXPECT_EQ(window.TreeView->currentItem(), Root(window.TreeView, "PEDIDO"));
+    PressSpace(window.TreeView);
+    EXPECT_FALSE(Tabela("PEDIDO")->Checked());
+    // Beside the mark, a click only selects.
+    Click(window.TreeView, Row(window.TreeView, Root(window.TreeView, "AVULSA")).topLeft() + QPoint(4, 4));
+    EXPECT_EQ(window.TreeView->currentItem(), Root(window.TreeView, "AVULSA"));
+    EXPECT_FALSE(Tabela("AVULSA")->Checked());
+
+    ShowTab(window.TabLimpeza);
+    window.TreeViewDelecao->setCurrentItem(Child(window.TreeViewDelecao, "CLIENTE", "PEDIDO"));
+    PressSpace(window.TreeViewDelecao);
+    EXPECT_TRUE(Tabela("PEDIDO")->CheckedDelete()) << "the cleanup tree toggles its own mark";
+    EXPECT_FALSE(Tabela("PEDIDO")->Checked());
 }
 
 }  // namespace
