@@ -1,3 +1,8 @@
+#include "platform/FbApi.h"
 #include "shell/Program.h"
 
-int main(int argc, char* argv[]) { return RunProgram(argc, argv); }
+int main(int argc, char* argv[]) {
+    const int code = RunProgram(argc, argv);
+    ShutDownDatabaseClient();
+    return code;
+}

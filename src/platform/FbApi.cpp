@@ -83,3 +83,5 @@ QString StatementForMessage(const QString& sql) {
     const QString text = sql.simplified();
     return text.size() <= limit ? text : text.left(limit) + QStringLiteral("...");
 }
+
+void ShutDownDatabaseClient() { fb_shutdown(0, fb_shutrsn_app_stopped); }

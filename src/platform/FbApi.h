@@ -53,6 +53,10 @@ void FbEndTransaction(FbRef<Firebird::ITransaction>& transaction, bool commit);
 // Connection-level failures (network, shutdown) must not be mistaken for a rejected row.
 bool IsConnectionLost(const EDatabaseError& error);
 
+// Ends the client's and the embedded engine's own threads, once every connection is closed and
+// before the program unloads the library: a thread still ending a lost attachment crashed there.
+void ShutDownDatabaseClient();
+
 // The dialect databases are made in, and the one a connection uses unless told otherwise.
 constexpr unsigned SqlDialect = 3;
 
