@@ -21,3 +21,12 @@ struct WindowCopy {
 // Connects the window to the two databases, marks the table and presses "Importar Dados"; the
 // activity log file goes to logFolder.
 WindowCopy CopyThroughWindow(const std::string& source, const std::string& destination, const std::string& logFolder);
+
+// One "Verificar Dados" of the benchmark's table through the real main window, offscreen.
+struct WindowVerify {
+    double seconds = 0;
+    std::string line;   // what the log says of the table
+    bool equal = false;   // the verification found every row equal
+};
+
+WindowVerify VerifyThroughWindow(const std::string& source, const std::string& destination, const std::string& logFolder);

@@ -57,7 +57,8 @@ void TTabela::VerificarImportada() {
         origem.Open();
         destino.SetCommandText(count);
         destino.Open();
-        rowCountsEqual_ = origem.Fields(0)->AsInteger() == destino.Fields(0)->AsInteger();
+        rowCount_ = origem.Fields(0)->AsLargeInt();
+        rowCountsEqual_ = rowCount_ == destino.Fields(0)->AsLargeInt();
         importada_ = rowCountsEqual_ && !secondPassPending_;
     } catch (...) {
         origem.Close();
@@ -66,6 +67,11 @@ void TTabela::VerificarImportada() {
     }
     origem.Close();
     destino.Close();
+}
+
+void TTabela::DestinationEmptied() {
+    rowCountsEqual_ = rowCount_ == 0;
+    importada_ = rowCountsEqual_ && !secondPassPending_;
 }
 
 QString TTabela::SQLSelect() const {

@@ -81,6 +81,11 @@ public:
     void VerificarImportada();
     // What the last VerificarImportada counted, whatever is left to finish.
     bool RowCountsEqual() const { return rowCountsEqual_; }
+    // The source's rows at the last VerificarImportada.
+    long long RowCount() const { return rowCount_; }
+    // The cleanup emptied the table on the destination: it counts as copied only when the source
+    // held no row either at the last count, so the next import copies it again.
+    void DestinationEmptied();
 
     // The table's foreign-key cycles as a copy in two passes cuts them; found with the dependences.
     const CycleCut& Cycles() const { return cycles_; }
@@ -119,6 +124,7 @@ private:
     bool deletada_ = false;
     bool deletando_ = false;
     bool rowCountsEqual_ = false;
+    long long rowCount_ = 0;
     CycleCut cycles_;
     bool secondPassPending_ = false;
 };
