@@ -58,7 +58,8 @@ void TTabela::VerificarImportada() {
         destino.SetCommandText(count);
         destino.Open();
         rowCount_ = origem.Fields(0)->AsLargeInt();
-        rowCountsEqual_ = rowCount_ == destino.Fields(0)->AsLargeInt();
+        destinationRowCount_ = destino.Fields(0)->AsLargeInt();
+        rowCountsEqual_ = rowCount_ == destinationRowCount_;
         importada_ = rowCountsEqual_ && !secondPassPending_;
     } catch (...) {
         origem.Close();
@@ -70,6 +71,7 @@ void TTabela::VerificarImportada() {
 }
 
 void TTabela::DestinationEmptied() {
+    destinationRowCount_ = 0;
     rowCountsEqual_ = rowCount_ == 0;
     importada_ = rowCountsEqual_ && !secondPassPending_;
 }

@@ -81,8 +81,9 @@ public:
     void VerificarImportada();
     // What the last VerificarImportada counted, whatever is left to finish.
     bool RowCountsEqual() const { return rowCountsEqual_; }
-    // The source's rows at the last VerificarImportada.
+    // The rows of the source and of the destination at the last VerificarImportada.
     long long RowCount() const { return rowCount_; }
+    long long DestinationRowCount() const { return destinationRowCount_; }
     // The cleanup emptied the table on the destination: it counts as copied only when the source
     // held no row either at the last count, so the next import copies it again.
     void DestinationEmptied();
@@ -125,6 +126,7 @@ private:
     bool deletando_ = false;
     bool rowCountsEqual_ = false;
     long long rowCount_ = 0;
+    long long destinationRowCount_ = 0;
     CycleCut cycles_;
     bool secondPassPending_ = false;
 };

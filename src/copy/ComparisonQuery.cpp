@@ -51,7 +51,7 @@ ComparisonQuery::ComparisonQuery(TSQLConnection& origem, TSQLConnection& destino
     const QString from = QStringLiteral(" FROM ") + quoteIdentifier(table);
     QStringList selected;
     for (const QString& column : columns) selected << quoteIdentifier(column);
-    // A table whose every column is computed still has rows to count.
+    // A table whose every column is computed still has rows to compare.
     if (selected.isEmpty()) selected << QStringLiteral("0");
     const QString plain = QStringLiteral("SELECT ") + selected.join(QStringLiteral(", ")) + from;
     const std::vector<ColumnShape> origemShapes = Describe(origem, plain);
@@ -82,5 +82,4 @@ ComparisonQuery::ComparisonQuery(TSQLConnection& origem, TSQLConnection& destino
         orderBy << QStringLiteral("%1 NULLS FIRST").arg(selected.size() + position);
     rows = QStringLiteral("SELECT ") + (selected + sortValues).join(QStringLiteral(", ")) + from;
     if (!orderBy.isEmpty()) rows += QStringLiteral(" ORDER BY ") + orderBy.join(QStringLiteral(", "));
-    count = QStringLiteral("SELECT COUNT(*)") + from;
 }

@@ -16,7 +16,6 @@ struct ComparisonQuery {
     // server's error.
     ComparisonQuery(TSQLConnection& origem, TSQLConnection& destino, const QString& table, const QStringList& columns);
 
-    QString count;                 // the rows' number
     QString rows;                  // the rows, sorted; the same text for both sides
     QStringList columns;           // the copied columns, a row's first values
     std::vector<int> keyColumns;   // positions among them of the key's columns; empty without a key

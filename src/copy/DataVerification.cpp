@@ -60,14 +60,13 @@ bool DataVerification::Verify(TTabela& tabela) {
     ComparisonResult result;
     try {
         const ComparisonQuery query(origem, destino, nome, tabela.FieldNames()->Items());
-        RowReadAhead origemRows(origem, query.count, query.rows);
-        RowReadAhead destinoRows(destino, query.count, query.rows);
+        RowReadAhead origemRows(origem, query.rows);
+        RowReadAhead destinoRows(destino, query.rows);
         origemRows.Start();
         destinoRows.Start();
-        TableComparison comparison(query, origemRows, destinoRows, [&](long long read) {
-            const long long origemCount = origemRows.Count(), destinoCount = destinoRows.Count();
-            progress.Report(read, origemCount < 0 || destinoCount < 0 ? 0 : origemCount + destinoCount);
-        });
+        // Counting the rows again would read each table twice: the last count shows the pace.
+        const long long total = tabela.RowCount() + tabela.DestinationRowCount();
+        TableComparison comparison(query, origemRows, destinoRows, [&](long long read) { progress.Report(read, total); });
         try {
             result = comparison.Run();
         } catch (...) {

@@ -13,11 +13,9 @@ constexpr auto IdleEvery = std::chrono::milliseconds(10);
 
 }  // namespace
 
-RowReadAhead::RowReadAhead(TSQLConnection& connection, const QString& countSql, const QString& rowsSql)
-    : snapshot_(&connection, TransactionUse::Snapshot), counter_(&connection), rows_(&connection) {
-    counter_.SetCommandText(countSql);
-    counter_.Transaction = &snapshot_;
-    rows_.SetCommandText(rowsSql);
+RowReadAhead::RowReadAhead(TSQLConnection& connection, const QString& sql)
+    : snapshot_(&connection, TransactionUse::Snapshot), rows_(&connection) {
+    rows_.SetCommandText(sql);
     rows_.Transaction = &snapshot_;
 }
 
@@ -32,20 +30,8 @@ RowReadAhead::~RowReadAhead() {
 
 void RowReadAhead::Start() { reader_ = std::thread([this] { Read(); }); }
 
-long long RowReadAhead::Count() const {
-    std::lock_guard lock(mutex_);
-    return count_;
-}
-
 void RowReadAhead::Read() {
     try {
-        counter_.Open();
-        const long long count = counter_.Fields(0)->AsLargeInt();
-        counter_.Close();
-        {
-            std::lock_guard lock(mutex_);
-            count_ = count;
-        }
         rows_.Open();
         std::vector<Row> batch;
         qsizetype bytes = 0;

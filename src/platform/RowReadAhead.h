@@ -22,16 +22,13 @@ class RowReadAhead {
 public:
     using Row = std::vector<TFieldValue>;
 
-    // countSql counts the rows that rowsSql gives, in the same snapshot.
-    RowReadAhead(TSQLConnection& connection, const QString& countSql, const QString& rowsSql);
+    RowReadAhead(TSQLConnection& connection, const QString& sql);
     // Stops the reader and waits for it.
     ~RowReadAhead();
     RowReadAhead(const RowReadAhead&) = delete;
     RowReadAhead& operator=(const RowReadAhead&) = delete;
 
     void Start();
-    // What countSql counted; -1 until the reader has it.
-    long long Count() const;
     // The next row, false after the last; while none is ready it calls idle every few
     // milliseconds. What went wrong in the reader is raised here, after the rows read before it.
     bool Next(Row& row, const std::function<void()>& idle);
@@ -46,11 +43,10 @@ private:
     void WaitFor(const std::function<bool()>& done, const std::function<void()>& idle);
 
     TSQLTransaction snapshot_;
-    TSQLDataSet counter_;
     TSQLDataSet rows_;
     std::thread reader_;
 
-    mutable std::mutex mutex_;
+    std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<Row> waiting_;   // handed over by the reader, not yet taken
     qsizetype waitingBytes_ = 0;
@@ -59,7 +55,6 @@ private:
     // Rows the caller is done with, freed by the reader: memory freed by the thread that took it
     // costs no lock between the two.
     std::vector<std::vector<Row>> spent_;
-    long long count_ = -1;
     bool stop_ = false;
     bool finished_ = false;
     std::exception_ptr failure_;
