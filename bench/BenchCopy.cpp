@@ -10,7 +10,8 @@
 // in each of N rounds (default 3) copies the source into one twin through the layer, into another
 // through the window and into a third with plain client calls; compares the best round of each, and
 // checks what arrived. Last, the window copies once more into a twin that already holds every tenth
-// row, so a tenth of the rows are rejected and logged.
+// row, so a tenth of the rows are rejected and logged. Before all that, "Verificar Dados" compares
+// the source with a twin of the same rows, in a process of its own.
 //
 // With --rejected=N, only the memory a long log takes: the window copies a source of N + 1 rows into
 // an empty twin and into one that holds all of them but the last, so N rows are refused, each copy in
@@ -197,13 +198,15 @@ std::string Fingerprint(const std::string& path) {
 // without).
 const char kAlreadyThere[] = "MOD(I, 10) = 3 AND MOD(I, 100) <> 3 OR MOD(I, 100) = 0";
 
-// Makes the source, the empty twins and the twin that holds already the rows for which `only` holds.
-// Runs in a child process, so that the memory it takes does not count in the figures of the copies.
-void MakeDatabases(long rows, const std::string& source, const std::vector<std::string>& twins,
-                   const std::string& prefilled, const std::string& only) {
-    {
+// Makes the source, the twin that holds the same rows (for the verification; none when empty), the
+// empty twins and the twin that holds already the rows for which `only` holds. Runs in a child
+// process, so that the memory it takes does not count in the figures of the copies.
+void MakeDatabases(long rows, const std::string& source, const std::string& same,
+                   const std::vector<std::string>& twins, const std::string& prefilled, const std::string& only) {
+    for (const std::string& full : {source, same}) {
+        if (full.empty()) continue;
         Database db;
-        db.Create(source, false);
+        db.Create(full, false);
         db.Execute(kTable);
         db.Execute(FillStatement(rows));
         db.Detach();
@@ -217,14 +220,15 @@ void MakeDatabases(long rows, const std::string& source, const std::vector<std::
     }
 }
 
-bool MakeDatabasesApart(long rows, const std::string& source, const std::vector<std::string>& twins,
-                        const std::string& prefilled, const std::string& only = kAlreadyThere) {
+bool MakeDatabasesApart(long rows, const std::string& source, const std::string& same,
+                        const std::vector<std::string>& twins, const std::string& prefilled,
+                        const std::string& only = kAlreadyThere) {
     std::fflush(stdout);
     const pid_t child = fork();
     if (child == 0) {
         int code = 0;
         try {
-            MakeDatabases(rows, source, twins, prefilled, only);
+            MakeDatabases(rows, source, same, twins, prefilled, only);
         } catch (const FbException& error) {
             std::fprintf(stderr, "making the databases: %s\n", ErrorText(error).c_str());
             code = 1;
@@ -395,6 +399,58 @@ CopyResult CopyPlain(const std::string& source, const std::string& destination) 
     return result;
 }
 
+struct VerifyFigures {
+    double seconds = 0;   // the best round
+    double peakRssMb = 0;
+    bool equal = true;    // every round found every row equal
+};
+
+// "Verificar Dados" in the offscreen window, source against its equal twin, best of the rounds. Runs
+// in a child process of its own, started before this one starts Qt, so that the peak memory is
+// the verification's alone and no copy's.
+bool VerifyApart(const std::string& source, const std::string& same, int rounds, const std::string& logFolder,
+                 VerifyFigures& figures) {
+    int channel[2];
+    if (pipe(channel) != 0) return false;
+    std::fflush(stdout);
+    const pid_t child = fork();
+    if (child == 0) {
+        close(channel[0]);
+        VerifyFigures found;
+        found.seconds = 1e300;
+        int code = 0;
+        try {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+            int qtArgc = 1;
+            char name[] = "bench_copy";
+            char* qtArgv[] = {name, nullptr};
+            QApplication application(qtArgc, qtArgv);
+            for (int round = 0; round < rounds; ++round) {
+                const WindowVerify verify = VerifyThroughWindow(source, same, logFolder);
+                std::printf("verify round %d of %d: %.2f s; %s\n", round + 1, rounds, verify.seconds, verify.line.c_str());
+                found.seconds = std::min(found.seconds, verify.seconds);
+                found.equal = found.equal && verify.equal;
+            }
+            found.peakRssMb = PeakRssMb();
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "verifying: %s\n", error.what());
+            code = 1;
+        }
+        if (write(channel[1], &found, sizeof found) != ssize_t(sizeof found)) code = 1;
+        ThrowStatusWrapper status(Master()->getStatus());
+        Master()->getDispatcher()->shutdown(&status, 0, fb_shutrsn_app_stopped);
+        std::fflush(stdout);
+        std::fflush(stderr);
+        _exit(code);
+    }
+    close(channel[1]);
+    const bool read = ::read(channel[0], &figures, sizeof figures) == ssize_t(sizeof figures);
+    close(channel[0]);
+    int result = 0;
+    waitpid(child, &result, 0);
+    return read && WIFEXITED(result) && WEXITSTATUS(result) == 0;
+}
+
 void PrintWindowCopy(const char* what, const WindowCopy& copy) {
     std::printf("%s\n    %lld rows in %.2f s = %.0f rows/s; processor %.2f s; %lld rejected, %ld log lines\n"
                 "    longest gap between message processings %.0f ms; %.0f ms before the first (opening the table),"
@@ -524,7 +580,7 @@ bool MeasureRejected(char* program, long rejected, const std::filesystem::path& 
     const std::string full = (folder / "destino-cheio.fdb").string();
     std::printf("Making a source of %ld rows and a destination that holds all of them but the last, in %s\n",
                 rejected + 1, folder.c_str());
-    if (!MakeDatabasesApart(rejected + 1, source, {clean, full}, full, "I <= " + std::to_string(rejected)))
+    if (!MakeDatabasesApart(rejected + 1, source, "", {clean, full}, full, "I <= " + std::to_string(rejected)))
         throw std::runtime_error("could not make the databases");
     sync();
     const std::optional<WindowCopy> cleanCopy = CopyThroughWindowApart(program, source, clean, folder.string());
@@ -615,15 +671,19 @@ bool CompareCopies(char** argv, long rows, int rounds, const std::filesystem::pa
     }
     const std::string prefilled = (folder / "destino-janela-rejeitadas.fdb").string();
     twins.push_back(prefilled);
+    const std::string twinOfSameRows = (folder / "destino-igual.fdb").string();
     bool ok = true;
     std::printf("Making a source of %ld rows (a text blob on one row in ten) in %s\n", rows, folder.c_str());
     const auto making = Clock::now();
-    if (!MakeDatabasesApart(rows, source, twins, prefilled))
+    if (!MakeDatabasesApart(rows, source, twinOfSameRows, twins, prefilled))
         throw std::runtime_error("could not make the databases");
     // The new source is still being written out by the system; left alone, that writing would
     // slow the copy's first commits.
     sync();
     std::printf("made in %.1f s\n\n", Seconds(making));
+
+    VerifyFigures verify;
+    if (!VerifyApart(source, twinOfSameRows, rounds, folder.string(), verify)) throw std::runtime_error("could not verify");
 
     // The machine's other work makes single runs vary by a third: the two ways take turns, and
     // each is judged by its best round.
@@ -667,6 +727,11 @@ bool CompareCopies(char** argv, long rows, int rounds, const std::filesystem::pa
     std::printf("ratio window/plain by processor time: %.2f\n", ceiling.cpuSeconds / window.cpuSeconds);
     std::printf("longest gap between message processings: %.0f ms\n", longestGap);
     std::printf("peak RSS: %.1f MB after the layer copies, %.1f MB after the window copies\n", layerRss, windowRss);
+    std::printf("verify %.0f rows a side/s in its best round; every row equal: %s\n", rows / verify.seconds,
+                verify.equal ? "yes" : "NO");
+    std::printf("ratio verify/plain: %.2f by the clock\n", verify.seconds / ceiling.seconds);
+    std::printf("peak RSS during verify: %.0f MB\n", verify.peakRssMb);
+    ok = verify.equal;
 
     std::printf("\nthe window again, into a destination that already holds every tenth row\n");
     const WindowCopy rejecting = CopyThroughWindow(source, prefilled, folder.string());
@@ -681,7 +746,7 @@ bool CompareCopies(char** argv, long rows, int rounds, const std::filesystem::pa
     bool same = true;
     for (const std::string& twin : twins) same = Fingerprint(twin) == expected && same;
     std::printf("destinations match the source: %s\n", same ? "yes" : "NO");
-    ok = same;
+    ok = ok && same;
 
     if (std::getenv("VENDRASOL_SERVER_PASSWORD")) {
         std::printf("\nthrough the Firebird server on loopback, beside the plain copy of %.0f rows/s\n",

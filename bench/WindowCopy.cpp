@@ -45,13 +45,13 @@ void CountRejectedLines(const QString& path, WindowCopy& result) {
     result.distinctRejectedLines = distinct.size();
 }
 
-}  // namespace
-
-WindowCopy CopyThroughWindow(const std::string& source, const std::string& destination, const std::string& logFolder) {
+// Runs work on the window connected to both databases with the benchmark's table marked, every
+// message box printed and answered.
+template <typename Work>
+void OnConnectedWindow(const std::string& source, const std::string& destination, const std::string& logFolder,
+                       Work work) {
     PrintedDialogs dialogs;
     SetDialogProvider(&dialogs);
-    WindowCopy result;
-    QString logPath;
     {
         TFPrincipal window;
         window.ProgramFolder = QString::fromStdString(logFolder) + QLatin1Char('/');
@@ -60,7 +60,20 @@ WindowCopy CopyThroughWindow(const std::string& source, const std::string& desti
         window.edtCaminhoDestino->setText(QString::fromStdString(destination));
         window.btnConecta->click();
         ListaTabelas.TableByName(QStringLiteral("MOVIMENTO"))->SetChecked(true);
+        work(window);
+        window.TreeView->clear();
+        window.TreeViewDelecao->clear();
+        ListaTabelas.Clear();
+    }
+    SetDialogProvider(nullptr);
+}
 
+}  // namespace
+
+WindowCopy CopyThroughWindow(const std::string& source, const std::string& destination, const std::string& logFolder) {
+    WindowCopy result;
+    QString logPath;
+    OnConnectedWindow(source, destination, logFolder, [&](TFPrincipal& window) {
         // The event dispatcher wakes each time the window handles its messages.
         Clock::time_point start, last;
         bool processed = false;
@@ -96,14 +109,24 @@ WindowCopy CopyThroughWindow(const std::string& source, const std::string& desti
         window.mmLog->repaint();
         result.logTabMs = since(opening);
         result.peakRssMb = PeakRssMb();
-
-        window.TreeView->clear();
-        window.TreeViewDelecao->clear();
-        ListaTabelas.Clear();
-    }
-    SetDialogProvider(nullptr);
+    });
     // Closing, the window handed the file its last lines.
     CountRejectedLines(logPath, result);
+    return result;
+}
+
+WindowVerify VerifyThroughWindow(const std::string& source, const std::string& destination, const std::string& logFolder) {
+    WindowVerify result;
+    OnConnectedWindow(source, destination, logFolder, [&](TFPrincipal& window) {
+        const int before = ListaLog.Count();
+        const Clock::time_point start = Clock::now();
+        window.btnVerificar->click();
+        result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        const QStringList lines = ListaLog.Items().mid(before);
+        if (!lines.isEmpty()) result.line = lines.first().toStdString();
+        result.equal = lines.size() == 2 && lines[0] == QStringLiteral("Verificação MOVIMENTO: %1 iguais, 0 diferentes, 0 faltando, 0 sobrando")
+                                                             .arg(ListaTabelas.TableByName(QStringLiteral("MOVIMENTO"))->SourceRowCount());
+    });
     return result;
 }
 

@@ -27,3 +27,12 @@ WindowCopy CopyThroughWindow(const std::string& source, const std::string& desti
 
 // The most memory the process has held so far.
 double PeakRssMb();
+
+// One "Verificar Dados" of the benchmark's table through the real main window, offscreen.
+struct WindowVerify {
+    double seconds = 0;
+    std::string line;   // what the log says of the table
+    bool equal = false;   // the verification found every row equal
+};
+
+WindowVerify VerifyThroughWindow(const std::string& source, const std::string& destination, const std::string& logFolder);

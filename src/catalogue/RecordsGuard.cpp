@@ -12,6 +12,7 @@ QString Describe(RecordsGuard::Activity activity) {
     case RecordsGuard::Load: return QStringLiteral("o carregamento das tabelas");
     case RecordsGuard::Copy: return QStringLiteral("a importação dos dados");
     case RecordsGuard::Cleanup: return QStringLiteral("a limpeza das tabelas");
+    case RecordsGuard::Verify: return QStringLiteral("a verificação dos dados");
     }
     return {};
 }
@@ -24,7 +25,8 @@ std::vector<RecordsGuard::Activity>& RecordsGuard::Held() {
 }
 
 RecordsGuard::RecordsGuard(Activity activity) {
-    if (activity == Load && Running()) Refuse(Held().back());
+    if ((activity == Load || activity == Verify) && Running()) Refuse(Held().back());
+    if (std::find(Held().begin(), Held().end(), Verify) != Held().end()) Refuse(Verify);
     EnsureLoaded();
     Held().push_back(activity);
 }

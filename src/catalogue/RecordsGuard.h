@@ -3,14 +3,15 @@
 #include <QString>
 #include <vector>
 
-// Holds the table records for a load, a copy or a cleanup while it runs. All three process
-// messages, so the user's commands run nested inside them: a load replaces every record and
-// therefore waits for every other user of them; a copy or a cleanup only needs the records
-// whole, so it waits for a load alone. A command that may not start ends with a message
+// Holds the table records for a load, a copy, a cleanup or a verification while it runs. All
+// process messages, so the user's commands run nested inside them: a load replaces every record
+// and therefore waits for every other user of them; a copy or a cleanup only needs the records
+// whole, so it waits for a load, and for a verification, whose rows it would change under it; a
+// verification waits for everything else. A command that may not start ends with a message
 // saying what is running.
 class RecordsGuard {
 public:
-    enum Activity { Load, Copy, Cleanup };
+    enum Activity { Load, Copy, Cleanup, Verify };
 
     explicit RecordsGuard(Activity activity);
     ~RecordsGuard();

@@ -89,6 +89,12 @@ void TTabela::SetCycles(CycleCut cycles) {
     VerificarImportada();
 }
 
+void TTabela::DestinationEmptied() {
+    destinationRowCount_ = 0;
+    rowCountsEqual_ = sourceRowCount_ == 0;
+    importada_ = rowCountsEqual_ && !secondPassPending_;
+}
+
 QString TTabela::SQLSelect() const {
     const QString tabela = quoteIdentifier(nomeTabela_);
     QStringList columns;

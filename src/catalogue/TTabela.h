@@ -86,6 +86,9 @@ public:
     // The rows of each side that the last VerificarImportada counted.
     qint64 SourceRowCount() const { return sourceRowCount_; }
     qint64 DestinationRowCount() const { return destinationRowCount_; }
+    // The cleanup emptied the table on the destination: it counts as copied only when the source
+    // held no row either at the last count, so the next import copies it again.
+    void DestinationEmptied();
 
     // The table's foreign-key cycles as a copy in two passes cuts them; found with the dependences.
     const CycleCut& Cycles() const { return cycles_; }

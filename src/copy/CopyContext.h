@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EqualCountsNotice.h"
 #include "RunTransaction.h"
 
 #include <QHash>
@@ -43,4 +44,5 @@ struct CopyContext {
     CopyTotals totals;
     TwoPassWork twoPass;
     QHash<QString, QString> uncopyable;   // tables the destination cannot take, with the reason
+    EqualCountsNotice equalCounts;
 };

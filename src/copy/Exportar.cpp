@@ -49,6 +49,7 @@ void ExportJob(TTabela& tabela, CopyContext& context) {
 }  // namespace
 
 void Exportar(TTabela& tabela, CopyContext& context) {
+    context.equalCounts.Reached(tabela);
     if (LeftAlone(tabela, context)) return;
     TwoPassWork& work = context.twoPass;
     if (work.chainDepth > 0) return ExportJob(tabela, context);

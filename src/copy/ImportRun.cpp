@@ -2,6 +2,7 @@
 
 #include "Exportar.h"
 #include "RunControl.h"
+#include "RunDuration.h"
 #include "SecondPass.h"
 #include "StructureCheck.h"
 #include "catalogue/ActivityLog.h"
@@ -16,19 +17,6 @@
 #include <QTimer>
 #include <chrono>
 #include <exception>
-
-namespace {
-
-// Hours, minutes and seconds; the hours go past 24 when a run takes longer.
-QString Duration(double seconds) {
-    const long long whole = (long long)seconds;
-    return QStringLiteral("%1:%2:%3")
-        .arg(whole / 3600, 2, 10, QLatin1Char('0'))
-        .arg(whole / 60 % 60, 2, 10, QLatin1Char('0'))
-        .arg(whole % 60, 2, 10, QLatin1Char('0'));
-}
-
-}  // namespace
 
 ImportRun::ImportRun(Workspace& workspace, const ImportControls& controls, QObject* parent)
     : QObject(parent), workspace_(workspace), controls_(controls), context_(workspace, controls.ListView, *controls.log) {
@@ -60,6 +48,7 @@ void ImportRun::btnImportarClick() {
     const CopyTotals before = context_.totals;
     bool marked = false;
     std::exception_ptr failure;
+    if (running_ == 0) context_.equalCounts.NewRun();
     ++running_;
     try {
         // The tree cannot change under the walk: connecting waits for the copy.
@@ -106,7 +95,7 @@ void ImportRun::Summarize(const CopyTotals& before, double seconds, bool interru
             .arg(now.tables - before.tables)
             .arg(now.inserted - before.inserted)
             .arg(now.rejected - before.rejected)
-            .arg(Duration(seconds));
+            .arg(RunDuration(seconds));
     RegistrarLog(line);
     workspace_.SetStatus(line);
 }

@@ -22,6 +22,7 @@ void Esvaziar(TTabela& tabela, TSQLConnection& destino) {
         throw;
     }
     tabela.SetDeletada(true);
+    tabela.DestinationEmptied();
 }
 
 }  // namespace

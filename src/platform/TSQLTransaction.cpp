@@ -11,7 +11,7 @@ QString Committing() { return QStringLiteral("ao confirmar a transação"); }
 
 }  // namespace
 
-TSQLTransaction::TSQLTransaction(TSQLConnection* connection) : connection_(connection) {
+TSQLTransaction::TSQLTransaction(TSQLConnection* connection, TransactionUse use) : connection_(connection), use_(use) {
     if (connection_) connection_->AddTransaction(this);
 }
 
@@ -27,7 +27,7 @@ TSQLTransaction::~TSQLTransaction() {
 void TSQLTransaction::StartTransaction() {
     if (transaction_) throw EDatabaseError(QStringLiteral("A transação já foi iniciada"));
     if (!connection_) throw EDatabaseError(QStringLiteral("Transação sem conexão"));
-    transaction_ = connection_->BeginTransaction(TransactionUse::Write);
+    transaction_ = connection_->BeginTransaction(use_);
 }
 
 void TSQLTransaction::Commit() {

@@ -1,15 +1,16 @@
 #pragma once
 
 #include "FbRef.h"
-
-class TSQLConnection;
+#include "TSQLConnection.h"
 
 // A transaction the caller holds on one connection. Only the datasets given it run in it;
 // every other statement of the connection runs in a transaction of its own and commits alone.
 // A cursor opened in it ends with Commit or Rollback (not with CommitRetaining).
 class TSQLTransaction {
 public:
-    explicit TSQLTransaction(TSQLConnection* connection);
+    // A Write transaction sees what others commit as it goes; a Snapshot one reads, from one
+    // unchanging set of rows, a walk whose statements must agree.
+    explicit TSQLTransaction(TSQLConnection* connection, TransactionUse use = TransactionUse::Write);
     // Still open: committed quietly (rolled back if that fails); callers Commit() to see errors.
     ~TSQLTransaction();
     TSQLTransaction(const TSQLTransaction&) = delete;
@@ -32,5 +33,6 @@ private:
     void ConnectionGone() { connection_ = nullptr; }
 
     TSQLConnection* connection_;
+    TransactionUse use_;
     FbRef<Firebird::ITransaction> transaction_;
 };

@@ -10,6 +10,7 @@
 #include "catalogue/TTabela.h"
 #include "catalogue/TableMarking.h"
 #include "catalogue/TableNodes.h"
+#include "copy/DataVerification.h"
 #include "copy/ImportRun.h"
 #include "copy/RunControl.h"
 #include "maintenance/DestinationMaintenance.h"
@@ -168,6 +169,7 @@ QWidget* TFPrincipal::BuildPathPanel() {
     btnCaminhoDestino = NewGlyphButton(StandardIcon(QStyle::SP_DirOpenIcon), QStringLiteral("Escolher o banco de destino"), Panel2);
     btnConecta = new QPushButton(QStringLiteral("Conectar"), Panel2);
     btnImportar = new QPushButton(QStringLiteral("Importar Dados"), Panel2);
+    btnVerificar = new QPushButton(QStringLiteral("Verificar Dados"), Panel2);
     rdgSync = new TRadioGroup(QStringLiteral(" Método de Sincronização "),
                               {QStringLiteral("No Synchronization"), QStringLiteral("Mutex"), QStringLiteral("Semaphore")}, Panel2);
     rdgSync->SetItemIndex(2);
@@ -190,7 +192,8 @@ QWidget* TFPrincipal::BuildPathPanel() {
     layout->addWidget(edtCaminhoDestino, 1, 1);
     layout->addWidget(btnCaminhoDestino, 1, 2);
     layout->addWidget(btnImportar, 1, 3);
-    layout->addWidget(rdgSync, 0, 4, 2, 1);
+    layout->addWidget(btnVerificar, 1, 4);
+    layout->addWidget(rdgSync, 0, 5, 2, 1);
     layout->setColumnStretch(1, 1);
     return Panel2;
 }
@@ -312,6 +315,7 @@ void TFPrincipal::BuildImport() {
         workspace,
         ImportControls{btnImportar, btnAtualizar, btnParar, btnPausar, TreeView, ListView, TimerAtualiza, logView_.get()},
         nullptr);
+    verification_ = std::make_unique<DataVerification>(import_->Context(), VerificationControls{btnVerificar, TreeView}, nullptr);
 }
 
 void TFPrincipal::WireMaintenance() {

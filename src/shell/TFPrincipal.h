@@ -26,6 +26,7 @@
 class ActivityLogFile;
 class ActivityLogView;
 class CatalogueTrees;
+class DataVerification;
 class ImportRun;
 class WindowSettings;
 class DestinationMaintenance;
@@ -60,6 +61,7 @@ public:
     QToolButton* btnCaminhoDestino;
     QPushButton* btnConecta;
     QPushButton* btnImportar;
+    QPushButton* btnVerificar;
     TRadioGroup* rdgSync;
 
     QFrame* Panel3;
@@ -154,5 +156,7 @@ private:
     std::unique_ptr<ActivityLogView> logView_;
     // Before the connections go: its transaction is on the destination.
     std::unique_ptr<ImportRun> import_;
+    // Destroyed before the import, whose progress list and run control it borrows.
+    std::unique_ptr<DataVerification> verification_;
     std::unique_ptr<DestinationMaintenance> maintenance_;
 };

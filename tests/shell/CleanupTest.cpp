@@ -103,6 +103,7 @@ TEST_F(CleanupWindow, EmptiesTheTablesThatReferenceAMarkedTableFirstAndEachTable
     for (const char* name : {"CATEGORIA", "item pedido", "PEDIDO", "CLIENTE", "FILHA", "MAE"}) {
         EXPECT_TRUE(Tabela(name)->Deletada()) << name;
         EXPECT_FALSE(Tabela(name)->Deletando()) << name;
+        EXPECT_TRUE(Tabela(name)->Importada()) << name;   // both sides empty now
     }
     EXPECT_EQ(LogFile(), QByteArray()) << "the log file is written at the end of the cleanup";
 

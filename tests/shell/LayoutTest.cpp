@@ -138,14 +138,15 @@ TEST_F(MainWindowTest, AtItsMinimumSizeNothingOverlapsOrIsCut) {
             EXPECT_FALSE(place(control).intersects(place(other))) << name;
         }
     }
-    EXPECT_EQ(controls.size(), 25);
+    EXPECT_EQ(controls.size(), 26);
 }
 
 TEST_F(MainWindowTest, TabGoesThroughTheControlsFromTopToBottom) {
     const QList<QWidget*> expected = {
         window.btnDesabilitarTrigger, window.btnHabilitarTrigger, window.btnGenerators, window.btnHelp,
         window.btnParar, window.btnPausar, window.edtCaminhoOrigem, window.btnCaminhoOrigem, window.edtCaminhoDestino,
-        window.btnCaminhoDestino, window.btnConecta, window.btnImportar, window.rdgSync->findChild<QRadioButton*>(),
+        window.btnCaminhoDestino, window.btnConecta, window.btnImportar, window.btnVerificar,
+        window.rdgSync->findChild<QRadioButton*>(),
         window.TreeView, window.ListView, window.btnUnCheckAll, window.btnCheckAll, window.btnAtualizar,
         window.btnEstruturaTabela};
     QList<QWidget*> chain;

@@ -152,6 +152,22 @@ TEST_F(ServerCopy, EveryTypeArrivesByteForByteRowByRow) {
     ExpectSameRows(QStringLiteral("MATRIX"), 300);
 }
 
+// The verification reads both sides through the server as embedded: every type of the copy equal,
+// then the one value changed since.
+TEST_F(ServerCopy, VerifyingFindsEveryTypeEqualAndThenTheOneValueChanged) {
+    ConnectToServer(Matrix, MatrixRows);
+    Mark("MATRIX");
+    Import();
+    window.btnVerificar->click();
+    EXPECT_EQ(Log().mid(Log().size() - 2, 1),
+              QStringList({"Verificação MATRIX: 300 iguais, 0 diferentes, 0 faltando, 0 sobrando"}));
+    DatabaseFactory::Execute(destino, QStringLiteral("UPDATE MATRIX SET C_DOUBLE = -C_DOUBLE WHERE ID = 9;"));
+    window.btnVerificar->click();
+    EXPECT_EQ(Log().mid(Log().size() - 3, 2), QStringList({"Verificação MATRIX: 299 iguais, 1 diferentes, 0 faltando, 0 sobrando",
+                                                           "    diferente: (\"ID\" = 9)"}));
+    EXPECT_FALSE(Tabela("MATRIX")->Importada());
+}
+
 TEST_F(ServerCopy, RowsGoInBlocksAndACountThatIsNoMultipleOfTheBlockArrivesWhole) {
     const QString ddl = QStringLiteral("CREATE TABLE GRANDE (ID INTEGER NOT NULL PRIMARY KEY, NOME VARCHAR(30));");
     ConnectToServer(ddl, ManyRows(QStringLiteral("GRANDE"), 1000),
@@ -278,6 +294,9 @@ SET TERM ; ^
     Import();
     EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 300, 0).match(Log().last()).hasMatch()) << Log();
     ExpectSameRows(QStringLiteral("GRADE"), 300);
+    // The verification reads arrays by their content too.
+    window.btnVerificar->click();
+    EXPECT_EQ(Log().mid(Log().size() - 2, 1), QStringList({"Verificação GRADE: 300 iguais, 0 diferentes, 0 faltando, 0 sobrando"}));
 }
 
 // The server holds a block (one of its rows waits for another transaction that wrote the same key)

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+class TSQLConnection;
+
+// How the verification reads one table on both databases: the copied columns, then the values the
+// rows are sorted by, in an order both databases give alike, so that two walks side by side meet
+// every row. A table with a primary or unique key is sorted by it; a table without one, and the
+// rows of a unique key left NULL, by everything else that can be sorted (text by its bytes, blobs
+// by a hash of their content).
+struct ComparisonQuery {
+    // Describes the table's columns on both sides; a table or column one of them lacks raises the
+    // server's error.
+    ComparisonQuery(TSQLConnection& origem, TSQLConnection& destino, const QString& table, const QStringList& columns);
+
+    QString rows;                  // the rows, sorted; the same text for both sides
+    QStringList columns;           // the copied columns, a row's first values
+    std::vector<int> keyColumns;   // positions among them of the key's columns; empty without a key
+    std::vector<int> keyOrder;     // positions in a row of the key's sort values
+    std::vector<int> restOrder;    // positions in a row of the other sort values
+};

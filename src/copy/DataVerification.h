@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QAbstractButton;
+class QTreeWidget;
+class TTabela;
+struct ComparisonResult;
+struct CopyContext;
+
+// The main window's controls that drive a verification.
+struct VerificationControls {
+    QAbstractButton* btnVerificar = nullptr;
+    QTreeWidget* TreeView = nullptr;   // the selection tree
+};
+
+// "Verificar Dados": compares, table by table, the rows of every marked table on both databases,
+// each table with its progress row as a copy shows it; logs what differs, and gives each table's
+// imported mark what it found, until the next refresh counts the rows again. "Parar" and
+// "Pausar" act on it as on a copy. The rows are read on threads of their own; everything else
+// runs on the main thread.
+class DataVerification : public QObject {
+public:
+    DataVerification(CopyContext& context, const VerificationControls& controls, QObject* parent);
+
+    void btnVerificarClick();
+
+private:
+    // Whether the table holds the same rows on both sides; a table that cannot be read on one of
+    // them is logged and counts as different.
+    bool Verify(TTabela& tabela);
+    void Log(const QString& nomeTabela, const ComparisonResult& result);
+    void Summarize(int equal, int different, double seconds, bool interrupted);
+
+    CopyContext& context_;
+    VerificationControls controls_;
+};

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "ComparisonQuery.h"
+#include "platform/RowReadAhead.h"
+
+#include <QStringList>
+#include <functional>
+
+// What the comparison of one table found, row by row: each key equal, different, missing in the
+// destination or extra there; without a key, rows the destination holds as often as the source
+// (equal), fewer times (missing) or more (extra).
+struct ComparisonResult {
+    long long equal = 0;
+    long long different = 0;
+    long long missing = 0;
+    long long extra = 0;
+    // Up to Samples rows of each kind, as the log shows them: the key, or the whole row without one.
+    QStringList differentRows, missingRows, extraRows;
+
+    static constexpr int Samples = 10;
+    bool Equal() const { return different == 0 && missing == 0 && extra == 0; }
+};
+
+// Walks the rows of both sides together, in the order the query sorts them, holding only the rows
+// that sort alike at a time (one of each side where a key tells them apart).
+class TableComparison {
+public:
+    // report is told the rows taken from both sides so far: as the walk begins, after every row,
+    // and every few milliseconds while a side has no row ready.
+    using Report = std::function<void(long long rowsRead)>;
+    TableComparison(const ComparisonQuery& query, RowReadAhead& origem, RowReadAhead& destino, Report report);
+
+    ComparisonResult Run();
+
+private:
+    using Row = RowReadAhead::Row;
+    // One side's walk, with the row it stands on.
+    struct Walk {
+        RowReadAhead& reader;
+        Row row;
+        bool onRow = false;
+    };
+    // One of the rows that sort alike, and how many times a side holds it.
+    struct Repeated {
+        Row row;
+        long long times;
+    };
+
+    void Advance(Walk& walk);
+    bool TellsApart(const Row& row) const;
+    void Pair(const Row& origem, const Row& destino);
+    void CompareAlike();
+    std::vector<Repeated> TakeAlike(Walk& walk, const Row& first);
+    void Note(long long& count, QStringList& samples, const Row& row, long long times = 1);
+
+    const ComparisonQuery& query_;
+    Walk origem_, destino_;
+    Report report_;
+    std::function<void()> idle_;   // the report, for the readers' waits
+    std::vector<int> allColumns_, sortOrder_;
+    long long read_ = 0;
+    ComparisonResult result_;
+};

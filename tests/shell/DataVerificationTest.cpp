@@ -1,0 +1,150 @@
+// "Verificar Dados": what it finds, row by row, and what it leaves on the trees.
+#include "CopyWindow.h"
+
+namespace {
+
+const QString Tabelas = QStringLiteral(
+    "CREATE TABLE MOVIMENTO (ID INTEGER NOT NULL PRIMARY KEY, VALOR NUMERIC(15,4), NOTA VARCHAR(20), DADOS BLOB);"
+    "CREATE TABLE AVULSO (NOME VARCHAR(10), QTD INTEGER);"
+    "CREATE TABLE IGUAL (CODIGO VARCHAR(10) NOT NULL PRIMARY KEY, NOME VARCHAR(12));");
+
+// Both sides hold as many rows of every table: only the rows themselves differ.
+const QString OrigemRows = QStringLiteral(
+    "INSERT INTO MOVIMENTO VALUES (1, 10.1234, 'igual', x'00FF10');"
+    "INSERT INTO MOVIMENTO VALUES (2, 10.1234, 'numero', NULL);"
+    "INSERT INTO MOVIMENTO VALUES (3, NULL, 'blob', x'00FF10');"
+    "INSERT INTO MOVIMENTO VALUES (4, NULL, NULL, NULL);"
+    "INSERT INTO MOVIMENTO VALUES (5, NULL, 'só na origem', NULL);"
+    "INSERT INTO AVULSO VALUES ('x', 1); INSERT INTO AVULSO VALUES ('x', 1); INSERT INTO AVULSO VALUES ('y', 2);"
+    "INSERT INTO IGUAL VALUES ('São', 'a'); INSERT INTO IGUAL VALUES ('b', NULL);");
+const QString DestinoRows = QStringLiteral(
+    "INSERT INTO MOVIMENTO VALUES (1, 10.1234, 'igual', x'00FF10');"
+    "INSERT INTO MOVIMENTO VALUES (2, 10.1235, 'numero', NULL);"
+    "INSERT INTO MOVIMENTO VALUES (3, NULL, 'blob', x'00FF11');"
+    "INSERT INTO MOVIMENTO VALUES (4, NULL, '', NULL);"
+    "INSERT INTO MOVIMENTO VALUES (6, NULL, 'só no destino', NULL);"
+    "INSERT INTO AVULSO VALUES ('x', 1); INSERT INTO AVULSO VALUES ('y', 2); INSERT INTO AVULSO VALUES ('y', 2);"
+    "INSERT INTO IGUAL VALUES ('b', NULL); INSERT INTO IGUAL VALUES ('São', 'a');");
+
+// A key in a collation whose order is not the bytes'; a table without a key, with text long enough to
+// be sorted by a hash, and blobs; a unique key that lets rows hold NULL.
+const QString Ordens = QStringLiteral(
+    "CREATE TABLE NOMES (NOME VARCHAR(20) CHARACTER SET WIN1252 NOT NULL PRIMARY KEY COLLATE WIN_PTBR, VALOR INTEGER);"
+    "CREATE TABLE SOLTA (TEXTO VARCHAR(400), DADOS BLOB SUB_TYPE TEXT);"
+    "CREATE TABLE UNICA (CODIGO INTEGER UNIQUE, NOME VARCHAR(10));");
+const QString OrdensRows = QStringLiteral(
+    "INSERT INTO NOMES VALUES ('Bola', 1); INSERT INTO NOMES VALUES ('abacate', 2);"
+    "INSERT INTO NOMES VALUES (CAST(x'E1677561' AS VARCHAR(20) CHARACTER SET WIN1252), 3);"
+    "INSERT INTO NOMES VALUES (CAST(x'C172766F7265' AS VARCHAR(20) CHARACTER SET WIN1252), 4);"
+    "INSERT INTO SOLTA VALUES (RPAD('x', 300, 'y'), 'blob um'); INSERT INTO SOLTA VALUES ('curto', NULL);"
+    "INSERT INTO SOLTA VALUES (NULL, 'blob dois');"
+    "INSERT INTO UNICA VALUES (NULL, 'b'); INSERT INTO UNICA VALUES (1, 'c');");
+
+class DataVerificationTest : public CopyWindow {
+protected:
+    void Verify() { window.btnVerificar->click(); }
+
+    static QRegularExpression Closing(const QString& how, int equal, int different) {
+        return QRegularExpression(
+            QRegularExpression::escape(QStringLiteral("%1: %2 tabela(s) iguais, %3 com diferenças, em ").arg(how).arg(equal).arg(different)) +
+            QStringLiteral("\\d\\d:\\d\\d:\\d\\d$"));
+    }
+};
+
+}  // namespace
+
+TEST_F(DataVerificationTest, NamesEveryKeyThatDiffersAndEveryRowHeldMoreOftenOnOneSide) {
+    ConnectPair(Tabelas, Tabelas, OrigemRows, DestinoRows);
+    ASSERT_TRUE(Tabela("MOVIMENTO")->Importada());   // equal counts
+    window.btnCheckAll->click();
+    Verify();
+    const QStringList log = Log();
+    ASSERT_EQ(log.size(), 11) << log;
+    EXPECT_EQ(log.mid(0, 10), QStringList({
+        "Verificação AVULSO: 2 iguais, 0 diferentes, 1 faltando, 1 sobrando",
+        "    faltando: (\"NOME\" = 'x', \"QTD\" = 1)",
+        "    sobrando: (\"NOME\" = 'y', \"QTD\" = 2)",
+        "Verificação IGUAL: 2 iguais, 0 diferentes, 0 faltando, 0 sobrando",
+        "Verificação MOVIMENTO: 1 iguais, 3 diferentes, 1 faltando, 1 sobrando",
+        "    diferente: (\"ID\" = 2)",
+        "    diferente: (\"ID\" = 3)",
+        "    diferente: (\"ID\" = 4)",
+        "    faltando: (\"ID\" = 5)",
+        "    sobrando: (\"ID\" = 6)",
+    }));
+    EXPECT_TRUE(Closing(QStringLiteral("Verificação concluída"), 1, 2).match(log[10]).hasMatch()) << log;
+    EXPECT_EQ(window.lblStatus->text(), log[10]);
+    EXPECT_EQ(window.ListView->topLevelItemCount(), 0);
+
+    // The thumbs follow the rows until the rows are counted again.
+    EXPECT_FALSE(Tabela("MOVIMENTO")->Importada());
+    EXPECT_FALSE(Tabela("AVULSO")->Importada());
+    EXPECT_TRUE(Tabela("IGUAL")->Importada());
+    window.btnAtualizar->click();
+    EXPECT_TRUE(Tabela("MOVIMENTO")->Importada());
+
+    // Emptied by a cleanup, it is not passed over by the next import.
+    Tabela("MOVIMENTO")->SetCheckedDelete(true);
+    dialogs.AnswerQuestion(IDYES);
+    window.btnEfetuarLimpeza->click();
+    EXPECT_FALSE(Tabela("MOVIMENTO")->Importada());
+}
+
+TEST_F(DataVerificationTest, PararEndsItAndAnImportMeanwhileIsRefused) {
+    // More rows than wait read ahead: the stop finds both readers in the middle of the table.
+    ConnectPair(Tabelas, Tabelas, ManyRows(QStringLiteral("IGUAL"), 20000), ManyRows(QStringLiteral("IGUAL"), 20000));
+    Mark("IGUAL");
+    // Its first look at the window comes as the table begins.
+    WhenTheWindowListens([this] {
+        window.btnImportar->click();
+        window.btnParar->click();
+    });
+    Verify();
+    ASSERT_EQ(Errors(), QStringList({"Aguarde: a verificação dos dados está em andamento.", "Processo Parado!"}));
+    ASSERT_EQ(Log().size(), 1) << Log();
+    EXPECT_TRUE(Closing(QStringLiteral("Verificação interrompida"), 0, 0).match(Log()[0]).hasMatch()) << Log();
+    EXPECT_EQ(window.ListView->topLevelItemCount(), 0);
+    EXPECT_FALSE(PararProcesso);
+
+    Verify();
+    ASSERT_EQ(Log().size(), 3) << Log();
+    EXPECT_EQ(Log()[1], QStringLiteral("Verificação IGUAL: 20000 iguais, 0 diferentes, 0 faltando, 0 sobrando"));
+    EXPECT_TRUE(Closing(QStringLiteral("Verificação concluída"), 1, 0).match(Log()[2]).hasMatch()) << Log();
+}
+
+TEST_F(DataVerificationTest, MeetsEveryRowWhateverTheCollationTheHashedValuesOrTheNullKeys) {
+    ConnectPair(Ordens, Ordens,
+                OrdensRows + "INSERT INTO NOMES VALUES ('casa', 5); INSERT INTO NOMES VALUES ('Zebra', 7);"
+                             "INSERT INTO SOLTA VALUES (RPAD('x', 300, 'y'), 'blob um');"
+                             "INSERT INTO UNICA VALUES (NULL, 'a'); INSERT INTO UNICA VALUES (2, 'd');",
+                OrdensRows + "INSERT INTO NOMES VALUES ('casa', 6); INSERT INTO NOMES VALUES ('Dado', 7);"
+                             "INSERT INTO SOLTA VALUES (NULL, 'blob tres');"
+                             "INSERT INTO UNICA VALUES (NULL, 'z'); INSERT INTO UNICA VALUES (2, 'e');");
+    window.btnCheckAll->click();
+    Verify();
+    const QStringList log = Log();
+    ASSERT_EQ(log.size(), 12) << log;
+    EXPECT_EQ(log.mid(0, 4), QStringList({"Verificação NOMES: 4 iguais, 1 diferentes, 1 faltando, 1 sobrando",
+                                          "    diferente: (\"NOME\" = 'casa')", "    faltando: (\"NOME\" = 'Zebra')",
+                                          "    sobrando: (\"NOME\" = 'Dado')"}));
+    EXPECT_EQ(log[4], QStringLiteral("Verificação SOLTA: 3 iguais, 0 diferentes, 1 faltando, 1 sobrando"));
+    EXPECT_EQ(log[5], QStringLiteral("    faltando: (\"TEXTO\" = 'x%1...', \"DADOS\" = 'blob um')").arg(QString(59, 'y')));
+    EXPECT_EQ(log[6], QStringLiteral("    sobrando: (\"TEXTO\" = NULL, \"DADOS\" = 'blob tres')"));
+    EXPECT_EQ(log.mid(7, 4), QStringList({"Verificação UNICA: 2 iguais, 1 diferentes, 1 faltando, 1 sobrando",
+                                          "    diferente: (\"CODIGO\" = 2)",
+                                          "    faltando: (\"CODIGO\" = NULL, \"NOME\" = 'a')",
+                                          "    sobrando: (\"CODIGO\" = NULL, \"NOME\" = 'z')"}));
+}
+
+TEST_F(DataVerificationTest, ATableTheDestinationCannotShowIsLoggedAsNotVerifiedAndTheOthersGoOn) {
+    ConnectPair(Tabelas, Tabelas, OrigemRows, DestinoRows);
+    DatabaseFactory::Execute(destino, QStringLiteral("ALTER TABLE AVULSO DROP QTD;"));
+    window.btnCheckAll->click();
+    Verify();
+    ASSERT_GE(Log().size(), 2) << Log();
+    EXPECT_TRUE(Log()[0].startsWith(QStringLiteral("Verificação AVULSO: não verificada: "))) << Log()[0];
+    EXPECT_TRUE(Log()[0].contains(QStringLiteral("QTD"))) << Log()[0];
+    EXPECT_EQ(Log()[1], QStringLiteral("Verificação IGUAL: 2 iguais, 0 diferentes, 0 faltando, 0 sobrando"));
+    EXPECT_TRUE(Closing(QStringLiteral("Verificação concluída"), 1, 2).match(Log().last()).hasMatch()) << Log();
+    EXPECT_FALSE(Tabela("AVULSO")->Importada());
+}
