@@ -3,24 +3,74 @@
 #include "catalogue/ActivityLog.h"
 #include "catalogue/TListaTabelas.h"
 #include "catalogue/TTabela.h"
+#include "catalogue/TableKeys.h"
 #include "catalogue/Workspace.h"
 #include "platform/ErrorGuard.h"
 #include "platform/SqlNames.h"
 #include "platform/TSQLDataSet.h"
+#include "platform/TSQLTransaction.h"
 
 #include <QScopeGuard>
+#include <algorithm>
 
 namespace {
 
-void Esvaziar(TTabela& tabela, TSQLConnection& destino) {
-    TSQLDataSet statement(&destino);
-    statement.SetCommandText(QStringLiteral("DELETE FROM ") + quoteIdentifier(tabela.NomeTabela()));
+// The nullable foreign-key columns of a table that points at the emptied table from a table
+// emptied after it in the same walk (a reference cycle) or from the table itself (a category under
+// a category): their rows would still point at rows the DELETE removes, and the server refuses it
+// row by row. They are set NULL in the DELETE's own transaction: the rows pointing there go next.
+struct Unlink {
+    QString table;
+    QStringList columns;
+};
+
+QList<Unlink> LinksInto(const TTabela& tabela, const QList<TTabela*>& later, const QList<ForeignKey>& keys) {
+    QList<Unlink> links;
+    for (const ForeignKey& key : keys) {
+        if (key.referencedTable != tabela.NomeTabela() || !key.notNullColumns.isEmpty()) continue;
+        const bool emptiedLater = key.table == tabela.NomeTabela() ||
+                                  std::any_of(later.begin(), later.end(),
+                                              [&](const TTabela* other) { return other->NomeTabela() == key.table; });
+        if (emptiedLater) links.append({key.table, key.columns});
+    }
+    return links;
+}
+
+QString UnlinkSql(const Unlink& link) {
+    QStringList set, held;
+    for (const QString& column : link.columns) {
+        set << quoteIdentifier(column) + QStringLiteral(" = NULL");
+        held << quoteIdentifier(column) + QStringLiteral(" IS NOT NULL");
+    }
+    return QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+        .arg(quoteIdentifier(link.table), set.join(QStringLiteral(", ")), held.join(QStringLiteral(" OR ")));
+}
+
+// The links set NULL and the DELETE take effect together or not at all.
+void Esvaziar(TTabela& tabela, const QList<Unlink>& links, TSQLConnection& destino) {
+    TSQLTransaction transaction(&destino);
+    auto undo = qScopeGuard([&transaction] {
+        try {
+            if (transaction.InTransaction()) transaction.Rollback();
+        } catch (...) {
+            // The server undoes the work of a transaction that did not commit.
+        }
+    });
     try {
+        TSQLDataSet statement(&destino);
+        statement.Transaction = &transaction;
+        for (const Unlink& link : links) {
+            statement.SetCommandText(UnlinkSql(link));
+            statement.ExecSQL();
+        }
+        statement.SetCommandText(QStringLiteral("DELETE FROM ") + quoteIdentifier(tabela.NomeTabela()));
         statement.ExecSQL();
+        transaction.Commit();
     } catch (const std::exception& error) {
         RegistrarLog(QStringLiteral("ExecutarDelecao ") + tabela.NomeTabela() + QLatin1Char('=') + ErrorMessage(error));
         throw;
     }
+    undo.dismiss();
     tabela.SetDeletada(true);
     tabela.DestinationEmptied();
 }
@@ -39,5 +89,7 @@ void OrdemDelecao(TTabela& tabela, QList<TTabela*>& ordem) {
 void ExecutarDelecao(TTabela& tabela, Workspace& workspace) {
     QList<TTabela*> ordem;
     OrdemDelecao(tabela, ordem);
-    for (TTabela* vazia : ordem) Esvaziar(*vazia, *workspace.SQLConnectionDestino);
+    TSQLConnection& destino = *workspace.SQLConnectionDestino;
+    const QList<ForeignKey> keys = ForeignKeys(destino);
+    for (qsizetype i = 0; i < ordem.size(); ++i) Esvaziar(*ordem[i], LinksInto(*ordem[i], ordem.mid(i + 1), keys), destino);
 }

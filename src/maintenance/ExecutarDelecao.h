@@ -13,7 +13,8 @@ struct Workspace;
 void OrdemDelecao(TTabela& tabela, QList<TTabela*>& ordem);
 
 // Empties tabela on the destination after every table that references it, at any depth, each
-// with one DELETE that commits on its own. A DELETE the server refuses is logged as
+// with one DELETE that commits on its own; a nullable foreign key into the table from itself, or
+// from a table of the same cycle emptied after it, is set NULL first in the DELETE's transaction. A DELETE the server refuses is logged as
 // "ExecutarDelecao <table>=<message>" and raised again: the tables after it are left untouched,
 // the ones before it stay emptied.
 void ExecutarDelecao(TTabela& tabela, Workspace& workspace);

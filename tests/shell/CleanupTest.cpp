@@ -178,3 +178,18 @@ TEST_F(CleanupWindow, FailedDeleteIsLoggedOnceStopsEverythingAndIsTriedAgainNext
     EXPECT_EQ(Afterwards(), QStringList{Efetuada});
     EXPECT_EQ(ListaLog.Count(), 1);
 }
+
+// A DELETE checks each row's references as it goes: a parent stored before its child, or the two
+// rows of a cycle pointing at each other, were refused row by row.
+TEST_F(CleanupWindow, EmptiesATableThatReferencesItselfAndACycleWhoseRowsPointAtEachOther) {
+    Connect(Origem, Origem);
+    DatabaseFactory::Execute(destino, QStringLiteral(
+                                          "INSERT INTO CATEGORIA VALUES (1, NULL); INSERT INTO CATEGORIA VALUES (2, 1);"
+                                          "INSERT INTO CATEGORIA VALUES (3, 2); INSERT INTO MAE VALUES (1, NULL);"
+                                          "INSERT INTO FILHA VALUES (1, 1); UPDATE MAE SET FILHA_ID = 1;"));
+    Mark({"CATEGORIA", "MAE"});
+    Clean();
+    EXPECT_EQ(Afterwards(), QStringList{Efetuada});
+    EXPECT_TRUE(ListaLog.Items().isEmpty()) << ListaLog.Items().join(QLatin1Char('\n')).toStdString();
+    for (const char* name : {"CATEGORIA", "MAE", "FILHA"}) EXPECT_EQ(Rows(QString::fromLatin1(name)), QStringLiteral("0")) << name;
+}
