@@ -10,9 +10,12 @@
 #include "catalogue/TableNodes.h"
 #include "catalogue/Workspace.h"
 #include "platform/ErrorGuard.h"
+#include "platform/FbApi.h"
+#include "platform/TSQLConnection.h"
 
 #include <QAbstractButton>
 #include <QTimer>
+#include <QTreeWidget>
 #include <chrono>
 #include <exception>
 
@@ -52,10 +55,15 @@ void ImportRun::btnImportarClick() {
     controls_.TimerAtualiza->stop();
     const auto started = std::chrono::steady_clock::now();
     const CopyTotals before = context_.totals;
+    ServerWait& waits = context_.transaction.Waits();
     bool marked = false;
     std::exception_ptr failure;
+    // The rows of jobs that earlier runs left interrupted.
+    if (running_ == 0) controls_.ListView->clear();
     ++running_;
     try {
+        if (running_ == 1) waits.Begin();
+        PingConnections();
         // The tree cannot change under the walk: connecting waits for the copy.
         for (TTabela* tabela : NodeTablesInOrder(*controls_.TreeView)) {
             if (!tabela || !tabela->Checked()) continue;
@@ -73,12 +81,15 @@ void ImportRun::btnImportarClick() {
     } catch (...) {
         if (!failure) failure = std::current_exception();
     }
+    if (running_ == 1) waits.Finish();
     // A second pass left undone is kept on the tables, and the next import that copies them does it.
     if (running_ == 1) context_.twoPass.secondPass.clear();
     --running_;
-    if (marked)
+    if (marked || failure)
         Summarize(before, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(), bool(failure));
-    controls_.btnAtualizar->click();
+    const bool connectionLost = waits.Abandoned() || LostConnection(failure);
+    // Counting rows needs both connections, and nobody would see the counts of a program ending.
+    if (!connectionLost && !Encerrando) controls_.btnAtualizar->click();
     controls_.TimerAtualiza->start();
     try {
         // Nothing logged so far is lost should the program die later.
@@ -86,7 +97,51 @@ void ImportRun::btnImportarClick() {
     } catch (...) {
         if (!failure) failure = std::current_exception();
     }
-    if (failure) std::rethrow_exception(failure);
+    if (failure) Report(failure, waits.StopAsked(), connectionLost);
+}
+
+void ImportRun::PingConnections() {
+    for (TSQLConnection* connection : {workspace_.SQLConnection, workspace_.SQLConnectionDestino})
+        if (connection && connection->Connected()) connection->Ping();
+}
+
+bool ImportRun::LostConnection(const std::exception_ptr& failure) {
+    try {
+        if (failure) std::rethrow_exception(failure);
+    } catch (const EDatabaseError& error) {
+        return IsConnectionLost(error);
+    } catch (...) {
+    }
+    return false;
+}
+
+void ImportRun::Report(const std::exception_ptr& failure, bool stopped, bool connectionLost) {
+    if (!stopped && !connectionLost && !Encerrando) std::rethrow_exception(failure);
+    QString message;
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::exception& error) {
+        message = ErrorMessage(error);
+    }
+    // Whatever a wait that "Parar" cut short raised, the user asked for the stop.
+    if (stopped) message = QStringLiteral("Processo Parado!");
+    if (connectionLost)
+        message += QStringLiteral("\n\nA conexão com o banco de dados foi perdida%1. Pressione \"Conectar\" para "
+                                  "conectar de novo antes de importar.")
+                       .arg(context_.transaction.Waits().Abandoned()
+                                ? QStringLiteral(": o servidor não respondeu e a conexão foi encerrada")
+                                : QString());
+    // The window is gone: the log file keeps what went wrong.
+    if (Encerrando) {
+        if (!stopped) RegistrarLog(message);
+        return;
+    }
+    throw ECriticalError(message);
+}
+
+void ImportRun::StopForClose() {
+    Encerrando = true;
+    PararProcesso = true;
 }
 
 void ImportRun::Summarize(const CopyTotals& before, double seconds, bool interrupted) {
