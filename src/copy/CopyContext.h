@@ -15,7 +15,7 @@ struct Workspace;
 // What an import run counts for its closing line.
 struct CopyTotals {
     long long tables = 0;     // tables whose rows were walked to the end
-    long long inserted = 0;   // rows the destination took
+    long long inserted = 0;   // rows the destination took, less those a failed commit lost
     long long rejected = 0;   // rows it refused, or that could not be posted
 };
 
@@ -40,8 +40,8 @@ struct CopyContext {
     Workspace& workspace;
     QTreeWidget* ListView;   // one progress row per running job
     ActivityLogView& log;    // the "Log" tab's memo
+    CopyTotals totals;       // before the transaction, which counts the inserted rows in it
     RunTransaction transaction;
-    CopyTotals totals;
     TwoPassWork twoPass;
     QHash<QString, QString> uncopyable;   // tables the destination cannot take, with the reason
     EqualCountsNotice equalCounts;

@@ -43,15 +43,38 @@ double ShowTimeLeft(CopyContext& context, QTreeWidgetItem& row, const QString& n
     return left;
 }
 
-void ListenToTheWindow(CopyContext& context) {
-    context.transaction.CommitIfDue();
-    ProcessMessages();
+void StopIfAsked(CopyContext& context) {
+    ServerWait& waits = context.transaction.Waits();
     if (PararProcesso) {
         PararProcesso = false;
-        throw ENotice(QStringLiteral("Processo Parado!"), MB_ICONINFORMATION);
+        waits.AskStop();
     }
+    if (waits.StopAsked() || Encerrando) throw ENotice(QStringLiteral("Processo Parado!"), MB_ICONINFORMATION);
+}
+
+void ListenToTheWindow(CopyContext& context) {
+    try {
+        context.transaction.CommitIfDue();
+    } catch (const EDatabaseError&) {
+        // A commit that "Parar" cut off from a silent server: it said in the log what it lost, and
+        // the stop below says the rest.
+        if (!context.transaction.Waits().StopAsked()) throw;
+    }
+    ProcessMessages();
+    StopIfAsked(context);
     if (Pausado) {
         context.transaction.Commit();
-        while (Pausado) WaitForMessages(20);
+        // Only the program ending breaks a pause without "Continuar": the copy then stops there.
+        while (Pausado && !Encerrando) WaitForMessages(20);
+        if (Encerrando) StopIfAsked(context);
     }
+}
+
+void ShowInterrupted(QTreeWidgetItem& row, const QString& nomeTabela) {
+    row.setText(0, nomeTabela + QStringLiteral(" interrompida"));
+    auto* bar = qobject_cast<QProgressBar*>(row.treeWidget()->itemWidget(&row, 1));
+    if (!bar) return;
+    // An empty range is drawn as a bar that moves for ever.
+    if (bar->maximum() == 0) bar->setMaximum(1);
+    bar->setEnabled(false);
 }

@@ -23,5 +23,13 @@ double ShowTimeLeft(CopyContext& context, QTreeWidgetItem& row, const QString& n
 
 // The window's turn on a reporting row: the rows sent are committed once a second, the window
 // handles its messages, "Parar" ends the copy here and "Pausar" holds it, its rows committed,
-// until "Continuar".
+// until "Continuar" (or the end of the program, which stops it).
 void ListenToTheWindow(CopyContext& context);
+
+// Ends the copy with "Processo Parado!" when "Parar" was pressed (taking the request) or the
+// program is ending.
+void StopIfAsked(CopyContext& context);
+
+// The row of a job that did not finish stays, said interrupted in place of the time left, its
+// bar still.
+void ShowInterrupted(QTreeWidgetItem& row, const QString& nomeTabela);

@@ -43,6 +43,8 @@ void DataVerification::btnVerificarClick() {
     const auto started = Clock::now();
     const auto seconds = [&] { return std::chrono::duration<double>(Clock::now() - started).count(); };
     int equal = 0, different = 0;
+    // A stop that ended the last run is not this one's.
+    const WaitRun run(context_.transaction.Waits());
     try {
         for (TTabela* tabela : MarkedTables(*controls_.TreeView)) (Verify(*tabela) ? equal : different)++;
     } catch (...) {

@@ -11,10 +11,14 @@
 #include "catalogue/TTabela.h"
 #include "catalogue/TableNodes.h"
 #include "catalogue/Workspace.h"
+#include "platform/Dialogs.h"
 #include "platform/ErrorGuard.h"
+#include "platform/FbApi.h"
+#include "platform/TSQLConnection.h"
 
 #include <QAbstractButton>
 #include <QTimer>
+#include <QTreeWidget>
 #include <chrono>
 #include <exception>
 
@@ -41,25 +45,30 @@ void ImportRun::btnImportarClick() {
     workspace_.RequireConnections();
     // Read once: the box may change while the window handles its messages during the copy.
     if (running_ == 0) context_.twoPass.cutCycles = CopiarReferenciasCirculares;
-    // Nothing is sent before the user has seen what the destination would change or refuse.
-    if (!CheckStructures(*controls_.TreeView, context_)) return;
     controls_.TimerAtualiza->stop();
     const auto started = std::chrono::steady_clock::now();
     const CopyTotals before = context_.totals;
-    bool marked = false;
+    ServerWait& waits = context_.transaction.Waits();
+    bool marked = false, declined = false;
     std::exception_ptr failure;
     if (running_ == 0) context_.equalCounts.NewRun();
+    // The rows of jobs that earlier runs left interrupted.
+    if (running_ == 0) controls_.ListView->clear();
     ++running_;
     try {
+        if (running_ == 1) waits.Begin();
+        PingConnections();
+        // Nothing is sent before the user has seen what the destination would change or refuse.
+        declined = !CheckStructures(*controls_.TreeView, context_);
         // The tree cannot change under the walk: connecting waits for the copy.
-        for (TTabela* tabela : NodeTablesInOrder(*controls_.TreeView)) {
+        for (TTabela* tabela : declined ? QList<TTabela*>() : NodeTablesInOrder(*controls_.TreeView)) {
             if (!tabela || !tabela->Checked()) continue;
             marked = true;
             tabela->SetThreadExport(nullptr);
             Exportar(*tabela, context_);
         }
         // An import started inside this one leaves the second pass and the transaction to it.
-        if (running_ == 1) RunSecondPass(context_);
+        if (running_ == 1 && !declined) RunSecondPass(context_);
     } catch (...) {
         failure = std::current_exception();
     }
@@ -68,15 +77,18 @@ void ImportRun::btnImportarClick() {
     } catch (...) {
         if (!failure) failure = std::current_exception();
     }
+    if (running_ == 1) waits.Finish();
     // A second pass left undone is kept on the tables, and the next import that copies them does it.
     if (running_ == 1) {
         context_.twoPass.secondPass.clear();
         context_.twoPass.insertedWhole.clear();
     }
     --running_;
-    if (marked)
+    if (marked || failure)
         Summarize(before, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(), bool(failure));
-    controls_.btnAtualizar->click();
+    const bool connectionLost = waits.Abandoned() || LostConnection(failure);
+    // Counting rows needs both connections, and nobody would see the counts of a program ending.
+    if (!connectionLost && !Encerrando && !declined) controls_.btnAtualizar->click();
     controls_.TimerAtualiza->start();
     try {
         // Nothing logged so far is lost should the program die later.
@@ -84,7 +96,53 @@ void ImportRun::btnImportarClick() {
     } catch (...) {
         if (!failure) failure = std::current_exception();
     }
-    if (failure) std::rethrow_exception(failure);
+    if (failure) Report(failure, waits.StopAsked(), connectionLost);
+}
+
+void ImportRun::PingConnections() {
+    for (TSQLConnection* connection : {workspace_.SQLConnection, workspace_.SQLConnectionDestino})
+        if (connection && connection->Connected()) connection->Ping();
+}
+
+bool ImportRun::LostConnection(const std::exception_ptr& failure) {
+    try {
+        if (failure) std::rethrow_exception(failure);
+    } catch (const EDatabaseError& error) {
+        return IsConnectionLost(error);
+    } catch (...) {
+    }
+    return false;
+}
+
+void ImportRun::Report(const std::exception_ptr& failure, bool stopped, bool connectionLost) {
+    if (!stopped && !connectionLost && !Encerrando) std::rethrow_exception(failure);
+    QString message;
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::exception& error) {
+        message = ErrorMessage(error);
+    }
+    // Whatever a wait that "Parar" cut short raised, the user asked for the stop.
+    if (stopped) message = QStringLiteral("Processo Parado!");
+    if (connectionLost)
+        message += QStringLiteral("\n\nA conexão com o banco de dados foi perdida%1. Pressione \"Conectar\" para "
+                                  "conectar de novo antes de importar.")
+                       .arg(context_.transaction.Waits().Abandoned()
+                                ? QStringLiteral(": o servidor não respondeu e a conexão foi encerrada")
+                                : QString());
+    // The window is gone: the log file keeps what went wrong.
+    if (Encerrando) {
+        if (!stopped) RegistrarLog(message);
+        return;
+    }
+    // The user's own stop is no error; a stop that also lost the connection says what to do next.
+    if (stopped && !connectionLost) throw ENotice(message, MB_ICONINFORMATION);
+    throw ECriticalError(message);
+}
+
+void ImportRun::StopForClose() {
+    Encerrando = true;
+    PararProcesso = true;
 }
 
 void ImportRun::Summarize(const CopyTotals& before, double seconds, bool interrupted) {

@@ -3,6 +3,7 @@
 #include "CopyContext.h"
 
 #include <QObject>
+#include <exception>
 
 class ActivityLogView;
 class QAbstractButton;
@@ -34,8 +35,19 @@ public:
     void btnPausarClick();
 
     CopyContext& Context() { return context_; }
+    // An import is under way (one started inside another counts once).
+    bool Running() const { return running_ > 0; }
+    // The program ends during the import: it stops at once, paused or not, commits what went in,
+    // and says no more to the user than what it writes in the log.
+    void StopForClose();
 
 private:
+    // Raises a lost connection before anything is copied (the server was restarted, say).
+    void PingConnections();
+    static bool LostConnection(const std::exception_ptr& failure);
+    // Raises the run's failure as the user reads it: a stop as the stop, a lost connection with
+    // what to do. Once the program is ending, only the log is told.
+    void Report(const std::exception_ptr& failure, bool stopped, bool connectionLost);
     void Summarize(const CopyTotals& before, double seconds, bool interrupted);
     void Connect();
 

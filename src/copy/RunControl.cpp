@@ -2,3 +2,4 @@
 
 bool PararProcesso = false;
 bool Pausado = false;
+bool Encerrando = false;

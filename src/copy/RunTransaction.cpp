@@ -1,6 +1,11 @@
 #include "RunTransaction.h"
 
+#include "catalogue/ActivityLog.h"
 #include "platform/Application.h"
+#include "platform/FbApi.h"
+
+RunTransaction::RunTransaction(TSQLConnection* destino, long long& insertedRows, ServerWait::Tell tell)
+    : transaction_(destino), insertedRows_(insertedRows), wait_(destino, std::move(tell)) {}
 
 TSQLTransaction* RunTransaction::Applies() {
     AwaitBackgroundWork();
@@ -14,21 +19,21 @@ TSQLTransaction* RunTransaction::Applies() {
 void RunTransaction::Commit() {
     AwaitBackgroundWork();
     lastCommit_ = Clock::now();
-    if (transaction_.InTransaction()) transaction_.CommitRetaining();
+    if (transaction_.InTransaction()) Committing([this] { transaction_.CommitRetaining(); });
 }
 
 void RunTransaction::CommitIfDue() {
     if (background_ > 0 || Clock::now() - lastCommit_ < std::chrono::seconds(1)) return;
     lastCommit_ = Clock::now();
     if (!transaction_.InTransaction()) return;
-    InBackground([this] { transaction_.CommitRetaining(); });
+    Committing([this] { transaction_.CommitRetaining(); });
 }
 
-void RunTransaction::InBackground(const std::function<void()>& work) {
+void RunTransaction::InBackground(const std::function<void()>& work, ServerWait::OnStop onStop) {
     ++background_;
     std::atomic<bool> started{false};
     try {
-        RunWhileProcessingMessages([&] {
+        wait_.Run([&] {
             // Counted off by the work itself, so that a command waiting for it inside the message
             // handling above sees the end.
             started = true;
@@ -37,7 +42,7 @@ void RunTransaction::InBackground(const std::function<void()>& work) {
                 ~Done() { --works; }
             } done{background_};
             work();
-        });
+        }, onStop);
     } catch (...) {
         if (!started) --background_;
         throw;
@@ -47,9 +52,44 @@ void RunTransaction::InBackground(const std::function<void()>& work) {
 void RunTransaction::End() {
     AwaitBackgroundWork();
     lastCommit_ = Clock::now();
-    if (transaction_.InTransaction()) transaction_.Commit();
+    if (transaction_.InTransaction()) Committing([this] { transaction_.Commit(); });
+}
+
+void RunTransaction::CountWritten(const QString& table, long long rows) {
+    if (rows <= 0) return;
+    insertedRows_ += rows;
+    uncommitted_[table] += rows;
+}
+
+void RunTransaction::Committing(const std::function<void()>& commit) {
+    // Rows counted while the commit is on its way wait for the next one.
+    const QMap<QString, long long> rows = std::exchange(uncommitted_, {});
+    try {
+        // Cancelled, End's commit would roll its rows back: a stop lets it finish.
+        InBackground(commit, ServerWait::OnStop::LetFinish);
+    } catch (const EDatabaseError& error) {
+        // Not lost while the transaction holds them: the next commit tries again.
+        const bool lost = !transaction_.InTransaction() || IsConnectionLost(error);
+        long long total = 0;
+        for (auto table = rows.begin(); table != rows.end(); ++table) {
+            (lost ? lost_ : uncommitted_)[table.key()] += table.value();
+            total += table.value();
+        }
+        if (lost && total > 0) {
+            insertedRows_ -= total;
+            RegistrarLog(rows.keys().join(QStringLiteral(", ")) +
+                         QStringLiteral(" ERRO ao gravar as linhas já enviadas: %1 registro(s) enviado(s) desde a "
+                                        "última confirmação não foram gravados: %2")
+                             .arg(total)
+                             .arg(error.Message()));
+        }
+        throw;
+    }
 }
 
 void RunTransaction::AwaitBackgroundWork() {
-    while (background_ > 0) WaitForMessages(5);
+    while (background_ > 0) {
+        WaitForMessages(5);
+        wait_.Watch();
+    }
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "ServerWait.h"
 #include "platform/TSQLTransaction.h"
 
+#include <QMap>
+#include <QString>
 #include <atomic>
 #include <chrono>
 #include <functional>
@@ -10,10 +13,14 @@ class TSQLConnection;
 
 // The destination transaction that the applies of an import run share, nested runs included,
 // and nothing else. A commit costs a disk flush, so it happens at a table's end, before an error
-// leaves a table, when a pause begins and at least once a second, not at every row.
+// leaves a table, when a pause begins and at least once a second, not at every row. Every commit,
+// and every other wait on the server that the copy hands over, runs in the background under the
+// watch of ServerWait. Rows the server took count as inserted as they are answered, each run its
+// own; a commit that fails takes back those it lost.
 class RunTransaction {
 public:
-    explicit RunTransaction(TSQLConnection* destino) : transaction_(destino) {}
+    // Rows written are counted in insertedRows; tell shows a text in the status line.
+    RunTransaction(TSQLConnection* destino, long long& insertedRows, ServerWait::Tell tell);
 
     // The transaction the applies run in, started when it is not.
     TSQLTransaction* Applies();
@@ -26,13 +33,27 @@ public:
     void End();
     // Runs work that uses the transaction on a thread of its own while the window handles its
     // messages; a command run meanwhile that uses the transaction waits for the work first.
-    void InBackground(const std::function<void()>& work);
+    void InBackground(const std::function<void()>& work, ServerWait::OnStop onStop);
+
+    // Rows of the table the server took in the transaction, counted as inserted. When the next
+    // commit fails and they are lost, they are taken back, and one line of the log says how many.
+    void CountWritten(const QString& table, long long rows);
+    // Rows of the table that failed commits lost, all runs together.
+    long long LostRows(const QString& table) const { return lost_.value(table); }
+
+    ServerWait& Waits() { return wait_; }
 
 private:
     using Clock = std::chrono::steady_clock;
     void AwaitBackgroundWork();
+    // Runs the commit and counts the rows it made permanent, or says in the log which were lost.
+    void Committing(const std::function<void()>& commit);
 
     TSQLTransaction transaction_;
+    long long& insertedRows_;
+    ServerWait wait_;
+    QMap<QString, long long> uncommitted_;   // rows written since the last commit, by table
+    QMap<QString, long long> lost_;
     Clock::time_point lastCommit_ = Clock::now();
     std::atomic<int> background_{0};   // works running in the background, nested ones included
 };

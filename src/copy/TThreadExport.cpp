@@ -3,6 +3,7 @@
 #include "CopyContext.h"
 #include "CopyProgress.h"
 #include "Exportar.h"
+#include "RunControl.h"
 #include "SecondPass.h"
 #include "StructureCheck.h"
 #include "catalogue/ActivityLog.h"
@@ -72,11 +73,14 @@ TThreadExport* TThreadExport::Create(QTreeWidget* listView, const QString& nomeT
         RegistrarLog(QStringLiteral("Create(") + nomeTabela + QLatin1Char(')'));
         job->Synchronize([job] { job->Execute(); });
     } catch (...) {
+        if (job->ListItem) ShowInterrupted(*job->ListItem, nomeTabela);
         try {
             job->Destroy();
         } catch (...) {
             // The copy's own error is the one to report.
         }
+        // Not imported: its rows are not all in, and the count that would tell may not be had.
+        job->Tabela->SetImportada(false);
         delete job;
         throw;
     }
@@ -224,6 +228,7 @@ void TThreadExport::ExportarRegistros() {
     RecNo = 0;
     TempoPassado = Now();
     const long long rejectedBefore = context_.totals.rejected;
+    const long long lostBefore = context_.transaction.LostRows(nomeTabela_);
     try {
         while (!CDSOrigem->Eof()) {
             Synchronize([this] { ExportRegister(); });
@@ -233,7 +238,7 @@ void TThreadExport::ExportarRegistros() {
         }
         FinishSending();
     } catch (...) {
-        KeepAppliedRows();
+        KeepAppliedRows(lostBefore);
         throw;
     }
     // Not one row refused: every row of the table in the destination is one this run inserted.
@@ -246,17 +251,35 @@ void TThreadExport::ExportarRegistros() {
     RegistrarLog(CDSOrigem->Name);
 }
 
-void TThreadExport::KeepAppliedRows() noexcept {
+void TThreadExport::KeepAppliedRows(long long lostBefore) noexcept {
+    const ServerWait& waits = context_.transaction.Waits();
     try {
-        ApplyQueued();
+        // A stop sends nothing more.
+        if (!waits.StopAsked() && !Encerrando) FinishSending();
     } catch (const std::exception& error) {
-        RegistrarLog(nomeTabela_ + QStringLiteral(" ERRO ao enviar as linhas em espera: ") + ErrorMessage(error));
+        if (!waits.StopAsked())
+            RegistrarLog(nomeTabela_ + QStringLiteral(" ERRO ao enviar as linhas em espera: ") + ErrorMessage(error));
     }
+    try {
+        // The commit comes once nothing is on its way.
+        AwaitAnswer();
+        ApplyQueued(Queued::Keep);
+    } catch (const std::exception&) {
+        // A cancel or a lost connection: the rows it left unwritten are counted below.
+    }
+    const int unsent = CDSDestino->ChangeCount();
+    if (unsent > 0)
+        RegistrarLog(nomeTabela_ +
+                     QStringLiteral(": %1 registro(s) lido(s) da origem não foram enviados ao destino").arg(unsent));
     try {
         context_.transaction.Commit();
-    } catch (const std::exception& error) {
-        RegistrarLog(nomeTabela_ + QStringLiteral(" ERRO ao gravar as linhas já enviadas: ") + ErrorMessage(error));
+    } catch (const std::exception&) {
+        // The transaction said in the log what the failed commit lost.
     }
+    // The bar stays on the rows the destination answered for: written and committed, or refused.
+    const long long lost = context_.transaction.LostRows(nomeTabela_) - lostBefore;
+    const int posted = std::min(RecNo + 1, RecordCount);
+    ProgressBar->setValue(int(std::max<long long>(0, posted - unsent - lost)));
 }
 
 void TThreadExport::ExportRegister() {
@@ -283,17 +306,24 @@ void TThreadExport::ExportRegister() {
     TempoRestante = Now() - t0;
 }
 
-void TThreadExport::AwaitSending() {
+bool TThreadExport::AwaitAnswer() {
     using std::chrono::milliseconds;
     const auto untilReport = std::chrono::duration_cast<milliseconds>(lastReport_ + ReportEvery - Clock::now());
-    if (CDSDestino->AwaitSending(std::max(untilReport, milliseconds(0)))) return;
-    context_.transaction.InBackground([this] {
-        while (!CDSDestino->AwaitSending(milliseconds(1000))) {
-        }
-    });
+    if (CDSDestino->AwaitSending(std::max(untilReport, milliseconds(0)))) return false;
+    context_.transaction.InBackground(
+        [this] {
+            while (!CDSDestino->AwaitSending(milliseconds(1000))) {
+            }
+        },
+        ServerWait::OnStop::Cancel);
+    return true;
 }
 
-void TThreadExport::ApplyQueued(bool wait) {
+void TThreadExport::AwaitSending() {
+    if (AwaitAnswer()) StopIfAsked(context_);
+}
+
+void TThreadExport::ApplyQueued(Queued how) {
     queuedBytes_ = 0;
     const int queued = CDSDestino->ChangeCount();
     if (queued == 0) return;
@@ -305,18 +335,25 @@ void TThreadExport::ApplyQueued(bool wait) {
         ~Count() {
             const long long rejected = job.context_.totals.rejected - rejectedBefore;
             job.sending_ = job.CDSDestino->ChangeCount();
-            job.context_.totals.inserted += queued - job.sending_ - rejected;
+            job.context_.transaction.CountWritten(job.nomeTabela_, queued - job.sending_ - rejected);
         }
     } count{*this, queued, context_.totals.rejected};
-    if (wait)
+    switch (how) {
+    case Queued::Apply:
         CDSDestino->ApplyUpdates(-1);
-    else
+        break;
+    case Queued::Send:
         CDSDestino->SendUpdates();
+        break;
+    case Queued::Keep:
+        CDSDestino->TakeSent();
+        break;
+    }
 }
 
 void TThreadExport::SendQueued() {
     AwaitSending();
-    ApplyQueued(false);
+    ApplyQueued(Queued::Send);
 }
 
 void TThreadExport::FinishSending() {

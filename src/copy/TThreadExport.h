@@ -71,19 +71,31 @@ private:
     // A keyless table that already holds rows would get every row a second time.
     bool RefusesKeylessTable();
     void OpenDataSets();
-    // Sends the rows posted and not yet sent, and waits for the server's answer on every row sent:
-    // before every commit and every time the window is shown anything. Without waiting when the
-    // queue is full: the answer on those rows is taken at the next call.
-    void ApplyQueued(bool wait = true);
+    // What ApplyQueued does with the rows posted and not yet sent.
+    enum class Queued {
+        Apply,   // sends them and waits for the server's answer on every row sent
+        Send,    // sends them without waiting: the answer is taken at the next call
+        Keep,    // takes the answer on the rows sent and leaves them unsent
+    };
+    // Counts the rows the server took for the next commit, also when it raises. Apply comes before
+    // every commit and every time the window is shown anything; Send when the queue is full.
+    void ApplyQueued(Queued how = Queued::Apply);
     // Waits for the server's answer on the rows on their way. Once the window is due to handle its
-    // messages, it handles them while the copy waits: a slow answer never holds it back.
+    // messages, it handles them while the copy waits: a slow answer never holds it back. True when
+    // it did so.
+    bool AwaitAnswer();
+    // AwaitAnswer; when the window handled its messages meanwhile, "Parar" takes effect there: on
+    // the answer to the rows in the air at the latest.
     void AwaitSending();
     // ApplyQueued without waiting, once the rows sent before are answered.
     void SendQueued();
     // ApplyQueued, the window handling its messages while the server answers.
     void FinishSending();
-    // Sends the queued rows and commits what went in before an error leaves the table.
-    void KeepAppliedRows() noexcept;
+    // Commits what went in before an error or a stop leaves the table. After an error the queued
+    // rows are sent first; a stop sends nothing more. The log says how many rows read were not
+    // sent, and the bar stays on the rows answered for (those lost by a failed commit not counted,
+    // given the table's lost rows before its copy).
+    void KeepAppliedRows(long long lostBefore) noexcept;
     double Now() const;
 
     using Clock = std::chrono::steady_clock;

@@ -19,7 +19,7 @@ void WaitForMessages(uint32_t milliseconds) {
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
-void RunWhileProcessingMessages(const std::function<void()>& work) {
+void RunWhileProcessingMessages(const std::function<void()>& work, const std::function<void()>& meanwhile) {
     std::atomic<bool> done{false};
     std::exception_ptr failure;
     std::thread worker([&] {
@@ -32,7 +32,10 @@ void RunWhileProcessingMessages(const std::function<void()>& work) {
         // Wakes the loop below at once rather than at its next look.
         QMetaObject::invokeMethod(QCoreApplication::instance(), [] {}, Qt::QueuedConnection);
     });
-    while (!done) WaitForMessages(10);
+    while (!done) {
+        WaitForMessages(10);
+        if (meanwhile && !done) meanwhile();
+    }
     worker.join();
     if (failure) std::rethrow_exception(failure);
 }

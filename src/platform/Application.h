@@ -11,8 +11,9 @@ void ProcessMessages();
 void WaitForMessages(uint32_t milliseconds);
 // Runs work on a thread of its own while this thread goes on handling its messages, and returns
 // when the work is done; an error the work raised is raised here. For one slow call (a commit
-// waiting for the disk) that would otherwise leave the window frozen.
-void RunWhileProcessingMessages(const std::function<void()>& work);
+// waiting for the disk) that would otherwise leave the window frozen. Meanwhile, when given, runs
+// on this thread between two looks at the work, a few times a second at least; it must not raise.
+void RunWhileProcessingMessages(const std::function<void()>& work, const std::function<void()>& meanwhile = {});
 
 // Milliseconds since an arbitrary start, in 32 bits: it wraps after 2^32 ms, so take
 // differences as 32-bit unsigned (now - then).

@@ -108,7 +108,7 @@ ApplyEngine::Written ApplyEngine::WriteAlone(const PendingChange& change, const 
         return {Outcome::Applied, false};
     } catch (const EDatabaseError& error) {
         // The server undoes the failed statement alone; the transaction goes on.
-        if (IsConnectionLost(error)) throw error.While(QStringLiteral("ao gravar na tabela %1").arg(table));
+        if (IsInterruption(error)) throw error.While(QStringLiteral("ao gravar na tabela %1").arg(table));
         ++errors;
         const TReconcileAction action = reconcile(change, error);
         return {action == TReconcileAction::raCancel ? Outcome::Cancelled : Outcome::Pending,

@@ -42,7 +42,8 @@ public:
     static bool SendsInBlocks(TSQLConnection& connection, const FieldList& fields);
     // Waits for the rows Send started (a row a block refused was sent again alone on their way)
     // and reports those refused alone too; returns their count. What stays pending goes back to the
-    // front of the list; a lost connection raises, every row not written back in the list.
+    // front of the list; a lost connection or a cancel raises, every row not written back in the
+    // list.
     // Reported rows kept pending are not tried again by an Apply of the same call (see Apply's from).
     int Await(std::vector<PendingChange>& changes, const Reconcile& reconcile);
     // Waits up to the timeout for the server's answer on the rows Send started; true once none are

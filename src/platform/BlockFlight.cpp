@@ -52,8 +52,8 @@ void BlockFlight::Fly(const QString& table, const FieldList& fields, TSQLConnect
     std::vector<PendingChange>& changes = landing_.changes;
     const auto doing = [&] { return QStringLiteral("ao gravar na tabela %1").arg(table); };
     size_t first = 0;
-    // The rows not written when the connection is lost: those of the block refused and not yet
-    // tried alone, then every row from the next block on.
+    // The rows not written when the connection is lost or the request cancelled: those of the
+    // block refused and not yet tried alone, then every row from the next block on.
     auto lost = [&](std::exception_ptr failure, std::vector<size_t> untried, size_t from) {
         for (size_t i = from; i < changes.size(); ++i) untried.push_back(i);
         landing_.unwritten = std::move(untried);
@@ -71,7 +71,7 @@ void BlockFlight::Fly(const QString& table, const FieldList& fields, TSQLConnect
                 try {
                     alone(changes[index]);
                 } catch (const EDatabaseError& error) {
-                    if (!IsConnectionLost(error)) {
+                    if (!IsInterruption(error)) {
                         landing_.refusals.push_back({index, error});
                         continue;
                     }

@@ -34,8 +34,8 @@ public:
         size_t index;   // in changes
         EDatabaseError error;
     };
-    // What came of the rows: those refused, in order, and on a failure (a lost connection) the
-    // failure and the rows not written besides them, in order.
+    // What came of the rows: those refused, in order, and on a failure (a lost connection, a
+    // cancel) the failure and the rows not written besides them, in order.
     struct Landing {
         std::vector<PendingChange> changes;
         std::vector<Refusal> refusals;

@@ -78,6 +78,10 @@ void FbEndTransaction(FbRef<ITransaction>& transaction, bool commit) {
 // an update of a system table.
 bool IsConnectionLost(const EDatabaseError& error) { return error.SqlState().startsWith(QLatin1String("08")); }
 
+bool IsInterruption(const EDatabaseError& error) {
+    return IsConnectionLost(error) || error.SqlState() == QLatin1String("HY008");
+}
+
 QString StatementForMessage(const QString& sql) {
     constexpr int limit = 200;
     const QString text = sql.simplified();

@@ -52,6 +52,9 @@ void FbEndTransaction(FbRef<Firebird::ITransaction>& transaction, bool commit);
 
 // Connection-level failures (network, shutdown) must not be mistaken for a rejected row.
 bool IsConnectionLost(const EDatabaseError& error);
+// Not the server's answer about the rows a statement carried: the connection was lost, or another
+// thread cancelled the request ("Parar"). Nothing of the statement was written.
+bool IsInterruption(const EDatabaseError& error);
 
 // Ends the client's and the embedded engine's own threads, once every connection is closed and
 // before the program unloads the library: a thread still ending a lost attachment crashed there.

@@ -158,7 +158,7 @@ std::vector<size_t> InsertBlock::Send(const QString& table, const FieldList& fie
         statement_->execute(&status, transaction, writer_.Metadata(), writer_.Buffer(), output_.get(),
                             reinterpret_cast<unsigned char*>(outputBuffer_.data()));
     } catch (const EDatabaseError& error) {
-        if (IsConnectionLost(error)) throw;
+        if (IsInterruption(error)) throw;
         // A block the server cannot prepare for this table never will be (a column it refuses);
         // the rows go alone from then on.
         if (!statement_) unprepared_ = true;

@@ -23,7 +23,7 @@ public:
 
     // Sends up to Capacity rows of the table and returns the positions (in rows) of those the
     // server refused, in order. When the block cannot be prepared or run as a whole, every
-    // position is returned, nothing having been written. A lost connection raises.
+    // position is returned, nothing having been written. A lost connection or a cancel raises.
     std::vector<size_t> Send(const QString& table, const FieldList& fields, const std::vector<Row>& rows,
                              TSQLConnection& connection, Firebird::ITransaction* transaction);
     // Frees the prepared block (the dataset closes, or its connection does).

@@ -379,6 +379,10 @@ int TClientDataSet::ApplyUpdates(int maxErrors) {
 
 bool TClientDataSet::AwaitSending(std::chrono::milliseconds timeout) { return d->engine.Answered(timeout); }
 
+int TClientDataSet::TakeSent() {
+    return d->Applying([&] { return d->AwaitSent().errors; });
+}
+
 bool TClientDataSet::SendsInBlocks() const {
     return d->connection && ApplyEngine::SendsInBlocks(*d->connection, d->fields);
 }

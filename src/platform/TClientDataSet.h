@@ -80,8 +80,8 @@ public:
     // passed to OnReconcileError. maxErrors -1 means no limit; past the limit, or on raAbort, the
     // apply stops. Every change the server accepted leaves the change log and is committed (or
     // stays in Transaction); the rejected and untried ones stay pending unless cancelled. Never
-    // raises for a rejected row; a lost connection or a failed commit raises, and then only the
-    // cancelled changes have left the log (in Transaction, the accepted ones too).
+    // raises for a rejected row; a lost connection, a cancelled request or a failed commit raises,
+    // and then only the cancelled changes have left the log (in Transaction, the accepted ones too).
     // While OnReconcileError runs, the fields hold the refused row as it was to be written.
     int ApplyUpdates(int maxErrors);
     // ApplyUpdates(-1) that does not wait, for appended rows not held (PacketRecords = 0) going
@@ -96,6 +96,11 @@ public:
     // are on their way. May be called from another thread while this one waits; the refusals are
     // reported by the next ApplyUpdates or SendUpdates all the same.
     bool AwaitSending(std::chrono::milliseconds timeout);
+    // Takes the server's answer on the rows SendUpdates sent, waiting for it, and reports their
+    // refusals as the next ApplyUpdates would, but sends nothing more: the changes not sent stay
+    // pending, and those a lost connection (or a cancel) left unwritten go back among them as it
+    // raises. Returns the refused rows reported.
+    int TakeSent();
     // Whether SendUpdates sends this dataset's appended rows in blocks while the caller goes on
     // (through a server, no array column); otherwise it applies them at once, as ApplyUpdates.
     bool SendsInBlocks() const;

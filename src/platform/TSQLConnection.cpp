@@ -166,6 +166,36 @@ bool TSQLConnection::Remote() {
     return *d->remote;
 }
 
+namespace {
+
+// The cancel calls answer at once and may fail only for want of something to cancel.
+void Cancel(IAttachment* attachment, int option) {
+    if (!attachment) return;
+    FbStatus status;
+    try {
+        attachment->cancelOperation(&status, option);
+    } catch (const EDatabaseError&) {
+        // Nothing was running, or the connection is gone already.
+    }
+}
+
+}  // namespace
+
+void TSQLConnection::CancelOperation() { Cancel(d->attachment.get(), fb_cancel_raise); }
+
+void TSQLConnection::ForgetCancel() {
+    Cancel(d->attachment.get(), fb_cancel_disable);
+    Cancel(d->attachment.get(), fb_cancel_enable);
+}
+
+void TSQLConnection::Abandon() { Cancel(d->attachment.get(), fb_cancel_abort); }
+
+void TSQLConnection::Ping() {
+    FbStatus status;
+    Doing([&] { return QStringLiteral("ao verificar a conexão com %1").arg(d->Database(Params)); },
+          [&] { Attachment()->ping(&status); });
+}
+
 IAttachment* TSQLConnection::Attachment() const {
     if (!d->attachment) throw EDatabaseError(QStringLiteral("Conexão com o banco de dados não está aberta"));
     return d->attachment.get();

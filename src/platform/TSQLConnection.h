@@ -56,6 +56,19 @@ public:
     // cannot tell).
     bool Remote();
 
+    // For a request that another thread is waiting on (through a server, one the server holds):
+    // asks for it to end at once with "operation was cancelled"; the transaction goes on. Does
+    // nothing when no request runs.
+    void CancelOperation();
+    // Forgets a cancel that came after its request had ended, so that it cannot end the next one.
+    void ForgetCancel();
+    // Closes this side of the connection at once, for a server that does not answer even a
+    // cancel: every call waiting on it returns with a lost connection, every later call fails at
+    // once, and the server rolls back what was not committed.
+    void Abandon();
+    // Raises a lost connection when the database no longer answers on it.
+    void Ping();
+
     // User tables (no system tables, no views) in name order, names trimmed.
     void GetTableNames(TStringList& list, bool systemTables = false);
     // Columns of a table in column-position order, names trimmed.

@@ -12,6 +12,7 @@ namespace {
 // Both answers may run inside a signal handler: a byte on a pipe is all they do there, and the
 // window reads it in its own thread.
 int wakeUp[2] = {-1, -1};
+bool closingOnSignal = false;
 
 void AskToClose() {
     const char byte = 1;
@@ -46,6 +47,11 @@ void CloseOnTermination(QWidget& window) {
         char bytes[16];
         while (read(wakeUp[0], bytes, sizeof bytes) > 0) {
         }
-        if (window.isVisible()) window.close();
+        if (!window.isVisible()) return;
+        closingOnSignal = true;
+        window.close();
+        closingOnSignal = false;
     });
 }
+
+bool ClosingOnTermination() { return closingOnSignal; }

@@ -7,3 +7,6 @@ class QWidget;
 // answers such a signal by shutting every connection down and leaves the program running on
 // dead connections.
 void CloseOnTermination(QWidget& window);
+
+// Whether the close under way comes from such a signal: the window then asks nothing.
+bool ClosingOnTermination();

@@ -12,13 +12,13 @@
 #include "catalogue/TableNodes.h"
 #include "copy/DataVerification.h"
 #include "copy/ImportRun.h"
-#include "copy/RunControl.h"
 #include "maintenance/DestinationMaintenance.h"
 #include "platform/Application.h"
 #include "platform/DatabaseIdentity.h"
 #include "platform/Dialogs.h"
 #include "platform/ErrorGuard.h"
 #include "platform/Exceptions.h"
+#include "platform/TerminationRequest.h"
 #include "structure/TFEstruturaTabela.h"
 
 #include <QApplication>
@@ -342,8 +342,17 @@ void TFPrincipal::showEvent(QShowEvent* event) {
 }
 
 void TFPrincipal::closeEvent(QCloseEvent* event) {
-    // A paused import could never be continued once the window is gone: it goes on to its end.
-    Pausado = false;
+    // The window closes inside the import's own message handling: the import then stops at once
+    // and the program ends with it, rather than write on unseen into the user's database.
+    if (import_->Running()) {
+        if (!ClosingOnTermination() &&
+            Dialogs().MessageBox(QStringLiteral("Há uma importação em andamento. Parar e sair?"), windowTitle(),
+                                 MB_YESNO | MB_ICONQUESTION) != IDYES) {
+            event->ignore();
+            return;
+        }
+        import_->StopForClose();
+    }
     if (Settings) Settings->RememberWindow(*this);
     RunGuarded([this] { FormClose(); });
     event->accept();

@@ -18,6 +18,7 @@ protected:
     ~CopyWindow() override {
         PararProcesso = false;
         Pausado = false;
+        Encerrando = false;
     }
 
     // Source and destination of their own structures and rows, then connected.
@@ -57,6 +58,15 @@ protected:
                                           .arg(inserted)
                                           .arg(rejected)) +
                                   QStringLiteral("\\d\\d:\\d\\d:\\d\\d$"));
+    }
+
+    // The rows an import says it inserted, from its closing line when it was interrupted; -1 when
+    // the line is no such one.
+    static int InsertedWhenInterrupted(const QString& line) {
+        const QRegularExpressionMatch match =
+            QRegularExpression(QStringLiteral("^Importação interrompida: \\d+ tabela\\(s\\), (\\d+) registro\\(s\\) inseridos"))
+                .match(line);
+        return match.hasMatch() ? match.captured(1).toInt() : -1;
     }
 };
 

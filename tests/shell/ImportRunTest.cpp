@@ -1,6 +1,9 @@
 #include "CopyWindow.h"
 
+#include "platform/TerminationRequest.h"
+
 #include <QFile>
+#include <csignal>
 
 namespace {
 
@@ -92,6 +95,14 @@ TEST_F(ImportRunTest, AStopEndsTheRunKeepsTheAppliedRowsAndStillRefreshes) {
     EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Processo Parado!"));
     EXPECT_EQ(dialogs.messages[0].flags, MB_ICONINFORMATION) << "the user's own stop is no error";
     EXPECT_TRUE(window.TimerAtualiza->isActive());
+    // The interrupted job's row stays, said interrupted, its bar still; the next import clears it.
+    ASSERT_EQ(window.ListView->topLevelItemCount(), 1);
+    QTreeWidgetItem* row = window.ListView->topLevelItem(0);
+    EXPECT_EQ(row->text(0), QStringLiteral("GRANDE interrompida"));
+    EXPECT_FALSE(window.ListView->itemWidget(row, 1)->isEnabled());
+    Tabela("GRANDE")->SetChecked(false);
+    Import();
+    EXPECT_EQ(window.ListView->topLevelItemCount(), 0);
 }
 
 TEST_F(ImportRunTest, APauseHoldsTheCopyUntilContinuarAndAStopClickedMeanwhileActsAfterIt) {
@@ -165,20 +176,43 @@ TEST_F(ImportRunTest, ConnectingDuringAnImportIsRefusedAndTheImportGoesOn) {
     EXPECT_TRUE(Tabela("GRANDE")->Importada());
 }
 
-TEST_F(ImportRunTest, ClosingTheWindowEndsAPauseAndTheImportGoesOnToItsEndWithEveryLineInTheFile) {
-    Connect(Grande, Grande, ManyRows(QStringLiteral("GRANDE"), 2000));
+// Closing the window asks first: "Não" lets the copy go on; "Sim", here during a pause, stops it
+// there without resuming it, commits what went in and writes the log with the run's last line.
+TEST_F(ImportRunTest, ClosingTheWindowDuringAnImportAsksAndSimStopsItThereWithTheLogWritten) {
+    Connect(Grande, Grande, ManyRows(QStringLiteral("GRANDE"), 40000));
     Mark("GRANDE");
-    WhenTheWindowListens([this] {
-        window.btnPausar->click();
-        WhenTheWindowListens([this] { window.close(); }, 100);
+    dialogs.AnswerQuestion(IDNO);
+    dialogs.AnswerQuestion(IDYES);
+    int atNo = -1, atPause = -1;
+    WhenTheWindowListens([&] {
+        window.close();
+        atNo = DestinoCount("GRANDE");
+        WhenTheWindowListens([&] { window.btnPausar->click(); }, 100);
+        WhenTheWindowListens([&] {
+            atPause = DestinoCount("GRANDE");
+            window.close();
+        }, 300);
     });
     Import();
     EXPECT_FALSE(window.isVisible());
-    EXPECT_FALSE(Pausado);
-    EXPECT_EQ(DestinoCount("GRANDE"), 2000);
+    EXPECT_GT(atPause, atNo);   // "Não": the copy went on
+    const int inserted = InsertedWhenInterrupted(Log().last());
+    EXPECT_EQ(inserted, atPause) << Log();   // not one row more after the close
+    EXPECT_EQ(DestinoCount("GRANDE"), inserted);
+    EXPECT_EQ(Errors(), QStringList(2, QStringLiteral("Há uma importação em andamento. Parar e sair?")));
     QFile file(FileInFolder(QStringLiteral("LogVendrasol.txt")));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-    EXPECT_EQ(lines, Log());
-    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 2000, 0).match(lines.last()).hasMatch()) << lines;
+    EXPECT_EQ(QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts), Log());
+}
+
+// A termination signal during an import does what "Sim" does, without asking.
+TEST_F(ImportRunTest, ATerminationSignalDuringAnImportStopsItWithoutAsking) {
+    Connect(Grande, Grande, ManyRows(QStringLiteral("GRANDE"), 40000));
+    Mark("GRANDE");
+    CloseOnTermination(window);
+    WhenTheWindowListens([] { std::raise(SIGTERM); });
+    Import();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(Errors().isEmpty());
+    EXPECT_EQ(DestinoCount("GRANDE"), InsertedWhenInterrupted(Log().last())) << Log();
 }

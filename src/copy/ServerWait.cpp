@@ -1,0 +1,131 @@
+#include "ServerWait.h"
+
+#include "RunControl.h"
+#include "platform/Application.h"
+#include "platform/Exceptions.h"
+#include "platform/TSQLConnection.h"
+
+namespace {
+
+// Rows in the air land by themselves within this, unless the server holds them (a lock, a freeze):
+// only then is the request cancelled. A cancel that reached the request as it was being sent was
+// seen to leave the connection waiting for an answer that never came.
+constexpr auto LandingTime = std::chrono::milliseconds(300);
+// A live server answers a cancel, and a ping, at its next rescheduling point: well within this.
+constexpr auto AnswerToStop = std::chrono::milliseconds(500);
+
+}  // namespace
+
+ServerWait::ServerWait(TSQLConnection* server, Tell tell) : server_(server), tell_(std::move(tell)) {}
+
+ServerWait::~ServerWait() { Finish(); }
+
+void ServerWait::Run(const std::function<void()>& work, OnStop onStop) {
+    if (waits_++ == 0) {
+        since_ = Clock::now();
+        silentShown_ = 0;
+    }
+    const int cancellable = onStop == OnStop::Cancel ? 1 : 0;
+    cancellable_ += cancellable;
+    struct Counted {
+        ServerWait& wait;
+        const int cancellable;
+        ~Counted() {
+            wait.cancellable_ -= cancellable;
+            if (--wait.waits_ == 0) wait.Ended();
+        }
+    } counted{*this, cancellable};
+    RunWhileProcessingMessages(work, [this] { Watch(); });
+}
+
+void ServerWait::Watch() {
+    if (waits_ == 0) return;
+    const Clock::time_point now = Clock::now();
+    if (PararProcesso) {
+        // Taken here: the copy stops on the answer to what is waited for, and the next import
+        // does not find the request still pending.
+        PararProcesso = false;
+        stopAsked_ = true;
+        if (!stoppedAt_) stoppedAt_ = now;
+        if (cancellable_ == 0) tell_(QStringLiteral("Parando: o servidor termina de gravar as linhas enviadas..."));
+    } else if (Encerrando && !stoppedAt_) {
+        // A wait begun once the program was ending (the commit of what went in) gets its moment too.
+        stoppedAt_ = now;
+    }
+    // Again now and then: a cancel that came between two requests of the wait found nothing to cancel.
+    if (stoppedAt_ && cancellable_ > 0 && now - *stoppedAt_ >= LandingTime && now - lastCancel_ >= AnswerToStop) {
+        server_->CancelOperation();
+        lastCancel_ = now;
+        cancelled_ = true;
+    }
+    if (stoppedAt_ && !abandoned_ && (Encerrando ? now - *stoppedAt_ >= std::chrono::seconds(1) : Frozen(now)))
+        Abandon();
+    const auto silent = std::chrono::duration_cast<std::chrono::seconds>(now - since_);
+    if (now - since_ >= SilenceShownAfter && silent.count() != silentShown_) {
+        silentShown_ = int(silent.count());
+        tell_(QStringLiteral("O servidor não responde há %1 s. Pressione \"Parar\" para interromper a importação.")
+                  .arg(silentShown_));
+    }
+}
+
+bool ServerWait::Frozen(Clock::time_point now) {
+    // The embedded engine runs in this process, never frozen apart from it.
+    if (!spare_ || now - *stoppedAt_ < LandingTime) return false;
+    if (ping_.joinable() && pinged_) ping_.join();
+    if (ping_.joinable()) return now - pingedAt_ >= AnswerToStop;
+    if (now - pingedAt_ >= AnswerToStop) {
+        // Answered: busy, not frozen. Asked again now and then while the wait lasts.
+        pinged_ = false;
+        pingedAt_ = now;
+        ping_ = std::thread([this] {
+            try {
+                spare_->Ping();
+                pinged_ = true;
+            } catch (...) {
+                // Gone: the wait ends with its own error, or is abandoned.
+            }
+        });
+    }
+    return false;
+}
+
+void ServerWait::Abandon() {
+    server_->Abandon();
+    // The ping waiting on the frozen server returns.
+    if (spare_) spare_->Abandon();
+    if (ping_.joinable()) ping_.join();
+    abandoned_ = true;
+}
+
+void ServerWait::Ended() {
+    // A live server answers the ping under way at once.
+    if (ping_.joinable()) ping_.join();
+    // A cancel that reached the server after its request ended must not end the next one.
+    if (cancelled_ && !abandoned_) server_->ForgetCancel();
+    cancelled_ = false;
+    stoppedAt_.reset();
+}
+
+void ServerWait::Begin() {
+    stopAsked_ = false;
+    abandoned_ = false;
+    Finish();
+    if (!server_->Connected() || !server_->Remote()) return;
+    spare_ = std::make_unique<TSQLConnection>();
+    spare_->Params = server_->Params;
+    try {
+        spare_->Open();
+    } catch (const EDatabaseError&) {
+        // Without it a stop waits for the server's answer, however long.
+        spare_.reset();
+    }
+}
+
+void ServerWait::Finish() {
+    try {
+        if (spare_) spare_->Close();
+    } catch (const EDatabaseError&) {
+        // Abandoned, or its server gone: nothing to close.
+    }
+    spare_.reset();
+}

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QString>
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <thread>
+
+class TSQLConnection;
+
+// The waits of an import on the destination server. Each runs on a thread of its own while the
+// window (the main thread) handles its messages and looks at the wait a few times a second:
+//  - a server silent for 30 s is said in the status line, with what "Parar" does;
+//  - "Parar", or the program ending, asks the server to cancel the rows it is writing (a commit is
+//    let finish). A live server answers the cancel at once, or at least a ping on a second
+//    connection opened when the run began; one that answers neither is frozen, and is abandoned:
+//    the connection is closed on this side, so that it never holds the stop. The program ending
+//    gives any server a second at most. What the server had not committed is then lost, and the
+//    commit that fails says so.
+class ServerWait {
+public:
+    using Tell = std::function<void(const QString&)>;
+    ServerWait(TSQLConnection* server, Tell tell);
+    ~ServerWait();
+    ServerWait(const ServerWait&) = delete;
+    ServerWait& operator=(const ServerWait&) = delete;
+
+    // What a stop may do to the request waited for.
+    enum class OnStop { Cancel, LetFinish };
+    // Runs the work on a thread of its own, watched, and returns once it is done; raises what it raised.
+    void Run(const std::function<void()>& work, OnStop onStop);
+    // One look at the waits under way; for a loop that waits for them inside a command run nested in one.
+    void Watch();
+
+    // "Parar" came during this run (a wait took it, or the copy did): every copy of the run stops
+    // at its next look at it, and whatever a cut wait raised is said as the stop.
+    bool StopAsked() const { return stopAsked_; }
+    void AskStop() { stopAsked_ = true; }
+    // The connection was closed on this side because the server did not answer.
+    bool Abandoned() const { return abandoned_; }
+    // A new run: no stop asked, nothing abandoned, and the second connection opened to a server.
+    void Begin();
+    // The run is over: the second connection is closed.
+    void Finish();
+
+    // How long the server may be silent before the status line says so.
+    std::chrono::milliseconds SilenceShownAfter{30000};
+
+private:
+    using Clock = std::chrono::steady_clock;
+    void Ended();
+    // Whether the server answers neither the stop nor a ping; asks it the first time.
+    bool Frozen(Clock::time_point now);
+    void Abandon();
+
+    TSQLConnection* server_;
+    Tell tell_;
+    int waits_ = 0;         // nested waits under way
+    int cancellable_ = 0;   // those of them a stop cancels
+    Clock::time_point since_;                         // when the outermost of them began
+    std::optional<Clock::time_point> stoppedAt_;      // when the stop reached the waits under way
+    Clock::time_point lastCancel_;
+    bool cancelled_ = false;
+    int silentShown_ = 0;   // the seconds of silence shown last
+    bool stopAsked_ = false;
+    bool abandoned_ = false;
+    std::unique_ptr<TSQLConnection> spare_;   // the second connection, to a server only
+    std::thread ping_;
+    std::atomic<bool> pinged_{false};
+    Clock::time_point pingedAt_;
+};
+
+// One run of the waits: begun on entering the scope, finished on leaving it however it is left.
+class WaitRun {
+public:
+    explicit WaitRun(ServerWait& waits) : waits_(waits) { waits_.Begin(); }
+    ~WaitRun() { waits_.Finish(); }
+    WaitRun(const WaitRun&) = delete;
+    WaitRun& operator=(const WaitRun&) = delete;
+
+private:
+    ServerWait& waits_;
+};

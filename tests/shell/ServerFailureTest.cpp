@@ -1,0 +1,94 @@
+// A copy into a database of a Firebird server the test starts itself, which the test then kills or
+// freezes in the middle of the copy.
+#include "CopyWindow.h"
+
+#include "platform/TSQLConnection.h"
+#include "support/OwnServer.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+#include <csignal>
+
+namespace {
+
+class ServerFailure : public CopyWindow {
+protected:
+    void SetUp() override {
+        REQUIRE_OWN_SERVER(server);
+        origem = databases.Create(QStringLiteral("origem"), Grande);
+        DatabaseFactory::Execute(origem, ManyRows(QStringLiteral("GRANDE"), 300000));
+        destino = server.Database(QStringLiteral("destino"));
+        DatabaseFactory::CreateAt(destino, OwnServer::Password());
+        DatabaseFactory::Execute(destino, Grande);
+        window.workspace.SQLConnectionDestino->Params.SetValue(QStringLiteral("Password"), OwnServer::Password());
+        Reconnect();
+        Mark("GRANDE");
+    }
+
+    // Runs the action once a commit of the copy has made rows visible to another connection: the
+    // copy then goes on sending rows that the next commit is to make permanent.
+    void AfterACommit(const std::function<void()>& action) {
+        QObject::connect(&look_, &QTimer::timeout, [this, action] {
+            if (DestinoCount("GRANDE") == 0) return;
+            look_.stop();
+            action();
+        });
+        look_.start(50);
+    }
+
+    static inline const QString Grande =
+        QStringLiteral("CREATE TABLE GRANDE (ID INTEGER NOT NULL PRIMARY KEY, NOME VARCHAR(30));");
+    OwnServer server;
+    QTimer look_;
+};
+
+}  // namespace
+
+// The summary counts only what was committed; the log says how many rows sent were lost. The next
+// import, on the connection the kill left dead, says it was interrupted and to connect again.
+TEST_F(ServerFailure, AServerKilledBetweenTwoCommitsLosesNoRowTheSummaryCounts) {
+    // Killed a moment later, when rows have been sent since.
+    AfterACommit([this] { QTimer::singleShot(300, [this] { server.Signal(SIGKILL); }); });
+    Import();
+    const int inserted = InsertedWhenInterrupted(Log().last());
+    EXPECT_GT(inserted, 0) << Log();
+    EXPECT_EQ(Log().filter(QRegularExpression(QStringLiteral("^GRANDE ERRO ao gravar as linhas já enviadas: [1-9]\\d* "
+                                                             "registro\\(s\\) enviado\\(s\\) desde a última confirmação não "
+                                                             "foram gravados: "))).size(), 1) << Log();
+    EXPECT_FALSE(Tabela("GRANDE")->Importada());
+    ASSERT_EQ(Errors().size(), 1);
+    EXPECT_TRUE(Errors()[0].contains(QStringLiteral("Pressione \"Conectar\""))) << Errors()[0];
+
+    server.Start();
+    EXPECT_EQ(DestinoCount("GRANDE"), inserted);
+    Import();
+    EXPECT_TRUE(Summary(QStringLiteral("Importação interrompida"), 0, 0, 0).match(Log().last()).hasMatch()) << Log();
+    ASSERT_EQ(Errors().size(), 2);
+    EXPECT_TRUE(Errors()[1].contains(QStringLiteral("Pressione \"Conectar\""))) << Errors()[1];
+}
+
+// A frozen server says nothing: the status line says it does not answer, "Parar" cancels the wait
+// and the program says so within 2 s, the connection closed.
+TEST_F(ServerFailure, PararFreesTheWindowFromAFrozenServerWithinTwoSeconds) {
+    window.Import()->Context().transaction.Waits().SilenceShownAfter = std::chrono::milliseconds(500);
+    QElapsedTimer sinceParar;
+    QTimer listen;
+    QObject::connect(&listen, &QTimer::timeout, [&] {
+        if (!window.lblStatus->text().startsWith(QStringLiteral("O servidor não responde há"))) return;
+        listen.stop();
+        sinceParar.start();
+        window.btnParar->click();
+    });
+    AfterACommit([&] {
+        server.Signal(SIGSTOP);
+        listen.start(50);
+    });
+    Import();
+    ASSERT_TRUE(sinceParar.isValid()) << Log();
+    EXPECT_LT(sinceParar.elapsed(), 2000);
+    ASSERT_EQ(Errors().size(), 1);
+    EXPECT_TRUE(Errors()[0].startsWith(QStringLiteral("Processo Parado!"))) << Errors()[0];
+    EXPECT_TRUE(Errors()[0].contains(QStringLiteral("Pressione \"Conectar\""))) << Errors()[0];
+    server.Signal(SIGCONT);
+    EXPECT_EQ(DestinoCount("GRANDE"), InsertedWhenInterrupted(Log().last())) << Log();
+}
