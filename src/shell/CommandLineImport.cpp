@@ -15,7 +15,6 @@
 
 #include <QEvent>
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
@@ -35,7 +34,10 @@ QStringList TableNames() {
 }  // namespace
 
 CommandLineImport::CommandLineImport(TFPrincipal& window, const CommandLine& line)
-    : window_(window), options_(line.import), dialogs_(line.import.limpar), report_(*window.ListView, nullptr) {
+    : window_(window),
+      options_(line.import),
+      report_(*window.ListView, nullptr),
+      dialogs_(line.import.limpar, [this](const QString& text) { report_.PrintError(text); }) {
     window_.edtCaminhoOrigem->setText(line.origem);
     window_.edtCaminhoDestino->setText(line.destino);
     window_.installEventFilter(this);
@@ -173,6 +175,4 @@ int CommandLineImport::Verify() {
     return Equal;
 }
 
-void CommandLineImport::Refuse(const QString& message) {
-    std::fputs(QStringLiteral("vendrasol: %1\n").arg(message).toLocal8Bit().constData(), stderr);
-}
+void CommandLineImport::Refuse(const QString& message) { report_.PrintError(QStringLiteral("vendrasol: ") + message); }

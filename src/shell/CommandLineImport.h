@@ -44,8 +44,8 @@ private:
 
     TFPrincipal& window_;
     ImportOptions options_;
-    ConsoleDialogs dialogs_;
     ConsoleReport report_;
+    ConsoleDialogs dialogs_;
     bool stopped_ = false;
     bool triggersOff_ = false;
 };

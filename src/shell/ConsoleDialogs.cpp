@@ -3,14 +3,9 @@
 #include <QDialog>
 #include <QLabel>
 #include <QTreeWidget>
-#include <cstdio>
+#include <utility>
 
 namespace {
-
-void PrintError(const QString& text) {
-    std::fputs((text + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
-    std::fflush(stderr);
-}
 
 // A tree's rows as indented lines, its cells separated by " | ".
 void AddRows(const QTreeWidgetItem& parent, int depth, QStringList& lines) {
@@ -36,14 +31,16 @@ QString DialogText(const QDialog& dialog) {
 
 }  // namespace
 
-ConsoleDialogs::ConsoleDialogs(bool yes) : yes_(yes) { SetDialogProvider(this); }
+ConsoleDialogs::ConsoleDialogs(bool yes, std::function<void(const QString&)> print) : yes_(yes), print_(std::move(print)) {
+    SetDialogProvider(this);
+}
 
 ConsoleDialogs::~ConsoleDialogs() { SetDialogProvider(nullptr); }
 
 int ConsoleDialogs::MessageBox(const QString& text, const QString&, int flags) {
-    PrintError(text);
+    print_(text);
     if ((flags & 0x0F) != MB_YESNO) return IDOK;
-    PrintError(yes_ ? QStringLiteral("Sim") : QStringLiteral("Não"));
+    print_(yes_ ? QStringLiteral("Sim") : QStringLiteral("Não"));
     declined_ = declined_ || !yes_;
     return yes_ ? IDYES : IDNO;
 }
@@ -51,8 +48,8 @@ int ConsoleDialogs::MessageBox(const QString& text, const QString&, int flags) {
 std::optional<QString> ConsoleDialogs::OpenFileName(QWidget*, const QString&) { return std::nullopt; }
 
 int ConsoleDialogs::ExecModal(QDialog& dialog) {
-    PrintError(DialogText(dialog));
-    PrintError(QStringLiteral("Não (sem janela, a importação não segue com estas diferenças)"));
+    print_(DialogText(dialog));
+    print_(QStringLiteral("Não (sem janela, a importação não segue com estas diferenças)"));
     declined_ = true;
     return QDialog::Rejected;
 }

@@ -45,6 +45,12 @@ void ConsoleReport::Print(const QString& line) {
     Write(line + QLatin1Char('\n'));
 }
 
+void ConsoleReport::PrintError(const QString& text) {
+    ClearProgress();
+    std::fputs((text + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
+    std::fflush(stderr);
+}
+
 void ConsoleReport::Watch(const QString& logLine) {
     if (ReportedLine.match(logLine).hasMatch()) Print(logLine);
 }
@@ -67,12 +73,10 @@ void ConsoleReport::ShowProgress() {
         firstRows_ = bar->value();
         since_.start();
     }
-    const double seconds = since_.elapsed() / 1000.0;
-    const long long perSecond = seconds > 0 ? (long long)((bar->value() - firstRows_) / seconds) : 0;
-    QString text = QStringLiteral("%1  %2%  %3 registros/s")
-                       .arg(table)
-                       .arg(100LL * bar->value() / bar->maximum())
-                       .arg(perSecond);
+    QString text = QStringLiteral("%1  %2%").arg(table).arg(100LL * bar->value() / bar->maximum());
+    // The pace needs rows seen over a while: the first look at a table has none yet.
+    if (const double seconds = since_.elapsed() / 1000.0; seconds >= 0.5)
+        text += QStringLiteral("  %1 registros/s").arg((long long)((bar->value() - firstRows_) / seconds));
     if (timed.hasMatch()) text += QStringLiteral("  %1 restante").arg(timed.captured(2));
     const int width = int(text.size());
     Write(QLatin1Char('\r') + text + QString(std::max(0, shownWidth_ - width), QLatin1Char(' ')));

@@ -17,8 +17,10 @@ public:
     ConsoleReport(const QTreeWidget& ListView, QObject* parent);
     ~ConsoleReport() override;
 
-    // Prints a line of its own on standard output, below the progress line.
+    // Prints a line of its own on standard output, or a message on standard error, in place of
+    // the progress line.
     void Print(const QString& line);
+    void PrintError(const QString& text);
 
 private:
     void Watch(const QString& logLine);
