@@ -81,7 +81,7 @@ int CommandLineImport::Steps() {
         if (Stopped()) return Interrupted;
     }
     const int copied = Import();
-    if (copied != Equal && copied != Differences) return copied;
+    if (copied != Succeeded && copied != Differences) return copied;
     if (options_.generators && !Command([this] { window_.btnGeneratorsClick(); })) return Failed;
     if (Stopped()) return Interrupted;
     return options_.verificar ? std::max(copied, Verify()) : copied;
@@ -164,7 +164,7 @@ int CommandLineImport::Import() {
     if (Stopped()) return Interrupted;
     // A declined structure check copies nothing.
     if (!done || dialogs_.Declined()) return Failed;
-    return totals.rejected > rejectedBefore ? Differences : Equal;
+    return totals.rejected > rejectedBefore ? Differences : Succeeded;
 }
 
 int CommandLineImport::Verify() {
@@ -172,7 +172,7 @@ int CommandLineImport::Verify() {
     if (Stopped()) return Interrupted;
     for (const TTabela* tabela : ListaTabelas.Items())
         if (tabela->Checked() && !tabela->Importada()) return Differences;
-    return Equal;
+    return Succeeded;
 }
 
 void CommandLineImport::Refuse(const QString& message) { report_.PrintError(QStringLiteral("vendrasol: ") + message); }

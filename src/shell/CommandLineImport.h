@@ -18,7 +18,7 @@ class TFPrincipal;
 class CommandLineImport : public QObject {
 public:
     // Exit statuses.
-    static constexpr int Equal = 0, Differences = 1, Failed = 2, Interrupted = 130;
+    static constexpr int Succeeded = 0, Differences = 1, Failed = 2, Interrupted = 130;
 
     CommandLineImport(TFPrincipal& window, const CommandLine& line);
 
