@@ -8,12 +8,14 @@ namespace {
 long long loggedLines = 0;
 QString filePath;
 std::function<void(const QString&)> writeToFile;
+std::function<void(const QString&)> watcher;
 
 }  // namespace
 
 void RegistrarLog(const QString& line) {
     if (!LogAtivo) return;
     if (writeToFile) writeToFile(line);
+    if (watcher) watcher(line);
     ListaLog.Add(line);
     if (ListaLog.Count() > RecentLogLines) ListaLog.Delete(0);
     ++loggedLines;
@@ -25,6 +27,8 @@ void SetActivityLogFile(const QString& path, std::function<void(const QString&)>
     filePath = path;
     writeToFile = std::move(write);
 }
+
+void WatchActivityLog(std::function<void(const QString&)> watch) { watcher = std::move(watch); }
 
 const QString& ActivityLogFilePath() { return filePath; }
 

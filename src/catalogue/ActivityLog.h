@@ -20,6 +20,9 @@ long long LoggedLineCount();
 
 // Sends every line logged from now on to write as well; path names the file that holds them.
 void SetActivityLogFile(const QString& path, std::function<void(const QString& line)> write);
+// Shows every line logged from now on to watch as well (the command line prints some of them);
+// an empty one stops that.
+void WatchActivityLog(std::function<void(const QString& line)> watch);
 // The file that holds every line of the log; empty while there is none.
 const QString& ActivityLogFilePath();
 

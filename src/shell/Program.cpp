@@ -1,5 +1,6 @@
 #include "Program.h"
 
+#include "CommandLineImport.h"
 #include "TFPrincipal.h"
 #include "WindowSettings.h"
 #include "platform/TerminationRequest.h"
@@ -22,11 +23,15 @@ void Print(FILE* stream, const QString& text) { std::fputs(text.toLocal8Bit().co
 
 int RunProgram(int argc, char* argv[]) {
     // Help and version need no display: they are answered before the window system is asked for one.
-    const CommandLine early = ParseCommandLine(Arguments(argc, argv));
+    const QStringList arguments = Arguments(argc, argv);
+    const CommandLine early = ParseCommandLine(arguments);
     if (early.action == CommandLine::ShowHelp || early.action == CommandLine::ShowVersion) {
         Print(stdout, early.action == CommandLine::ShowHelp ? CommandLineHelp() : VersionText());
         return 0;
     }
+    // The copy from the command line runs the window's own code on a window nobody sees: it
+    // needs no display, over ssh or from cron, and opens none where there is one.
+    if (AsksForImport(arguments)) qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication application(argc, argv);
     // Set once here: the names place the user's settings and data folders; the long one is what the user reads.
@@ -46,6 +51,14 @@ int RunProgram(int argc, char* argv[]) {
 
     WindowSettings settings;
     TFPrincipal FPrincipal;
+    if (commandLine.action == CommandLine::Import) {
+        // The same record of switched-off triggers as the window's; the window's remembered paths
+        // and place are left as they are.
+        FPrincipal.workspace.StateFolder = settings.Folder();
+        settings.Restore(FPrincipal, false);
+        CloseOnTermination(FPrincipal);
+        return CommandLineImport(FPrincipal, commandLine).Run();
+    }
     PrepareMainWindow(FPrincipal, commandLine, settings);
     CloseOnTermination(FPrincipal);
     FPrincipal.show();

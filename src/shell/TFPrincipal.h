@@ -99,6 +99,8 @@ public:
 
     // The commands of the copy: import, refresh, stop and pause.
     ImportRun* Import() const { return import_.get(); }
+    // "Verificar Dados".
+    DataVerification* Verification() const { return verification_.get(); }
 
     // What the lower folders borrow from this window.
     Workspace workspace;

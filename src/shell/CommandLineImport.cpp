@@ -1,0 +1,178 @@
+#include "CommandLineImport.h"
+
+#include "ClosestNames.h"
+#include "TFPrincipal.h"
+#include "catalogue/ActivityLog.h"
+#include "catalogue/TListaTabelas.h"
+#include "catalogue/TTabela.h"
+#include "catalogue/TableNodes.h"
+#include "copy/DataVerification.h"
+#include "copy/ImportRun.h"
+#include "maintenance/TriggerSwitch.h"
+#include "platform/Application.h"
+#include "platform/ErrorGuard.h"
+#include "platform/TSQLConnection.h"
+
+#include <QEvent>
+#include <algorithm>
+
+namespace {
+
+// The top node of a table in a tree, where its own marks are made.
+QTreeWidgetItem* RootOf(const QTreeWidget& tree, const TTabela* tabela) {
+    for (int i = 0; i < tree.topLevelItemCount(); ++i)
+        if (NodeTable(tree.topLevelItem(i)) == tabela) return tree.topLevelItem(i);
+    return nullptr;
+}
+
+QStringList TableNames() {
+    QStringList names;
+    for (const TTabela* tabela : ListaTabelas.Items()) names << tabela->NomeTabela();
+    return names;
+}
+
+}  // namespace
+
+CommandLineImport::CommandLineImport(TFPrincipal& window, const CommandLine& line)
+    : window_(window),
+      options_(line.import),
+      report_(*window.ListView, nullptr),
+      dialogs_(line.import.limpar, [this](const QString& text) { report_.PrintError(text); }) {
+    window_.edtCaminhoOrigem->setText(line.origem);
+    window_.edtCaminhoDestino->setText(line.destino);
+    window_.installEventFilter(this);
+}
+
+bool CommandLineImport::eventFilter(QObject* watched, QEvent* event) {
+    // Only a termination signal closes the unseen window: whatever command runs stops as with
+    // "Parar"; a copy also stops through the window's own close.
+    if (watched == &window_ && event->type() == QEvent::Close && !stopped_) {
+        stopped_ = true;
+        window_.btnParar->click();
+    }
+    return false;
+}
+
+int CommandLineImport::Run() {
+    if (options_.retomar) {
+        Refuse(QStringLiteral("--retomar: \"Enviar somente os registros que faltam\" não está disponível nesta "
+                              "versão do programa"));
+        return Failed;
+    }
+    // The window opens its log and the log's file as it shows, offscreen.
+    window_.show();
+    int status = Steps();
+    if (triggersOff_ && !Command([this] { window_.btnHabilitarTriggerClick(); })) status = std::max(status, Failed);
+    if (Stopped()) status = Interrupted;
+    Command([this] { window_.workspace.SaveLog(); });
+    if (!ActivityLogFilePath().isEmpty()) report_.Print(QStringLiteral("Log: ") + ActivityLogFilePath());
+    return status;
+}
+
+int CommandLineImport::Steps() {
+    if (!Command([this] { window_.btnConectaClick(); }) || !window_.SQLConnectionDestino.Connected()) return Failed;
+    if (Stopped()) return Interrupted;
+    if (!Mark()) return Failed;
+    if (options_.desabilitarTriggers && !SwitchTriggersOff()) return Failed;
+    if (Stopped()) return Interrupted;
+    if (options_.limpar) {
+        MarkForCleanup();
+        if (!Command([this] { window_.btnEfetuarLimpezaClick(); }) || dialogs_.Declined()) return Failed;
+        if (Stopped()) return Interrupted;
+    }
+    const int copied = Import();
+    if (copied != Succeeded && copied != Differences) return copied;
+    if (options_.generators && !Command([this] { window_.btnGeneratorsClick(); })) return Failed;
+    if (Stopped()) return Interrupted;
+    return options_.verificar ? std::max(copied, Verify()) : copied;
+}
+
+bool CommandLineImport::Command(const std::function<void()>& command) {
+    bool done = false;
+    RunGuarded([&] {
+        command();
+        done = true;
+    });
+    return done;
+}
+
+bool CommandLineImport::Stopped() {
+    // The signal's byte waits on its pipe until messages are handled.
+    ProcessMessages();
+    return stopped_;
+}
+
+bool CommandLineImport::Mark() {
+    if (options_.tabelas.isEmpty()) {
+        window_.btnCheckAll->click();
+        return true;
+    }
+    QList<TTabela*> tabelas;
+    QStringList unknown;
+    for (const QString& name : options_.tabelas) {
+        if (TTabela* tabela = ListaTabelas.TableByName(name))
+            tabelas << tabela;
+        else
+            unknown << QStringLiteral("tabela desconhecida: %1 (as mais próximas: %2)")
+                           .arg(name, ClosestNames(name, TableNames()).join(QStringLiteral(", ")));
+    }
+    if (!unknown.isEmpty()) {
+        Refuse(unknown.join(QLatin1Char('\n')));
+        return false;
+    }
+    // "Esta Tabela e todas as suas dependências" on each table's own node.
+    window_.PageControlTabelas->setCurrentWidget(window_.TabSelecao);
+    for (const TTabela* tabela : tabelas) {
+        window_.TreeView->setCurrentItem(RootOf(*window_.TreeView, tabela));
+        window_.EstaTabelaetodasassuasdependncias1->trigger();
+    }
+    return true;
+}
+
+void CommandLineImport::MarkForCleanup() {
+    // The tables the copy will fill, each "Somente esta Tabela" on the cleanup tab: the cleanup
+    // itself empties first the tables that reference them, and says so in its question.
+    window_.PageControlTabelas->setCurrentWidget(window_.TabLimpeza);
+    for (const TTabela* tabela : ListaTabelas.Items()) {
+        if (!tabela->Checked()) continue;
+        window_.TreeViewDelecao->setCurrentItem(RootOf(*window_.TreeViewDelecao, tabela));
+        window_.SomenteestaTabela1->trigger();
+    }
+    window_.PageControlTabelas->setCurrentWidget(window_.TabSelecao);
+}
+
+bool CommandLineImport::SwitchTriggersOff() {
+    // "Habilitar Triggers" switches on every trigger on record as switched off from here; those a
+    // run before left off would be switched on with this run's, though nobody asked for them.
+    QStringList leftOff;
+    if (!Command([&] { leftOff = TriggersLeftOff(window_.workspace); })) return false;
+    if (!leftOff.isEmpty()) {
+        Refuse(QStringLiteral("--desabilitar-triggers: estas triggers do destino continuam desativadas por um "
+                              "\"Desabilitar Triggers\" anterior: %1. Ative-as com \"Habilitar Triggers\" antes.")
+                   .arg(leftOff.join(QStringLiteral(", "))));
+        return false;
+    }
+    // Some may be off when switching the others fails: they go back on too.
+    triggersOff_ = true;
+    return Command([this] { window_.btnDesabilitarTriggerClick(); });
+}
+
+int CommandLineImport::Import() {
+    const CopyTotals& totals = window_.Import()->Context().totals;
+    const long long rejectedBefore = totals.rejected;
+    const bool done = Command([this] { window_.Import()->btnImportarClick(); });
+    if (Stopped()) return Interrupted;
+    // A declined structure check copies nothing.
+    if (!done || dialogs_.Declined()) return Failed;
+    return totals.rejected > rejectedBefore ? Differences : Succeeded;
+}
+
+int CommandLineImport::Verify() {
+    if (!Command([this] { window_.Verification()->btnVerificarClick(); })) return Stopped() ? Interrupted : Failed;
+    if (Stopped()) return Interrupted;
+    for (const TTabela* tabela : ListaTabelas.Items())
+        if (tabela->Checked() && !tabela->Importada()) return Differences;
+    return Succeeded;
+}
+
+void CommandLineImport::Refuse(const QString& message) { report_.PrintError(QStringLiteral("vendrasol: ") + message); }

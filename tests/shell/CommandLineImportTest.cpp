@@ -1,0 +1,168 @@
+#include "support/DatabaseFactory.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QThread>
+#include <csignal>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString Estrutura = QStringLiteral(
+    "CREATE TABLE CLIENTE (ID INTEGER NOT NULL PRIMARY KEY, NOME VARCHAR(30));"
+    "CREATE TABLE PEDIDO (ID INTEGER NOT NULL PRIMARY KEY, CLIENTE INTEGER REFERENCES CLIENTE, VALOR NUMERIC(12,2));"
+    "CREATE TABLE AVULSA (ID INTEGER NOT NULL PRIMARY KEY);");
+const QString Linhas = QStringLiteral(
+    "INSERT INTO CLIENTE VALUES (1, 'Ana'); INSERT INTO CLIENTE VALUES (2, 'Beto'); INSERT INTO CLIENTE VALUES (3, 'Beto');"
+    "INSERT INTO PEDIDO VALUES (10, 1, 12.50); INSERT INTO PEDIDO VALUES (11, 3, 7.25); INSERT INTO AVULSA VALUES (1);");
+// A trigger the copy must not fire when asked to switch the triggers off.
+const QString Gatilho = QStringLiteral(
+    "SET TERM ^ ; CREATE TRIGGER PEDIDO_BI FOR PEDIDO BEFORE INSERT AS BEGIN NEW.VALOR = NEW.VALOR + 1000; END^ SET TERM ; ^");
+
+struct Outcome {
+    int exitCode = -1;
+    QString out, err;
+};
+
+// Runs the built program as a script would: no display, its settings and journal in the test's folder.
+class CommandLineImport : public ::testing::Test {
+protected:
+    QString Log() const {
+        QFile file(LogPath);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+    QString Count(const QString& path, const QString& tabela) const {
+        return DatabaseFactory::QueryValue(path, QStringLiteral("SELECT COUNT(*) FROM ") + tabela);
+    }
+
+    void Start(QProcess& program, const QStringList& options) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) environment.remove(QString::fromLatin1(name));
+        for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"})
+            environment.insert(QString::fromLatin1(name), databases.Folder());
+        program.setProcessEnvironment(environment);
+        QFile::remove(LogPath);
+        program.start(QStringLiteral(VENDRASOL_EXECUTABLE), QStringList{QStringLiteral("--importar"), origem, destino} + options);
+    }
+
+    Outcome Finish(QProcess& program) {
+        if (!program.waitForFinished(240000)) program.kill();
+        program.waitForFinished();
+        return {program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1,
+                QString::fromLocal8Bit(program.readAllStandardOutput()), QString::fromLocal8Bit(program.readAllStandardError())};
+    }
+
+    Outcome Run(const QStringList& options) {
+        QProcess program;
+        Start(program, options);
+        return Finish(program);
+    }
+
+    const QString LogPath = QFileInfo(QStringLiteral(VENDRASOL_EXECUTABLE)).dir().filePath(QStringLiteral("LogVendrasol.txt"));
+    DatabaseFactory databases;
+    QString origem, destino;
+};
+
+TEST_F(CommandLineImport, ACopyWithNoDisplayMarksDependencesEmptiesWhenConfirmedAndEndsEqual) {
+    origem = databases.Create(QStringLiteral("origem"), Estrutura + Linhas);
+    destino = databases.Create(QStringLiteral("destino"), Estrutura + QStringLiteral("INSERT INTO AVULSA VALUES (7);"));
+
+    const Outcome pedido = Run({QStringLiteral("--tabelas"), QStringLiteral("pedido")});
+    EXPECT_EQ(pedido.exitCode, 0) << pedido.err.toStdString();
+    EXPECT_EQ(Count(destino, QStringLiteral("PEDIDO")), QStringLiteral("2"));
+    EXPECT_EQ(Count(destino, QStringLiteral("CLIENTE")), QStringLiteral("3"));
+    EXPECT_EQ(DatabaseFactory::QueryValue(destino, QStringLiteral("SELECT ID FROM AVULSA")), QStringLiteral("7"));
+
+    const Outcome todas = Run({QStringLiteral("--limpar"), QStringLiteral("--sim"), QStringLiteral("--verificar")});
+    EXPECT_EQ(todas.exitCode, 0) << todas.err.toStdString();
+    EXPECT_EQ(DatabaseFactory::QueryValue(destino, QStringLiteral("SELECT LIST(ID) FROM AVULSA")), QStringLiteral("1"));
+    EXPECT_TRUE(todas.out.contains(QRegularExpression(QStringLiteral("^Importação concluída: .*0 rejeitado\\(s\\)"),
+                                                      QRegularExpression::MultilineOption))) << todas.out.toStdString();
+    EXPECT_TRUE(todas.out.contains(QStringLiteral("Verificação concluída: 3 tabela(s) iguais, 0 com diferenças")));
+    EXPECT_TRUE(todas.out.endsWith(QStringLiteral("Log: ") + LogPath + QLatin1Char('\n'))) << todas.out.toStdString();
+    EXPECT_TRUE(todas.err.contains(QStringLiteral("Limpeza da(s) tabela(s) efetuada!")));
+}
+
+TEST_F(CommandLineImport, ARefusedRowEndsWithOneAndIsInTheLogFile) {
+    origem = databases.Create(QStringLiteral("origem"), Estrutura + Linhas);
+    destino = databases.Create(QStringLiteral("destino"), Estrutura + QStringLiteral("ALTER TABLE CLIENTE ADD UNIQUE (NOME);"));
+
+    const Outcome outcome = Run({QStringLiteral("--tabelas"), QStringLiteral("CLIENTE")});
+    EXPECT_EQ(outcome.exitCode, 1) << outcome.err.toStdString();
+    EXPECT_TRUE(outcome.out.contains(QStringLiteral(" 1 rejeitado(s)"))) << outcome.out.toStdString();
+    EXPECT_TRUE(Log().contains(QStringLiteral("CLIENTE ERRO INSERIR violation of PRIMARY or UNIQUE KEY")));
+    EXPECT_TRUE(Log().contains(QStringLiteral("Problematic key value is (\"NOME\" = 'Beto')"))) << Log().toStdString();
+}
+
+TEST_F(CommandLineImport, BadArgumentsEndWithTwoAndSayWhyBeforeAnythingIsTouched) {
+    origem = databases.Create(QStringLiteral("origem"), Estrutura + Linhas);
+    destino = databases.Create(QStringLiteral("destino"), Estrutura + QStringLiteral("INSERT INTO AVULSA VALUES (7);"));
+    const std::pair<QStringList, QString> refused[] = {
+        {{QStringLiteral("--limpar")}, QStringLiteral("confirme com --sim")},
+        {{QStringLiteral("--tabelas"), QStringLiteral("PEDIDOS,AVULSA")}, QStringLiteral("tabela desconhecida: PEDIDOS (as mais próximas: PEDIDO")},
+        {{QStringLiteral("--retomar")}, QStringLiteral("não está disponível")},
+        {{QStringLiteral("--tudo")}, QStringLiteral("opção desconhecida: tudo")},
+        {{QStringLiteral("terceiro.fdb")}, QStringLiteral("ORIGEM e DESTINO")}};
+    for (const auto& [options, reason] : refused) {
+        const Outcome outcome = Run(options);
+        EXPECT_EQ(outcome.exitCode, 2) << options.join(' ').toStdString();
+        EXPECT_TRUE(outcome.err.contains(reason)) << outcome.err.toStdString();
+    }
+    EXPECT_EQ(DatabaseFactory::QueryValue(destino, QStringLiteral("SELECT LIST(ID) FROM AVULSA")), QStringLiteral("7"));
+
+    destino = databases.Folder() + QStringLiteral("/ausente.fdb");
+    const Outcome missing = Run({});
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_TRUE(missing.err.contains(QStringLiteral("ausente.fdb"))) << missing.err.toStdString();
+}
+
+TEST_F(CommandLineImport, TriggersSwitchedOffComeBackOnWhenTheCopyFailsInTheMiddle) {
+    origem = databases.Create(QStringLiteral("origem"), Estrutura + Linhas);
+    // A destination column shorter than the source's: the copy stops at the question nobody answers.
+    QString curto = Estrutura;
+    destino = databases.Create(QStringLiteral("destino"), curto.replace(QStringLiteral("VARCHAR(30)"), QStringLiteral("VARCHAR(3)")) + Gatilho);
+
+    const Outcome outcome = Run({QStringLiteral("--desabilitar-triggers")});
+    EXPECT_EQ(outcome.exitCode, 2);
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("A estrutura do destino difere da origem"))) << outcome.err.toStdString();
+    EXPECT_TRUE(Log().contains(QStringLiteral("Desabilitar Triggers: 1 trigger(s) desativada(s): PEDIDO_BI")));
+    EXPECT_TRUE(Log().contains(QStringLiteral("Habilitar Triggers: 1 trigger(s) ativada(s): PEDIDO_BI")));
+    EXPECT_EQ(DatabaseFactory::QueryValue(destino, QStringLiteral("SELECT RDB$TRIGGER_INACTIVE FROM RDB$TRIGGERS "
+                                                                  "WHERE RDB$TRIGGER_NAME = 'PEDIDO_BI'")),
+              QStringLiteral("0"));
+}
+
+TEST_F(CommandLineImport, AnInterruptStopsTheCopyKeepsWhatWentInWritesTheLogAndEndsWith130) {
+    origem = databases.Create(QStringLiteral("origem"),
+                              Estrutura + Linhas + QStringLiteral(
+                                  "SET TERM ^ ; EXECUTE BLOCK AS DECLARE I INTEGER = 100; BEGIN"
+                                  " WHILE (I < 20100) DO BEGIN INSERT INTO PEDIDO VALUES (:I, 1, 1); I = I + 1; END END^"
+                                  " SET TERM ; ^"));
+    // Each row costs the destination a moment: the copy is surely under way when the signal comes.
+    destino = databases.Create(QStringLiteral("destino"), Estrutura + QStringLiteral(
+        "SET TERM ^ ; CREATE TRIGGER LENTO FOR PEDIDO BEFORE INSERT AS DECLARE I INTEGER = 0; BEGIN"
+        " WHILE (I < 20000) DO I = I + 1; END^ SET TERM ; ^"));
+
+    QProcess program;
+    Start(program, {QStringLiteral("--tabelas"), QStringLiteral("PEDIDO")});
+    for (QElapsedTimer waited; !Log().contains(QStringLiteral("Create(PEDIDO)")) && waited.elapsed() < 120000;)
+        QThread::msleep(50);
+    ::kill(pid_t(program.processId()), SIGINT);
+    const Outcome outcome = Finish(program);
+
+    EXPECT_EQ(outcome.exitCode, 130) << outcome.err.toStdString();
+    const QRegularExpressionMatch summary =
+        QRegularExpression(QStringLiteral("Importação interrompida: \\d+ tabela\\(s\\), (\\d+) registro\\(s\\) inseridos")).match(outcome.out);
+    ASSERT_TRUE(summary.hasMatch()) << outcome.out.toStdString();
+    EXPECT_TRUE(Log().contains(summary.captured(0)));
+    EXPECT_EQ(Count(destino, QStringLiteral("CLIENTE")), QStringLiteral("3"));
+    const int pedidos = Count(destino, QStringLiteral("PEDIDO")).toInt();
+    EXPECT_EQ(pedidos + 3, summary.captured(1).toInt());
+    EXPECT_LT(pedidos, 20002);
+}
+
+}  // namespace
