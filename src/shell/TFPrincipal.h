@@ -81,6 +81,7 @@ public:
     QWidget* TabConfiguracao;
     QCheckBox* cbbWaitDependence;
     QCheckBox* cbbCopiarReferenciasCirculares;
+    QCheckBox* cbbEnviarSomenteFaltantes;
 
     QTabWidget* PageControl;
     QWidget* TabProgresso;
@@ -119,6 +120,7 @@ public:
     void btnDesabilitarTriggerClick();
     void btnHabilitarTriggerClick();
     void btnGeneratorsClick();
+    void cbbEnviarSomenteFaltantesClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
