@@ -35,8 +35,9 @@ public:
     // On the source row about to be sent: true when the destination holds its key, and the row is
     // to be passed over.
     bool InDestination(TClientDataSet& origem);
-    // Logs how many rows the destination held already. Rows passed over were not this run's: the
-    // second pass must not take every row found by the key for its own.
+    // Logs how many rows the destination held already, also when the table is left before its end.
+    // Rows passed over were not this run's: the second pass must not take every row found by the
+    // key for its own.
     void Finish();
 
 private:

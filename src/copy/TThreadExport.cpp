@@ -241,6 +241,7 @@ void TThreadExport::ExportarRegistros() {
         FinishSending();
     } catch (...) {
         KeepAppliedRows(lostBefore);
+        if (resume_) resume_->Finish();
         throw;
     }
     // Not one row refused: every row of the table in the destination is one this run inserted.
