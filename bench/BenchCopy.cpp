@@ -10,14 +10,20 @@
 // in each of N rounds (default 3) copies the source into one twin through the layer, into another
 // through the window and into a third with plain client calls; compares the best round of each, and
 // checks what arrived. Last, the window copies once more into a twin that already holds every tenth
-// row, so a tenth of the rows are rejected and logged. Before all that, "Verificar Dados" compares
-// the source with a twin of the same rows, in a process of its own.
+// row, so a tenth of the rows are rejected and logged, and into a twin where it is stopped at half
+// the rows and then imported again with "Enviar somente os registros que faltam". Before all that,
+// "Verificar Dados" compares the source with a twin of the same rows, in a process of its own.
+//
+//   bench_copy [rows] --resume [--rounds=N] [--keep]
+//
+// With --resume, only the resumed copy, in each round against a full window copy of its own.
 //
 // With --rejected=N, only the memory a long log takes: the window copies a source of N + 1 rows into
 // an empty twin and into one that holds all of them but the last, so N rows are refused, each copy in
 // a process of its own; prints how much more memory the second took at its peak.
 
 #include "DelayRelay.h"
+#include "ResumeCopy.h"
 #include "WindowCopy.h"
 #include "platform/Exceptions.h"
 #include "platform/TClientDataSet.h"
@@ -603,6 +609,45 @@ bool MeasureRejected(char* program, long rejected, const std::filesystem::path& 
     return logged && cleanCopy->inserted == rejected + 1 && refusing->inserted == 1;
 }
 
+void PrintResume(const ResumeCopy& resume, const WindowCopy& full) {
+    PrintWindowCopy("window, stopped at half", resume.stopped);
+    PrintWindowCopy("window, imported again sending only the missing rows", resume.resumed);
+    std::printf("rejected lines in the log of the second import: %ld\n", resume.resumed.rejectedLines);
+    std::printf("ratio resume half/full: %.2f by the clock\n", resume.resumed.seconds / full.seconds);
+}
+
+// In each round, a full window copy and a copy stopped at half then resumed, each into a twin of its
+// own; every resumed twin must then match the source.
+bool MeasureResume(char** argv, long rows, int rounds, const std::filesystem::path& folder) {
+    const std::string source = (folder / "origem.fdb").string();
+    std::vector<std::string> full, halfway;
+    for (int round = 0; round < rounds; ++round) {
+        full.push_back((folder / ("destino-inteiro-" + std::to_string(round) + ".fdb")).string());
+        halfway.push_back((folder / ("destino-retomado-" + std::to_string(round) + ".fdb")).string());
+    }
+    std::vector<std::string> twins = full;
+    twins.insert(twins.end(), halfway.begin(), halfway.end());
+    std::printf("Making a source of %ld rows (a text blob on one row in ten) in %s\n", rows, folder.c_str());
+    if (!MakeDatabasesApart(rows, source, "", twins, "")) throw std::runtime_error("could not make the databases");
+    sync();
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    QApplication application(qtArgc, argv);
+    bool ok = true;
+    const std::string expected = Fingerprint(source);
+    for (int round = 0; round < rounds; ++round) {
+        std::printf("round %d of %d\n", round + 1, rounds);
+        const WindowCopy whole = CopyThroughWindow(source, full[size_t(round)], folder.string());
+        PrintWindowCopy("window, full copy", whole);
+        const ResumeCopy resume = ResumeThroughWindow(source, halfway[size_t(round)], folder.string(), rows);
+        PrintResume(resume, whole);
+        const bool same = Fingerprint(halfway[size_t(round)]) == expected;
+        std::printf("resumed destination matches the source: %s\n", same ? "yes" : "NO");
+        ok = ok && same && resume.resumed.rejectedLines == 0 && resume.resumed.rejected == 0;
+    }
+    return ok;
+}
+
 // The window copies the source into twins on the server: straight over loopback, through a relay
 // that holds each direction 0.25 ms (a 0.5 ms round trip), and at 0.5 ms into a twin that holds a
 // hundredth of the rows already, best of the rounds for each. The layer, applying each row at
@@ -671,6 +716,8 @@ bool CompareCopies(char** argv, long rows, int rounds, const std::filesystem::pa
     }
     const std::string prefilled = (folder / "destino-janela-rejeitadas.fdb").string();
     twins.push_back(prefilled);
+    const std::string halfway = (folder / "destino-retomado.fdb").string();
+    twins.push_back(halfway);
     const std::string twinOfSameRows = (folder / "destino-igual.fdb").string();
     bool ok = true;
     std::printf("Making a source of %ld rows (a text blob on one row in ten) in %s\n", rows, folder.c_str());
@@ -742,6 +789,9 @@ bool CompareCopies(char** argv, long rows, int rounds, const std::filesystem::pa
     for (const CopyResult& run : layerRuns)
         if (run.rejected) std::printf("rows rejected by the destination: %ld\n", run.rejected);
 
+    std::printf("\nthe window again, stopped at half the rows, then with \"Enviar somente os registros que faltam\"\n");
+    PrintResume(ResumeThroughWindow(source, halfway, folder.string(), rows), window);
+
     const std::string expected = Fingerprint(source);
     bool same = true;
     for (const std::string& twin : twins) same = Fingerprint(twin) == expected && same;
@@ -780,10 +830,12 @@ int main(int argc, char** argv) {
     long rows = 500000;
     long rejected = 0;
     int rounds = 3;
-    bool keep = false;
+    bool keep = false, resume = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--keep") == 0)
             keep = true;
+        else if (std::strcmp(argv[i], "--resume") == 0)
+            resume = true;
         else if (std::strncmp(argv[i], "--rounds=", 9) == 0)
             rounds = std::atoi(argv[i] + 9);
         else if (std::strncmp(argv[i], "--rejected=", 11) == 0)
@@ -792,7 +844,8 @@ int main(int argc, char** argv) {
             rows = std::atol(argv[i]);
     }
     if (rows <= 0 || rounds <= 0 || rejected < 0) {
-        std::fprintf(stderr, "usage: bench_copy [rows] [--rounds=N] [--keep]\n       bench_copy --rejected=N [--keep]\n");
+        std::fprintf(stderr, "usage: bench_copy [rows] [--resume] [--rounds=N] [--keep]\n"
+                             "       bench_copy --rejected=N [--keep]\n");
         return 2;
     }
 
@@ -805,7 +858,9 @@ int main(int argc, char** argv) {
     const std::filesystem::path folder = folderTemplate;
     int code = 0;
     try {
-        const bool ok = rejected > 0 ? MeasureRejected(argv[0], rejected, folder) : CompareCopies(argv, rows, rounds, folder);
+        const bool ok = rejected > 0 ? MeasureRejected(argv[0], rejected, folder)
+                        : resume     ? MeasureResume(argv, rows, rounds, folder)
+                                     : CompareCopies(argv, rows, rounds, folder);
         if (!ok) code = 1;
     } catch (const FbException& error) {
         std::fprintf(stderr, "error: %s\n", ErrorText(error).c_str());

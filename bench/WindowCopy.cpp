@@ -70,10 +70,12 @@ void OnConnectedWindow(const std::string& source, const std::string& destination
 
 }  // namespace
 
-WindowCopy CopyThroughWindow(const std::string& source, const std::string& destination, const std::string& logFolder) {
+WindowCopy CopyThroughWindow(const std::string& source, const std::string& destination, const std::string& logFolder,
+                             const std::function<void(TFPrincipal&)>& prepare) {
     WindowCopy result;
     QString logPath;
     OnConnectedWindow(source, destination, logFolder, [&](TFPrincipal& window) {
+        if (prepare) prepare(window);
         // The event dispatcher wakes each time the window handles its messages.
         Clock::time_point start, last;
         bool processed = false;

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <string>
+
+class TFPrincipal;
 
 // One import of the benchmark's table through the real main window, offscreen.
 struct WindowCopy {
@@ -21,9 +24,11 @@ struct WindowCopy {
     long distinctRejectedLines = 0;   // the same, each text counted once: a row logged twice shows
 };
 
-// Connects the window to the two databases, marks the table, presses "Importar Dados" and then
-// opens the "Log" tab; the activity log file goes to logFolder.
-WindowCopy CopyThroughWindow(const std::string& source, const std::string& destination, const std::string& logFolder);
+// Connects the window to the two databases, marks the table, hands the window to prepare (a box to
+// check, a stop to set up), presses "Importar Dados" and then opens the "Log" tab; the activity log
+// file goes to logFolder.
+WindowCopy CopyThroughWindow(const std::string& source, const std::string& destination, const std::string& logFolder,
+                             const std::function<void(TFPrincipal&)>& prepare = {});
 
 // The most memory the process has held so far.
 double PeakRssMb();

@@ -63,7 +63,6 @@ ComparisonQuery::ComparisonQuery(TSQLConnection& origem, TSQLConnection& destino
     const bool keyMayBeNull = std::any_of(keyColumns.begin(), keyColumns.end(),
                                           [&](int column) { return !origemShapes[size_t(column)].required; });
 
-    QStringList sortValues;
     const auto sortBy = [&](int column, std::vector<int>& order, bool inKey) {
         const QString value = SortValue(selected[column], origemShapes[size_t(column)], destinoShapes[size_t(column)], inKey);
         if (value.isEmpty()) return;

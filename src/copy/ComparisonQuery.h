@@ -21,4 +21,5 @@ struct ComparisonQuery {
     std::vector<int> keyColumns;   // positions among them of the key's columns; empty without a key
     std::vector<int> keyOrder;     // positions in a row of the key's sort values
     std::vector<int> restOrder;    // positions in a row of the other sort values
+    QStringList sortValues;        // what the rows are sorted by, in order, as the query writes it
 };

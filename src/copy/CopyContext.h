@@ -43,6 +43,7 @@ struct CopyContext {
     CopyTotals totals;       // before the transaction, which counts the inserted rows in it
     RunTransaction transaction;
     TwoPassWork twoPass;
+    bool sendOnlyMissing = false;   // "Enviar somente os registros que faltam" as the import began
     QHash<QString, QString> uncopyable;   // tables the destination cannot take, with the reason
     EqualCountsNotice equalCounts;
 };

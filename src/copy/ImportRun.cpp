@@ -1,6 +1,7 @@
 #include "ImportRun.h"
 
 #include "Exportar.h"
+#include "ResumeByKey.h"
 #include "RunControl.h"
 #include "RunDuration.h"
 #include "SecondPass.h"
@@ -45,6 +46,7 @@ void ImportRun::btnImportarClick() {
     workspace_.RequireConnections();
     // Read once: the box may change while the window handles its messages during the copy.
     if (running_ == 0) context_.twoPass.cutCycles = CopiarReferenciasCirculares;
+    if (running_ == 0) context_.sendOnlyMissing = EnviarSomenteFaltantes;
     controls_.TimerAtualiza->stop();
     const auto started = std::chrono::steady_clock::now();
     const CopyTotals before = context_.totals;

@@ -3,6 +3,7 @@
 #include "CopyContext.h"
 #include "CopyProgress.h"
 #include "Exportar.h"
+#include "ResumeByKey.h"
 #include "RunControl.h"
 #include "SecondPass.h"
 #include "StructureCheck.h"
@@ -199,7 +200,7 @@ void TThreadExport::OpenDataSets() {
     // The source is walked from one snapshot, so its row count and its rows agree; the
     // destination only appends, and reads nothing.
     CDSOrigem->Close();
-    SQLDSOrigem->SetCommandText(select);
+    SQLDSOrigem->SetCommandText(resume_ ? resume_->SourceSelect(select) : select);
     CDSOrigem->FetchOnDemand = true;
     CDSOrigem->Open();
     CDSDestino->Close();
@@ -221,6 +222,7 @@ void TThreadExport::OpenDataSets() {
 void TThreadExport::ExportarRegistros() {
     if (SkipsUncopyableTable(*Tabela, context_) || RefusesKeylessTable()) return;
     if (PrepareTwoPassCopy(*Tabela, context_) == RowCopy::AlreadyDone) return;
+    resume_ = ResumeByKey::ForTable(*Tabela, context_);
     OpenDataSets();
     RecordCount = CDSOrigem->RecordCount();
     ProgressBar->setMaximum(RecordCount);
@@ -239,10 +241,12 @@ void TThreadExport::ExportarRegistros() {
         FinishSending();
     } catch (...) {
         KeepAppliedRows(lostBefore);
+        if (resume_) resume_->Finish();
         throw;
     }
     // Not one row refused: every row of the table in the destination is one this run inserted.
     if (context_.totals.rejected == rejectedBefore) context_.twoPass.insertedWhole.insert(Tabela);
+    if (resume_) resume_->Finish();
     ProgressBar->setValue(RecordCount);
     context_.transaction.Commit();
     CDSOrigem->Close();
@@ -283,6 +287,7 @@ void TThreadExport::KeepAppliedRows(long long lostBefore) noexcept {
 }
 
 void TThreadExport::ExportRegister() {
+    if (resume_ && resume_->InDestination(*CDSOrigem)) return;
     const double t0 = Now();
     CDSDestino->Append();
     for (const auto& [from, to] : fields_) {

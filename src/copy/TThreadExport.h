@@ -11,6 +11,7 @@
 #include <vector>
 
 class EDatabaseError;
+class ResumeByKey;
 class QProgressBar;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -102,6 +103,7 @@ private:
     CopyContext& context_;
     QString nomeTabela_;
     bool stepsRun_ = false;
+    std::unique_ptr<ResumeByKey> resume_;   // with "Enviar somente os registros que faltam"
     // Each source field with the destination field of the same name, found once per table.
     std::vector<std::pair<TField*, TField*>> fields_;
     qsizetype queuedBytes_ = 0;   // of the values waiting in CDSDestino

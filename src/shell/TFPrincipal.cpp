@@ -12,6 +12,7 @@
 #include "catalogue/TableNodes.h"
 #include "copy/DataVerification.h"
 #include "copy/ImportRun.h"
+#include "copy/ResumeByKey.h"
 #include "maintenance/DestinationMaintenance.h"
 #include "platform/Application.h"
 #include "platform/DatabaseIdentity.h"
@@ -221,9 +222,14 @@ QWidget* TFPrincipal::BuildTablePages() {
     cbbWaitDependence->setChecked(true);
     cbbCopiarReferenciasCirculares =
         new QCheckBox(QStringLiteral("Copiar referências circulares em duas etapas"), TabConfiguracao);
+    cbbEnviarSomenteFaltantes = new QCheckBox(QStringLiteral("Enviar somente os registros que faltam"), TabConfiguracao);
+    // Off with every new window, whatever an earlier one left.
+    cbbEnviarSomenteFaltantesClick();
+    Wire(cbbEnviarSomenteFaltantes, &QCheckBox::toggled, &TFPrincipal::cbbEnviarSomenteFaltantesClick);
     auto* settings = new QVBoxLayout(TabConfiguracao);
     settings->addWidget(cbbWaitDependence);
     settings->addWidget(cbbCopiarReferenciasCirculares);
+    settings->addWidget(cbbEnviarSomenteFaltantes);
     settings->addStretch(1);
     PageControlTabelas->addTab(TabConfiguracao, QStringLiteral("Configurações"));
 
@@ -332,6 +338,8 @@ void TFPrincipal::btnEfetuarLimpezaClick() { maintenance_->btnEfetuarLimpezaClic
 void TFPrincipal::btnDesabilitarTriggerClick() { maintenance_->btnDesabilitarTriggerClick(); }
 
 void TFPrincipal::btnHabilitarTriggerClick() { maintenance_->btnHabilitarTriggerClick(); }
+
+void TFPrincipal::cbbEnviarSomenteFaltantesClick() { EnviarSomenteFaltantes = cbbEnviarSomenteFaltantes->isChecked(); }
 
 void TFPrincipal::btnGeneratorsClick() { maintenance_->btnGeneratorsClick(); }
 

@@ -81,6 +81,7 @@ public:
     QWidget* TabConfiguracao;
     QCheckBox* cbbWaitDependence;
     QCheckBox* cbbCopiarReferenciasCirculares;
+    QCheckBox* cbbEnviarSomenteFaltantes;
 
     QTabWidget* PageControl;
     QWidget* TabProgresso;
@@ -121,6 +122,7 @@ public:
     void btnDesabilitarTriggerClick();
     void btnHabilitarTriggerClick();
     void btnGeneratorsClick();
+    void cbbEnviarSomenteFaltantesClick();
 
 protected:
     void showEvent(QShowEvent* event) override;

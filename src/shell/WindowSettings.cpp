@@ -13,6 +13,7 @@ const QString OrigemKey = QStringLiteral("FPrincipal/edtCaminhoOrigem");
 const QString DestinoKey = QStringLiteral("FPrincipal/edtCaminhoDestino");
 const QString SyncKey = QStringLiteral("FPrincipal/rdgSync");
 const QString GeometryKey = QStringLiteral("FPrincipal/geometry");
+const QString SendOnlyMissingKey = QStringLiteral("FPrincipal/EnviarSomenteFaltantes");
 
 // A path the next run opens from whatever folder it starts in: a file named relative to the
 // current folder becomes absolute. A server's host:/path, and a name the engine resolves itself
@@ -47,6 +48,9 @@ void WindowSettings::Restore(TFPrincipal& window, bool paths) const {
     const int method = store_->value(SyncKey).toInt(&isNumber);
     // An index the group does not have is ignored.
     if (isNumber && method >= 0) window.rdgSync->SetItemIndex(method);
+    // Anything but a remembered yes leaves the box off.
+    const QVariant sendOnlyMissing = store_->value(SendOnlyMissingKey);
+    window.cbbEnviarSomenteFaltantes->setChecked(sendOnlyMissing.toString() == QLatin1String("true"));
     // Data that is no saved geometry is refused by the window itself, which then keeps its own.
     window.restoreGeometry(store_->value(GeometryKey).toByteArray());
 }
@@ -62,6 +66,7 @@ QString WindowSettings::Folder() const { return QFileInfo(store_->fileName()).ab
 
 void WindowSettings::RememberWindow(const TFPrincipal& window) {
     store_->setValue(SyncKey, window.rdgSync->ItemIndex());
+    store_->setValue(SendOnlyMissingKey, window.cbbEnviarSomenteFaltantes->isChecked());
     store_->setValue(GeometryKey, window.saveGeometry());
     store_->sync();
 }

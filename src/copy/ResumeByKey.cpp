@@ -1,0 +1,107 @@
+#include "ResumeByKey.h"
+
+#include "ComparisonQuery.h"
+#include "CopyContext.h"
+#include "SecondPass.h"
+#include "catalogue/ActivityLog.h"
+#include "catalogue/TTabela.h"
+#include "catalogue/TableKeys.h"
+#include "catalogue/Workspace.h"
+#include "platform/Application.h"
+#include "platform/TClientDataSet.h"
+#include "platform/ValueOrder.h"
+
+#include <ibase.h>
+
+#include <algorithm>
+
+bool EnviarSomenteFaltantes = false;
+
+namespace {
+
+// The key's values first in both: in the order the server sorted them.
+int CompareKey(const std::vector<TFieldValue>& a, const std::vector<TFieldValue>& b, size_t columns) {
+    for (size_t i = 0; i < columns; ++i)
+        if (const int order = CompareSortKeys(a[i], b[i])) return order;
+    return 0;
+}
+
+// Text of another character set in the same bytes is other text.
+bool SameKeyValue(const TFieldValue& a, const TFieldValue& b) {
+    const bool text = a.sqlType == SQL_TEXT || a.sqlType == SQL_VARYING;
+    return SameStoredValue(a, b) && (!text || a.charSet == b.charSet);
+}
+
+}  // namespace
+
+std::unique_ptr<ResumeByKey> ResumeByKey::ForTable(TTabela& tabela, CopyContext& context) {
+    if (!context.sendOnlyMissing) return nullptr;
+    const QString nome = tabela.NomeTabela();
+    TSQLConnection& origem = *context.workspace.SQLConnection;
+    const QStringList key = KeyColumns(origem, nome);
+    const QStringList cut = CutColumns(tabela, context);
+    // A key column the copy leaves NULL, or does not copy, finds nothing.
+    const bool copied = std::all_of(key.begin(), key.end(), [&](const QString& column) {
+        return tabela.FieldNames()->Items().contains(column) && !cut.contains(column);
+    });
+    if (key.isEmpty() || !copied) return nullptr;
+    const ComparisonQuery query(origem, *context.workspace.SQLConnectionDestino, nome, key);
+    if (query.keyColumns.empty()) return nullptr;
+    QStringList orderBy;
+    for (const QString& value : query.sortValues) orderBy << value + QStringLiteral(" NULLS FIRST");
+    return std::make_unique<ResumeByKey>(context, tabela, key, query.rows,
+                                         QStringLiteral(" ORDER BY ") + orderBy.join(QStringLiteral(", ")));
+}
+
+ResumeByKey::ResumeByKey(CopyContext& context, const TTabela& tabela, const QStringList& key,
+                         const QString& keysSql, QString orderBy)
+    : context_(context),
+      tabela_(tabela),
+      key_(key),
+      orderBy_(std::move(orderBy)),
+      destino_(*context.workspace.SQLConnectionDestino, keysSql) {
+    destino_.Start();
+    hasNext_ = destino_.Next(next_, ProcessMessages);
+    TakeAlike();
+}
+
+ResumeByKey::~ResumeByKey() {
+    // The server may be sorting the keys still, which the reader cannot leave.
+    destino_.Stop(ProcessMessages);
+}
+
+void ResumeByKey::TakeAlike() {
+    alike_.clear();
+    if (!hasNext_) return;
+    alike_.push_back(std::move(next_));
+    while ((hasNext_ = destino_.Next(next_, ProcessMessages)) && CompareKey(next_, alike_.front(), key_.size()) == 0)
+        alike_.push_back(std::move(next_));
+}
+
+bool ResumeByKey::InDestination(TClientDataSet& origem) {
+    if (keyFields_.empty())
+        for (const QString& column : key_) keyFields_.push_back(origem.FieldByName(column));
+    sourceKey_.clear();
+    for (const TField* field : keyFields_) {
+        // Rows a NULL in their key are not told apart by it.
+        if (field->Value().isNull) return false;
+        sourceKey_.push_back(field->Value());
+    }
+    while (!alike_.empty() && CompareKey(alike_.front(), sourceKey_, key_.size()) < 0) TakeAlike();
+    if (alike_.empty() || CompareKey(alike_.front(), sourceKey_, key_.size()) != 0) return false;
+    const bool held = std::any_of(alike_.begin(), alike_.end(), [&](const Row& destino) {
+        for (size_t i = 0; i < sourceKey_.size(); ++i)
+            if (!SameKeyValue(destino[i], sourceKey_[i])) return false;
+        return true;
+    });
+    if (held) ++passedOver_;
+    return held;
+}
+
+void ResumeByKey::Finish() {
+    if (finished_) return;
+    finished_ = true;
+    destino_.Stop(ProcessMessages);
+    if (passedOver_ > 0) context_.twoPass.insertedWhole.remove(&tabela_);
+    RegistrarLog(tabela_.NomeTabela() + QStringLiteral(": %1 registro(s) já estavam no destino e não foram enviados").arg(passedOver_));
+}

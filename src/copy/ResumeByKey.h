@@ -1,0 +1,60 @@
+#pragma once
+
+#include "platform/RowReadAhead.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+class TClientDataSet;
+class TField;
+class TTabela;
+struct CopyContext;
+
+// Set by "Enviar somente os registros que faltam"; an import reads it as it begins.
+extern bool EnviarSomenteFaltantes;
+
+// "Enviar somente os registros que faltam" for one table with a primary or unique key: the source
+// is read sorted by the key, and the destination's keys beside it in the same order, so that a
+// row whose key the destination already holds is not sent again. Only the destination keys that
+// sort alike are held at a time, whatever the table's size. A row is passed over only when the
+// destination holds a key of the very same bytes; a row in doubt (a NULL in its key, keys that
+// sort alike but differ) is sent, as without the box.
+// Threads: the main thread uses it; the destination's keys are read on a thread of their own.
+class ResumeByKey {
+public:
+    // Null when the run sends every row, or the table has no key the copy fills.
+    static std::unique_ptr<ResumeByKey> ForTable(TTabela& tabela, CopyContext& context);
+    ResumeByKey(CopyContext& context, const TTabela& tabela, const QStringList& key, const QString& keysSql,
+                QString orderBy);
+    ~ResumeByKey();
+
+    // The source's select, sorted as the destination's keys come.
+    QString SourceSelect(const QString& select) const { return select + orderBy_; }
+    // On the source row about to be sent: true when the destination holds its key, and the row is
+    // to be passed over.
+    bool InDestination(TClientDataSet& origem);
+    // Logs how many rows the destination held already, also when the table is left before its end.
+    // Rows passed over were not this run's: the second pass must not take every row found by the
+    // key for its own.
+    void Finish();
+
+private:
+    using Row = RowReadAhead::Row;
+    // Takes the next run of destination keys that sort alike; empty after the last.
+    void TakeAlike();
+
+    CopyContext& context_;
+    const TTabela& tabela_;
+    QStringList key_;
+    QString orderBy_;
+    RowReadAhead destino_;
+    std::vector<TField*> keyFields_;   // of the source row, found on the first
+    std::vector<TFieldValue> sourceKey_;
+    std::vector<Row> alike_;
+    Row next_;
+    bool hasNext_ = false;
+    long long passedOver_ = 0;
+    bool finished_ = false;
+};

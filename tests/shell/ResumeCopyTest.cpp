@@ -1,0 +1,127 @@
+#include "CopyWindow.h"
+
+#include "copy/ResumeByKey.h"
+#include "shell/WindowSettings.h"
+
+#include <QProgressBar>
+#include <QTemporaryDir>
+
+namespace {
+
+const QString Grande = QStringLiteral("CREATE TABLE GRANDE (ID INTEGER NOT NULL PRIMARY KEY, NOME VARCHAR(30));");
+
+// A composite key of a number and text, and a unique key of text alone whose values sort
+// differently by their bytes and by their collation; a table without a key.
+const QString Tabelas = QStringLiteral(
+    "CREATE TABLE ITEM (PEDIDO INTEGER NOT NULL, CODIGO CHAR(4) NOT NULL, QTD NUMERIC(9,2), PRIMARY KEY (PEDIDO, CODIGO));"
+    "CREATE TABLE PRODUTO (SKU VARCHAR(10) CHARACTER SET WIN1252 NOT NULL UNIQUE COLLATE PXW_INTL, NOME VARCHAR(20));"
+    "CREATE TABLE NOTA (TEXTO VARCHAR(20));");
+const QString ItensProdutosNotas = QStringLiteral(
+    "INSERT INTO ITEM VALUES (1, 'b', 1.5); INSERT INTO ITEM VALUES (1, 'B', 2); INSERT INTO ITEM VALUES (1, 'a', 3);"
+    "INSERT INTO ITEM VALUES (2, 'a', 4); INSERT INTO ITEM VALUES (10, 'z', NULL); INSERT INTO ITEM VALUES (-3, 'a', 6);"
+    "INSERT INTO PRODUTO VALUES ('maçã', 'fruta'); INSERT INTO PRODUTO VALUES ('Maca', 'outra');"
+    "INSERT INTO PRODUTO VALUES ('mac', 'curta'); INSERT INTO PRODUTO VALUES ('Zebra', NULL);"
+    "INSERT INTO PRODUTO VALUES ('ábaco', 'x'); INSERT INTO NOTA VALUES ('um'); INSERT INTO NOTA VALUES ('dois');");
+// What a copy stopped part of the way left: some rows of each table, not the first ones.
+const QString Metade = QStringLiteral(
+    "INSERT INTO ITEM VALUES (1, 'B', 2); INSERT INTO ITEM VALUES (10, 'z', NULL); INSERT INTO ITEM VALUES (-3, 'a', 6);"
+    "INSERT INTO PRODUTO VALUES ('maçã', 'fruta'); INSERT INTO PRODUTO VALUES ('Zebra', NULL); INSERT INTO NOTA VALUES ('um');");
+
+class ResumeCopy : public CopyWindow {
+protected:
+    void SwitchOn() {
+        ShowTab(window.TabConfiguracao);
+        window.cbbEnviarSomenteFaltantes->click();
+        ShowTab(window.TabSelecao);
+        ASSERT_TRUE(EnviarSomenteFaltantes);
+    }
+
+    // Every row in one text, in an order both databases give alike; a large table by its count and
+    // the sum of its rows' hashes.
+    void ExpectSameRows(const QString& table, const QString& columns, bool large = false) {
+        const QString rows =
+            large ? QStringLiteral("SELECT COUNT(*) || ':' || SUM(MOD(HASH(%1), 1000000007)) FROM %2").arg(columns, table)
+                  : QStringLiteral("SELECT LIST(R, '|') FROM (SELECT %1 AS R FROM %2 ORDER BY 1)").arg(columns, table);
+        EXPECT_FALSE(Origem(rows).isEmpty()) << table;
+        EXPECT_EQ(Destino(rows), Origem(rows)) << table;
+    }
+
+    QStringList Rejected() const { return Log().filter(QStringLiteral(" ERRO ")); }
+    static QString PassedOver(const char* table, int rows) {
+        return QStringLiteral("%1: %2 registro(s) já estavam no destino e não foram enviados").arg(table).arg(rows);
+    }
+};
+
+TEST_F(ResumeCopy, TheBoxIsOnTheSettingsTabStartsOffAndIsRememberedBetweenRuns) {
+    EXPECT_EQ(window.cbbEnviarSomenteFaltantes->parentWidget(), window.TabConfiguracao);
+    EXPECT_FALSE(window.cbbEnviarSomenteFaltantes->isChecked());
+    QTemporaryDir folder;
+    SwitchOn();
+    WindowSettings(folder.filePath(QStringLiteral("settings.ini"))).RememberWindow(window);
+    window.cbbEnviarSomenteFaltantes->setChecked(false);
+    WindowSettings(folder.filePath(QStringLiteral("settings.ini"))).Restore(window, false);
+    EXPECT_TRUE(EnviarSomenteFaltantes);
+}
+
+TEST_F(ResumeCopy, ACopyStoppedHalfwayIsFinishedSendingOnlyTheMissingRows) {
+    Connect(Grande, Grande, ManyRows(QStringLiteral("GRANDE"), 20000));
+    Mark("GRANDE");
+    // "Parar" at the second reporting row: the first comes on the first row.
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        QTreeWidgetItem* row = window.ListView->topLevelItem(0);
+        const auto* bar = row ? qobject_cast<QProgressBar*>(window.ListView->itemWidget(row, 1)) : nullptr;
+        if (!bar || bar->value() < 2) return;
+        timer.stop();
+        window.btnParar->click();
+    });
+    timer.start(1);
+    Import();
+    const int before = DestinoCount("GRANDE");
+    ASSERT_TRUE(before > 0 && before < 20000) << before;
+    SwitchOn();
+    const int start = int(Log().size());
+    Import();
+    const QStringList second = Log().mid(start);
+    EXPECT_TRUE(second.contains(PassedOver("GRANDE", before))) << second;
+    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 20000 - before, 0).match(second.last()).hasMatch()) << second;
+    ExpectSameRows(QStringLiteral("GRANDE"), QStringLiteral("ID || ':' || NOME"), true);
+}
+
+TEST_F(ResumeCopy, ACompositeKeyAndAUniqueKeyOfTextSendOnlyWhatIsMissingAndAKeylessTableIsLeftAsItIs) {
+    ConnectPair(Tabelas, Tabelas, ItensProdutosNotas, Metade);
+    SwitchOn();
+    for (const char* table : {"ITEM", "PRODUTO", "NOTA"}) Mark(table);
+    Import();
+    EXPECT_TRUE(Rejected().isEmpty()) << Log();
+    EXPECT_TRUE(Log().contains(PassedOver("ITEM", 3))) << Log();
+    EXPECT_TRUE(Log().contains(PassedOver("PRODUTO", 2))) << Log();
+    EXPECT_TRUE(Log().contains(
+        QStringLiteral("NOTA sem chave primária ou única e já contém registros no destino: não copiada")));
+    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 2, 6, 0).match(Log().last()).hasMatch()) << Log();
+    ExpectSameRows(QStringLiteral("ITEM"), QStringLiteral("PEDIDO || CODIGO || COALESCE(QTD, 'N')"));
+    ExpectSameRows(QStringLiteral("PRODUTO"), QStringLiteral("CAST(SKU AS VARCHAR(10) CHARACTER SET OCTETS) || COALESCE(NOME, 'N')"));
+    EXPECT_EQ(DestinoCount("NOTA"), 1);
+}
+
+// A copy in two passes stopped before its second pass: the rows in have their references NULL.
+TEST_F(ResumeCopy, ATableCopiedInTwoPassesStillGetsItsSecondPassForTheRowsThatWereInAndThoseSentNow) {
+    const QString ddl = QStringLiteral(
+        "CREATE TABLE CATEGORIA (ID INTEGER NOT NULL PRIMARY KEY, NOME VARCHAR(20), PAI INTEGER REFERENCES CATEGORIA (ID));");
+    ConnectPair(ddl, ddl,
+                QStringLiteral("INSERT INTO CATEGORIA VALUES (3, 'c', NULL); INSERT INTO CATEGORIA VALUES (2, 'b', NULL);"
+                               "INSERT INTO CATEGORIA VALUES (1, 'a', NULL); INSERT INTO CATEGORIA VALUES (4, 'd', NULL);"
+                               "UPDATE CATEGORIA SET PAI = ID - 1 WHERE ID > 1;"),
+                QStringLiteral("INSERT INTO CATEGORIA VALUES (3, 'c', NULL); INSERT INTO CATEGORIA VALUES (1, 'a', NULL);"));
+    ShowTab(window.TabConfiguracao);
+    window.cbbCopiarReferenciasCirculares->click();
+    SwitchOn();
+    Mark("CATEGORIA");
+    Import();
+    EXPECT_TRUE(Rejected().isEmpty()) << Log();
+    EXPECT_TRUE(Log().contains(PassedOver("CATEGORIA", 2))) << Log();
+    ExpectSameRows(QStringLiteral("CATEGORIA"), QStringLiteral("ID || NOME || COALESCE(PAI, 'N')"));
+    EXPECT_TRUE(Tabela("CATEGORIA")->Importada());
+}
+
+}  // namespace
