@@ -54,11 +54,9 @@ bool CommandLineImport::eventFilter(QObject* watched, QEvent* event) {
 }
 
 int CommandLineImport::Run() {
-    if (options_.retomar) {
-        Refuse(QStringLiteral("--retomar: \"Enviar somente os registros que faltam\" não está disponível nesta "
-                              "versão do programa"));
-        return Failed;
-    }
+    // The run does what its options say, whatever the window last remembered in these boxes.
+    window_.cbbCopiarReferenciasCirculares->setChecked(options_.duasEtapas);
+    window_.cbbEnviarSomenteFaltantes->setChecked(options_.retomar);
     // The window opens its log and the log's file as it shows, offscreen.
     window_.show();
     int status = Steps();

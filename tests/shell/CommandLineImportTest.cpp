@@ -104,7 +104,6 @@ TEST_F(CommandLineImport, BadArgumentsEndWithTwoAndSayWhyBeforeAnythingIsTouched
     const std::pair<QStringList, QString> refused[] = {
         {{QStringLiteral("--limpar")}, QStringLiteral("confirme com --sim")},
         {{QStringLiteral("--tabelas"), QStringLiteral("PEDIDOS,AVULSA")}, QStringLiteral("tabela desconhecida: PEDIDOS (as mais próximas: PEDIDO")},
-        {{QStringLiteral("--retomar")}, QStringLiteral("não está disponível")},
         {{QStringLiteral("--tudo")}, QStringLiteral("opção desconhecida: tudo")},
         {{QStringLiteral("terceiro.fdb")}, QStringLiteral("ORIGEM e DESTINO")}};
     for (const auto& [options, reason] : refused) {
@@ -163,6 +162,13 @@ TEST_F(CommandLineImport, AnInterruptStopsTheCopyKeepsWhatWentInWritesTheLogAndE
     const int pedidos = Count(destino, QStringLiteral("PEDIDO")).toInt();
     EXPECT_EQ(pedidos + 3, summary.captured(1).toInt());
     EXPECT_LT(pedidos, 20002);
+
+    // The next night's run finishes it, sending only what is missing.
+    const Outcome resumed = Run({QStringLiteral("--tabelas"), QStringLiteral("PEDIDO"), QStringLiteral("--retomar")});
+    EXPECT_EQ(resumed.exitCode, 0) << resumed.err.toStdString();
+    EXPECT_TRUE(Log().contains(QStringLiteral("PEDIDO: %1 registro(s) já estavam no destino e não foram enviados").arg(pedidos)))
+        << Log().toStdString();
+    EXPECT_EQ(Count(destino, QStringLiteral("PEDIDO")), QStringLiteral("20002"));
 }
 
 }  // namespace
