@@ -1,6 +1,7 @@
 #pragma once
 
 #include "EqualCountsNotice.h"
+#include "OverallProgress.h"
 #include "RunTransaction.h"
 
 #include <QHash>
@@ -45,4 +46,5 @@ struct CopyContext {
     TwoPassWork twoPass;
     QHash<QString, QString> uncopyable;   // tables the destination cannot take, with the reason
     EqualCountsNotice equalCounts;
+    OverallProgress overall;   // the line for the whole import
 };
