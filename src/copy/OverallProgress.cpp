@@ -26,7 +26,7 @@ void OverallProgress::Begin(const CopyTotals& totals) {
         if (tabela->Checked() && !tabela->RowCountsEqual()) total_ += tabela->SourceRowCount();
     before_ = totals.inserted + totals.rejected;
     done_ = 0;
-    started_ = Clock::now();
+    started_.reset();
     paused_ = {};
     pausedSince_.reset();
     // Nothing to copy says nothing; a line of the last import would mislead.
@@ -39,12 +39,13 @@ long long OverallProgress::Done(const CopyTotals& totals) const {
 }
 
 double OverallProgress::Running(Clock::time_point now) const {
-    return std::chrono::duration<double>(now - started_ - paused_).count();
+    return started_ ? std::chrono::duration<double>(now - *started_ - paused_).count() : 0;
 }
 
 void OverallProgress::Report(const CopyTotals& totals) {
     if (!active_) return;
     const Clock::time_point now = Clock::now();
+    if (!started_) started_ = now;
     if (Pausado) {
         if (!pausedSince_) pausedSince_ = now;
         Show(QString(), QStringLiteral("Pausado"));

@@ -35,7 +35,8 @@ private:
     long long total_ = 0;
     long long before_ = 0;   // rows the totals held when the import began
     long long done_ = 0;
-    Clock::time_point started_;
+    // The first reporting row: a question before the copy (the structure check's) is no time of it.
+    std::optional<Clock::time_point> started_;
     Clock::duration paused_{};
     std::optional<Clock::time_point> pausedSince_;
 };
