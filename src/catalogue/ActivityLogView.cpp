@@ -1,9 +1,12 @@
 #include "ActivityLogView.h"
 
 #include "ActivityLog.h"
+#include "ErrorLines.h"
 
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTimer>
+#include <utility>
 
 namespace {
 
@@ -15,6 +18,18 @@ QString EarlierLines(long long count) {
 
 }  // namespace
 
+ActivityLogView::ActivityLogView(QPlainTextEdit* memo) : memo_(memo) {
+    QScrollBar* bar = memo_->verticalScrollBar();
+    // Only the user's own scrolling says whether to follow: the memo moves its bar itself when
+    // it lays its lines out.
+    QObject::connect(bar, &QScrollBar::actionTriggered, memo_,
+                     [this, bar] { following_ = bar->sliderPosition() >= bar->maximum(); });
+    // A hidden memo measures its lines only once it shows, and then puts its bar back on the
+    // line it had on top: the end is sought once that is done.
+    QObject::connect(bar, &QScrollBar::rangeChanged, memo_,
+                     [this] { QTimer::singleShot(0, memo_, [this] { FollowIfAtEnd(); }); });
+}
+
 void ActivityLogView::Refresh() {
     const long long logged = LoggedLineCount();
     if (logged == shown_) return;
@@ -22,14 +37,40 @@ void ActivityLogView::Refresh() {
     const long long added = logged - shown_;
     if (added < 0 || memoLines_ == 0 || memoLines_ + added > recent.size()) {
         // The log started over, or the memo would hold more than the recent lines: it shows them anew.
-        QString text = QStringList(recent).join(QLatin1Char('\n'));
-        if (logged > recent.size()) text.prepend(EarlierLines(logged - recent.size()) + QLatin1Char('\n'));
-        memo_->setPlainText(text);
-        memoLines_ = int(recent.size());
+        ShowAnew(recent, logged);
     } else {
-        memo_->appendPlainText(QStringList(recent.mid(recent.size() - added)).join(QLatin1Char('\n')));
+        const QStringList lines = Shown(recent.mid(recent.size() - added));
+        if (!lines.isEmpty()) memo_->appendPlainText(lines.join(QLatin1Char('\n')));
         memoLines_ += int(added);
     }
     shown_ = logged;
-    memo_->verticalScrollBar()->setValue(memo_->verticalScrollBar()->maximum());
+    FollowIfAtEnd();
+}
+
+void ActivityLogView::SetOnlyErrors(bool only) {
+    if (only == onlyErrors_) return;
+    onlyErrors_ = only;
+    shown_ = LoggedLineCount();
+    ShowAnew(ListaLog.Items(), shown_);
+    following_ = true;
+    FollowIfAtEnd();
+}
+
+void ActivityLogView::ShowAnew(const QStringList& recent, long long logged) {
+    QStringList lines = Shown(recent);
+    if (logged > recent.size()) lines.prepend(EarlierLines(logged - recent.size()));
+    memo_->setPlainText(lines.join(QLatin1Char('\n')));
+    memoLines_ = int(recent.size());
+}
+
+QStringList ActivityLogView::Shown(const QStringList& lines) const {
+    if (!onlyErrors_) return lines;
+    QStringList errors;
+    for (const QString& line : lines)
+        if (IsErrorLine(line)) errors << line;
+    return errors;
+}
+
+void ActivityLogView::FollowIfAtEnd() {
+    if (following_) memo_->verticalScrollBar()->setValue(memo_->verticalScrollBar()->maximum());
 }

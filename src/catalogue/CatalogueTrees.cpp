@@ -55,18 +55,22 @@ void CatalogueTrees::ListarTabelasDependenciasDelecao() {
     ShowRowCounts(treeViewDelecao_);
 }
 
-void CatalogueTrees::ShowRowCounts() {
-    ShowRowCounts(treeView_);
-    ShowRowCounts(treeViewDelecao_);
+bool CatalogueTrees::ShowRowCounts() {
+    const bool changed = ShowRowCounts(treeView_);
+    return ShowRowCounts(treeViewDelecao_) || changed;
 }
 
-void CatalogueTrees::ShowRowCounts(QTreeWidget& tree) {
+bool CatalogueTrees::ShowRowCounts(QTreeWidget& tree) {
+    bool changed = false;
     for (QTreeWidgetItemIterator node(&tree); *node; ++node)
         if (const TTabela* tabela = NodeTable(*node)) {
             // A changed text makes the tree measure its columns again: only the new ones are set.
             const QString counts = RowCountsText(*tabela);
-            if ((*node)->text(RowCountsColumn) != counts) (*node)->setText(RowCountsColumn, counts);
+            if ((*node)->text(RowCountsColumn) == counts) continue;
+            (*node)->setText(RowCountsColumn, counts);
+            changed = true;
         }
+    return changed;
 }
 
 void CatalogueTrees::Fill(QTreeWidget& tree, DependencyList dependences) {

@@ -23,12 +23,13 @@ public:
     // Fills the cleanup tree with the tables that reference each table.
     void ListarTabelasDependenciasDelecao();
     // Shows beside every node the row counts its table's last count found; unchanged texts stay.
-    void ShowRowCounts();
+    // True when a text changed.
+    bool ShowRowCounts();
 
 private:
     using DependencyList = TStringList* (TTabela::*)();
     static void Fill(QTreeWidget& tree, DependencyList dependences);
-    static void ShowRowCounts(QTreeWidget& tree);
+    static bool ShowRowCounts(QTreeWidget& tree);
     void Status(const QString& text);
 
     Workspace& workspace_;

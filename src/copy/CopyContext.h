@@ -1,6 +1,7 @@
 #pragma once
 
 #include "EqualCountsNotice.h"
+#include "OverallProgress.h"
 #include "RunTransaction.h"
 
 #include <QHash>
@@ -46,4 +47,5 @@ struct CopyContext {
     bool sendOnlyMissing = false;   // "Enviar somente os registros que faltam" as the import began
     QHash<QString, QString> uncopyable;   // tables the destination cannot take, with the reason
     EqualCountsNotice equalCounts;
+    OverallProgress overall;   // the line for the whole import
 };

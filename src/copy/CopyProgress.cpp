@@ -62,6 +62,7 @@ void ListenToTheWindow(CopyContext& context) {
     }
     ProcessMessages();
     StopIfAsked(context);
+    context.overall.Report(context.totals);
     if (Pausado) {
         context.transaction.Commit();
         // Only the program ending breaks a pause without "Continuar": the copy then stops there.

@@ -12,7 +12,9 @@
 #include "catalogue/TTabela.h"
 #include "catalogue/TableNodes.h"
 #include "catalogue/Workspace.h"
+#include "platform/Application.h"
 #include "platform/Dialogs.h"
+#include "platform/DisabledWhileRunning.h"
 #include "platform/ErrorGuard.h"
 #include "platform/FbApi.h"
 #include "platform/TSQLConnection.h"
@@ -32,13 +34,12 @@ ImportRun::ImportRun(Workspace& workspace, const ImportControls& controls, QObje
 }
 
 void ImportRun::Connect() {
-    const auto wire = [this](QAbstractButton* button, void (ImportRun::*handler)()) {
-        connect(button, &QAbstractButton::clicked, this, [this, handler] { RunGuarded([this, handler] { (this->*handler)(); }); });
-    };
-    wire(controls_.btnImportar, &ImportRun::btnImportarClick);
-    wire(controls_.btnAtualizar, &ImportRun::btnAtualizarClick);
-    wire(controls_.btnParar, &ImportRun::btnPararClick);
-    wire(controls_.btnPausar, &ImportRun::btnPausarClick);
+    const auto command = [this](void (ImportRun::*handler)()) { return [this, handler] { (this->*handler)(); }; };
+    // An import or a refresh cannot be started again from inside itself; "Parar" and "Pausar" act at once.
+    WireCommand(controls_.btnImportar, this, command(&ImportRun::btnImportarClick));
+    WireCommand(controls_.btnAtualizar, this, command(&ImportRun::btnAtualizarClick));
+    WireCommand(controls_.btnParar, this, command(&ImportRun::btnPararClick), WhileRunning::StaysEnabled);
+    WireCommand(controls_.btnPausar, this, command(&ImportRun::btnPausarClick), WhileRunning::StaysEnabled);
 }
 
 void ImportRun::btnImportarClick() {
@@ -54,6 +55,7 @@ void ImportRun::btnImportarClick() {
     bool marked = false, declined = false;
     std::exception_ptr failure;
     if (running_ == 0) context_.equalCounts.NewRun();
+    if (running_ == 0) context_.overall.Begin(context_.totals);
     // The rows of jobs that earlier runs left interrupted.
     if (running_ == 0) controls_.ListView->clear();
     ++running_;
@@ -86,6 +88,7 @@ void ImportRun::btnImportarClick() {
         context_.twoPass.insertedWhole.clear();
     }
     --running_;
+    if (running_ == 0) context_.overall.End(context_.totals, bool(failure));
     if (marked || failure)
         Summarize(before, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(), bool(failure));
     const bool connectionLost = waits.Abandoned() || LostConnection(failure);
@@ -162,6 +165,7 @@ void ImportRun::Summarize(const CopyTotals& before, double seconds, bool interru
 
 void ImportRun::btnAtualizarClick() {
     RecordsGuard::EnsureLoaded();
+    BusyCursor busy;
     workspace_.RequireConnections();
     // Rows a running copy has sent count too.
     if (workspace_.CommitCopy) workspace_.CommitCopy();

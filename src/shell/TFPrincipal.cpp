@@ -17,6 +17,7 @@
 #include "platform/Application.h"
 #include "platform/DatabaseIdentity.h"
 #include "platform/Dialogs.h"
+#include "platform/DisabledWhileRunning.h"
 #include "platform/ErrorGuard.h"
 #include "platform/Exceptions.h"
 #include "platform/TerminationRequest.h"
@@ -33,6 +34,7 @@
 #include <QSplitter>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -90,12 +92,12 @@ TFPrincipal::TFPrincipal(QWidget* parent) : QMainWindow(parent), ProgramFolder(E
     // Made from top to bottom, so that Tab goes through the controls in that order.
     layout->addWidget(BuildCommandPanel());
     layout->addWidget(BuildPathPanel());
-    auto* body = new QSplitter(Qt::Horizontal, this);
-    body->addWidget(BuildTablePages());
-    body->addWidget(BuildClientPages());
-    body->setStretchFactor(1, 1);
-    body->setSizes({330, 478});
-    layout->addWidget(body, 1);
+    splitter_ = new QSplitter(Qt::Horizontal, this);
+    splitter_->addWidget(BuildTablePages());
+    splitter_->addWidget(BuildClientPages());
+    splitter_->setStretchFactor(1, 1);
+    splitter_->setSizes({330, 478});
+    layout->addWidget(splitter_, 1);
     layout->addWidget(BuildStatusPanel());
     BuildPopupMenu();
 
@@ -179,7 +181,7 @@ QWidget* TFPrincipal::BuildPathPanel() {
 
     Wire(btnCaminhoOrigem, &QToolButton::clicked, &TFPrincipal::btnCaminhoOrigemClick);
     Wire(btnCaminhoDestino, &QToolButton::clicked, &TFPrincipal::btnCaminhoDestinoClick);
-    Wire(btnConecta, &QPushButton::clicked, &TFPrincipal::btnConectaClick);
+    WireCommand(btnConecta, this, [this] { btnConectaClick(); });
     for (QLineEdit* field : {edtCaminhoOrigem, edtCaminhoDestino})
         connect(field, &QLineEdit::returnPressed, btnConecta, &QPushButton::click);
 
@@ -252,7 +254,13 @@ QWidget* TFPrincipal::BuildClientPages() {
     // The names take what they need, the bars the rest.
     ListView->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     ListView->header()->setSectionResizeMode(1, QHeaderView::Stretch);
-    (new QVBoxLayout(TabProgresso))->addWidget(ListView);
+    lblTotal = new QLabel(TabProgresso);
+    lblTotal->setAccessibleName(QStringLiteral("Total"));
+    // A narrow page wraps the line rather than cut the time left off.
+    lblTotal->setWordWrap(true);
+    auto* progress = new QVBoxLayout(TabProgresso);
+    progress->addWidget(ListView, 1);
+    progress->addWidget(lblTotal);
     PageControl->addTab(TabProgresso, QStringLiteral("Progresso"));
 
     TabLog = new QWidget;
@@ -262,7 +270,10 @@ QWidget* TFPrincipal::BuildClientPages() {
     mmLog->setLineWrapMode(QPlainTextEdit::NoWrap);
     mmLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     mmLog->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    (new QVBoxLayout(TabLog))->addWidget(mmLog);
+    cbbSomenteErros = new QCheckBox(QStringLiteral("Somente erros"), TabLog);
+    auto* log = new QVBoxLayout(TabLog);
+    log->addWidget(cbbSomenteErros);
+    log->addWidget(mmLog, 1);
     PageControl->addTab(TabLog, QStringLiteral("Log"));
     return PageControl;
 }
@@ -317,20 +328,22 @@ void TFPrincipal::BuildCatalogue() {
 
 void TFPrincipal::BuildImport() {
     logView_ = std::make_unique<ActivityLogView>(mmLog);
+    connect(cbbSomenteErros, &QCheckBox::toggled, this, [this](bool only) { logView_->SetOnlyErrors(only); });
     import_ = std::make_unique<ImportRun>(
         workspace,
         ImportControls{btnImportar, btnAtualizar, btnParar, btnPausar, TreeView, ListView, TimerAtualiza, logView_.get()},
         nullptr);
+    import_->Context().overall.ShowIn(lblTotal);
     verification_ = std::make_unique<DataVerification>(import_->Context(), VerificationControls{btnVerificar, TreeView}, nullptr);
 }
 
 void TFPrincipal::WireMaintenance() {
     maintenance_ = std::make_unique<DestinationMaintenance>(workspace, *TreeViewDelecao);
     maintenance_->OnTriggersLeftOff = [this](bool leftOff) { lblTriggersDesativadas->setVisible(leftOff); };
-    Wire(btnEfetuarLimpeza, &QPushButton::clicked, &TFPrincipal::btnEfetuarLimpezaClick);
-    Wire(btnDesabilitarTrigger, &QPushButton::clicked, &TFPrincipal::btnDesabilitarTriggerClick);
-    Wire(btnHabilitarTrigger, &QPushButton::clicked, &TFPrincipal::btnHabilitarTriggerClick);
-    Wire(btnGenerators, &QPushButton::clicked, &TFPrincipal::btnGeneratorsClick);
+    WireCommand(btnEfetuarLimpeza, this, [this] { btnEfetuarLimpezaClick(); });
+    WireCommand(btnDesabilitarTrigger, this, [this] { btnDesabilitarTriggerClick(); });
+    WireCommand(btnHabilitarTrigger, this, [this] { btnHabilitarTriggerClick(); });
+    WireCommand(btnGenerators, this, [this] { btnGeneratorsClick(); });
 }
 
 void TFPrincipal::btnEfetuarLimpezaClick() { maintenance_->btnEfetuarLimpezaClick(); }
@@ -350,20 +363,37 @@ void TFPrincipal::showEvent(QShowEvent* event) {
 }
 
 void TFPrincipal::closeEvent(QCloseEvent* event) {
+    // One question at a time, the import's first. A termination signal asks nothing.
+    const bool asking = !ClosingOnTermination();
+    bool stopping = false;
     // The window closes inside the import's own message handling: the import then stops at once
     // and the program ends with it, rather than write on unseen into the user's database.
     if (import_->Running()) {
-        if (!ClosingOnTermination() &&
-            Dialogs().MessageBox(QStringLiteral("Há uma importação em andamento. Parar e sair?"), windowTitle(),
-                                 MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        if (asking && Dialogs().MessageBox(QStringLiteral("Há uma importação em andamento. Parar e sair?"), windowTitle(),
+                                           MB_YESNO | MB_ICONQUESTION) != IDYES) {
             event->ignore();
             return;
         }
         import_->StopForClose();
+        stopping = true;
+    }
+    // An import told to stop ends the program whatever happens to the triggers.
+    if (asking && !TriggersOnBeforeClosing() && !stopping) {
+        event->ignore();
+        return;
     }
     if (Settings) Settings->RememberWindow(*this);
     RunGuarded([this] { FormClose(); });
     event->accept();
+}
+
+bool TFPrincipal::TriggersOnBeforeClosing() {
+    if (lblTriggersDesativadas->isHidden() ||
+        Dialogs().MessageBox(QStringLiteral("As triggers do destino continuam desativadas. Ativá-las antes de sair?"),
+                             windowTitle(), MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return true;
+    btnHabilitarTrigger->click();
+    return lblTriggersDesativadas->isHidden();
 }
 
 void TFPrincipal::FormShow() {
@@ -404,6 +434,7 @@ void TFPrincipal::SetStatus(const QString& text) {
 void TFPrincipal::btnConectaClick() {
     // Connecting closes the connections and replaces every table record.
     RecordsGuard loading(RecordsGuard::Load);
+    BusyCursor busy;
     try {
         Conectar();
     } catch (...) {
@@ -428,12 +459,31 @@ void TFPrincipal::Conectar() {
     catalogue_->ListarTabelasDependencias();
     SetStatus(QStringLiteral("ListarTabelasDependenciasDelecao"));
     catalogue_->ListarTabelasDependenciasDelecao();
+    FitTablePages();
     maintenance_->ReportTriggerState();
+}
+
+void TFPrincipal::FitTablePages() {
+    // Wider counts after a copy made the trees scroll sideways, cutting the counts off; the
+    // progress keeps half of the window at least.
+    int missing = 0;
+    for (QTreeWidget* tree : {TreeView, TreeViewDelecao}) {
+        for (int column = 0; column < tree->columnCount(); ++column) tree->resizeColumnToContents(column);
+        missing = std::max(missing, tree->header()->length() - TreeView->viewport()->width());
+    }
+    QList<int> sizes = splitter_->sizes();
+    const int grow = std::min(missing, sizes[1] - splitter_->width() / 2);
+    if (grow <= 0) return;
+    sizes[0] += grow;
+    sizes[1] -= grow;
+    splitter_->setSizes(sizes);
 }
 
 void TFPrincipal::Disconnect() noexcept {
     catalogue_->Clear();
     ListView->clear();
+    // No destination is connected whose triggers could be off.
+    lblTriggersDesativadas->hide();
     for (TSQLConnection* connection : {&SQLConnection, &SQLConnectionDestino}) {
         try {
             connection->Close();
@@ -480,6 +530,6 @@ void TFPrincipal::btnEstruturaTabelaClick() {
 void TFPrincipal::TimerAtualizaTimer() {
     TreeView->viewport()->update();
     TreeViewDelecao->viewport()->update();
-    catalogue_->ShowRowCounts();
+    if (catalogue_->ShowRowCounts()) FitTablePages();
     logView_->Refresh();
 }

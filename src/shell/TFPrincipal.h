@@ -29,6 +29,7 @@ class CatalogueTrees;
 class DataVerification;
 class ImportRun;
 class WindowSettings;
+class QSplitter;
 class DestinationMaintenance;
 
 // The main window: it owns the two connections and the shared working datasets (inherited,
@@ -86,7 +87,10 @@ public:
     QTabWidget* PageControl;
     QWidget* TabProgresso;
     QTreeWidget* ListView;
+    // The line for the whole import, under the bars.
+    QLabel* lblTotal;
     QWidget* TabLog;
+    QCheckBox* cbbSomenteErros;
     QPlainTextEdit* mmLog;
 
     QTimer* TimerAtualiza;
@@ -143,6 +147,11 @@ private:
     template <typename Signal, typename Sender>
     void Wire(Sender* sender, Signal signal, void (TFPrincipal::*handler)());
 
+    // Asks to switch on the destination's triggers this program left off, and does when told to;
+    // false when that failed, so that the window stays for the user to read why.
+    bool TriggersOnBeforeClosing();
+    // Widens the table pages when the trees' names and counts do not fit them.
+    void FitTablePages();
     void SetStatus(const QString& text);
     // Reopens a connection on a path; a connection that stays closed is the given failure.
     void OpenDatabase(TSQLConnection& connection, const QString& path, const QString& failure);
@@ -155,6 +164,7 @@ private:
     // Hands the log's lines to the system, starting the file when there is none yet.
     void WriteLog();
 
+    QSplitter* splitter_;   // the table pages beside the progress and the log
     std::unique_ptr<CatalogueTrees> catalogue_;
     std::unique_ptr<ActivityLogFile> logFile_;
     std::unique_ptr<ActivityLogView> logView_;

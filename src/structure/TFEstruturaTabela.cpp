@@ -3,7 +3,9 @@
 #include "HexBytes.h"
 #include "RelationFields.h"
 #include "UpdateFlagDelegate.h"
+#include "platform/Application.h"
 #include "platform/Dialogs.h"
+#include "platform/DisabledWhileRunning.h"
 #include "platform/ErrorGuard.h"
 #include "platform/Exceptions.h"
 #include "platform/TImageList.h"
@@ -117,7 +119,7 @@ void TFEstruturaTabela::Wire() {
     const auto guarded = [this](void (TFEstruturaTabela::*handler)()) {
         return [this, handler] { RunGuarded([this, handler] { (this->*handler)(); }); };
     };
-    connect(btnSalvar, &QPushButton::clicked, this, guarded(&TFEstruturaTabela::btnSalvarClick));
+    WireCommand(btnSalvar, this, [this] { btnSalvarClick(); });
     connect(DBGridTabela, &QTableView::clicked, this,
             [this](const QModelIndex& index) { RunGuarded([&] { DBGridTabelaCellClick(index); }); });
     connect(DBGridTabela->selectionModel(), &QItemSelectionModel::currentColumnChanged, this,
@@ -185,7 +187,10 @@ void TFEstruturaTabela::CDSRELATION_FIELDSAfterScroll() {
 
 void TFEstruturaTabela::btnSalvarClick() {
     refused_.clear();
-    CDSRELATION_FIELDS.ApplyUpdates(-1);
+    {
+        BusyCursor busy;
+        CDSRELATION_FIELDS.ApplyUpdates(-1);
+    }
     // Saying nothing here would pass a refused save off as done.
     if (!refused_.empty()) Dialogs().MessageBox(RefusalText(refused_), QStringLiteral("Atenção"), MB_ICONWARNING);
 }

@@ -2,7 +2,9 @@
 
 #include "catalogue/ActivityLog.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QScrollBar>
 #include <QFile>
 #include <QStandardPaths>
 
@@ -148,4 +150,39 @@ TEST_F(ActivityLogCopy, EveryRefusedRowReachesTheFileAndTheMemoShowsTheLastLines
         QStringLiteral("(%1 linha(s) anterior(es) no arquivo %2)").arg(lines.size() - RecentLogLines).arg(path);
     const QString memo = window.mmLog->toPlainText();
     EXPECT_TRUE(memo == earlier + QLatin1Char('\n') + Log().join(QLatin1Char('\n'))) << memo.left(300).toStdString();
+}
+
+// "Somente erros" shows the refused rows alone and the full view every line; the memo follows new
+// lines to the end, also those logged while another tab showed, unless the user scrolled up.
+TEST_F(ActivityLogCopy, SomenteErrosShowsOnlyTheRefusedRowsAndTheMemoFollowsTheEndUnlessScrolledUp) {
+    const QString grande = QStringLiteral("CREATE TABLE GRANDE (ID INTEGER NOT NULL PRIMARY KEY, NOME VARCHAR(30));");
+    ConnectPair(grande, grande, ManyRows(QStringLiteral("GRANDE"), 300), ManyRows(QStringLiteral("GRANDE"), 200));
+    Mark("GRANDE");
+    Import();
+    window.PageControl->setCurrentWidget(window.TabLog);
+    QApplication::processEvents();
+    QScrollBar* bar = window.mmLog->verticalScrollBar();
+    EXPECT_EQ(bar->value(), bar->maximum());
+    ASSERT_GT(bar->maximum(), 0);
+
+    window.cbbSomenteErros->setChecked(true);
+    const QStringList refused = Log().filter(QRegularExpression(QStringLiteral("^GRANDE ERRO INSERIR ")));
+    ASSERT_EQ(refused.size(), 200);
+    EXPECT_EQ(window.mmLog->toPlainText(), refused.join(QLatin1Char('\n')));
+    const QString failure = QStringLiteral("OUTRA ERRO ao enviar as linhas em espera: falhou");
+    RegistrarLog(QStringLiteral("Create(OUTRA)"));
+    RegistrarLog(failure);
+    window.TimerAtualizaTimer();
+    EXPECT_EQ(window.mmLog->toPlainText(), (refused + QStringList(failure)).join(QLatin1Char('\n')));
+    QApplication::processEvents();
+    EXPECT_EQ(bar->value(), bar->maximum());
+
+    bar->triggerAction(QAbstractSlider::SliderToMinimum);
+    RegistrarLog(QStringLiteral("GRANDE ERRO INSERIR mais uma"));
+    window.TimerAtualizaTimer();
+    QApplication::processEvents();
+    EXPECT_EQ(bar->value(), 0) << "the user scrolled up to read";
+
+    window.cbbSomenteErros->setChecked(false);
+    EXPECT_EQ(window.mmLog->toPlainText(), Log().join(QLatin1Char('\n')));
 }

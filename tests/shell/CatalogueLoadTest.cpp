@@ -55,20 +55,24 @@ TEST_F(CatalogueWindow, ConnectingAgainRebuildsEachTreeOnceWithNewRecords) {
     EXPECT_FALSE(Tabela("AVULSA")->Checked()) << "marks start cleared after a connect";
 }
 
-TEST_F(CatalogueWindow, AConnectDuringTheLoadIsRefusedAndTheLoadCarriesOn) {
+// "Conectar" is disabled while it loads: a press then does nothing and the load carries on.
+TEST_F(CatalogueWindow, ConectarIsDisabledDuringTheLoadAndTheLoadCarriesOn) {
     const auto show = window.workspace.SetStatus;
-    bool clicked = false;
+    bool clicked = false, enabled = true;
     window.workspace.SetStatus = [&](const QString& text) {
         show(text);
         if (text == "CLIENTE" && !clicked) {
             clicked = true;
+            enabled = window.btnConecta->isEnabled();
             window.btnConecta->click();
         }
     };
     Connect(Vendas, Vendas);
 
     EXPECT_TRUE(clicked);
-    EXPECT_EQ(Errors(), QStringList({"Aguarde: o carregamento das tabelas está em andamento."}));
+    EXPECT_FALSE(enabled);
+    EXPECT_TRUE(window.btnConecta->isEnabled());
+    EXPECT_EQ(Errors(), QStringList());
     EXPECT_EQ(window.TreeView->topLevelItemCount(), 5);
     EXPECT_EQ(window.TreeViewDelecao->topLevelItemCount(), 5);
 }

@@ -109,12 +109,13 @@ TEST_F(ImportRunTest, APauseHoldsTheCopyUntilContinuarAndAStopClickedMeanwhileAc
     Connect(Grande, Grande, ManyRows(QStringLiteral("GRANDE"), 40000));
     Mark("GRANDE");
     int atPause = -1, laterInPause = -1;
-    QString captionInPause;
+    QString captionInPause, totalInPause;
     WhenTheWindowListens([&] {
         window.btnPausar->click();
         captionInPause = window.btnPausar->text();
         WhenTheWindowListens([&] {
             atPause = DestinoCount("GRANDE");
+            totalInPause = window.lblTotal->text();
             window.btnParar->click();
         }, 100);
         WhenTheWindowListens([&] {
@@ -124,6 +125,8 @@ TEST_F(ImportRunTest, APauseHoldsTheCopyUntilContinuarAndAStopClickedMeanwhileAc
     });
     Import();
     EXPECT_EQ(captionInPause, QStringLiteral("Continuar"));
+    EXPECT_TRUE(totalInPause.endsWith(QStringLiteral(" de 40.000 registros · Pausado"))) << totalInPause;
+    EXPECT_TRUE(window.lblTotal->text().endsWith(QStringLiteral(" · interrompida"))) << window.lblTotal->text();
     EXPECT_EQ(window.btnPausar->text(), QStringLiteral("Pausar"));
     EXPECT_EQ(atPause, 1);   // the rows sent before the pause were committed when it began
     EXPECT_EQ(laterInPause, 1);
@@ -143,25 +146,31 @@ TEST_F(ImportRunTest, AStopClickedWhileIdleStopsTheNextImportAtItsFirstReporting
     EXPECT_FALSE(PararProcesso);
 }
 
-TEST_F(ImportRunTest, AnImportStartedInsideARunningOneCopiesTheMarkedTablesNotYetImported) {
+// "Importar Dados" is disabled while its import runs, so a second press cannot start another
+// inside it; the refresh and "Parar" stay at hand. The line for the whole run ends on its figures.
+TEST_F(ImportRunTest, DuringAnImportItsButtonIsDisabledAndTheTotalLineEndsOnTheRunsFigures) {
     Connect(Grande, Grande, ManyRows(QStringLiteral("GRANDE"), 3000) + ManyRows(QStringLiteral("OUTRA"), 10));
     Mark("GRANDE");
     Mark("OUTRA");
-    bool timerOnAfterNested = false;
+    bool importarEnabled = true, atualizarEnabled = false, pararEnabled = false;
     WhenTheWindowListens([&] {
+        importarEnabled = window.btnImportar->isEnabled();
+        atualizarEnabled = window.btnAtualizar->isEnabled();
+        pararEnabled = window.btnParar->isEnabled();
         window.btnImportar->click();
-        timerOnAfterNested = window.TimerAtualiza->isActive();
     });
     Import();
-    const QStringList log = Log();
-    ASSERT_EQ(log.size(), 8) << log;
-    EXPECT_EQ(log.mid(0, 4), QStringList({"Create(GRANDE)", "Create(OUTRA)", "CDSOrigemOUTRA", "Destroy(OUTRA)"}));
-    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 10, 0).match(log[4]).hasMatch()) << log;
-    EXPECT_EQ(log.mid(5, 2), QStringList({"CDSOrigemGRANDE", "Destroy(GRANDE)"}));
-    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 2, 3010, 0).match(log[7]).hasMatch()) << log;
-    EXPECT_TRUE(timerOnAfterNested);
-    EXPECT_EQ(DestinoCount("GRANDE"), 3000);
-    EXPECT_EQ(DestinoCount("OUTRA"), 10);
+    EXPECT_FALSE(importarEnabled);
+    EXPECT_TRUE(atualizarEnabled);
+    EXPECT_TRUE(pararEnabled);
+    EXPECT_TRUE(window.btnImportar->isEnabled());
+    EXPECT_TRUE(window.btnAtualizar->isEnabled());
+    EXPECT_EQ(Log().filter(QStringLiteral("Importação")).size(), 1) << Log();
+    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 2, 3010, 0).match(Log().last()).hasMatch()) << Log();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Total: 3.010 de 3.010 registros · [\\d.]+ registros/s · concluída$"))
+                    .match(window.lblTotal->text())
+                    .hasMatch())
+        << window.lblTotal->text();
 }
 
 TEST_F(ImportRunTest, ConnectingDuringAnImportIsRefusedAndTheImportGoesOn) {
@@ -203,6 +212,28 @@ TEST_F(ImportRunTest, ClosingTheWindowDuringAnImportAsksAndSimStopsItThereWithTh
     QFile file(FileInFolder(QStringLiteral("LogVendrasol.txt")));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts), Log());
+}
+
+// Closing while the destination's triggers are off asks, after the import's question, whether to
+// switch them on; "Sim" does what "Habilitar Triggers" does.
+TEST_F(ImportRunTest, ClosingAsksToStopTheImportThenToSwitchTheTriggersOnAgain) {
+    const QString ddl = Grande + QStringLiteral("SET TERM ^ ;"
+                                                "CREATE TRIGGER OUTRA_BI FOR OUTRA BEFORE INSERT AS BEGIN END^"
+                                                "SET TERM ; ^");
+    Connect(ddl, ddl, ManyRows(QStringLiteral("GRANDE"), 40000));
+    window.btnDesabilitarTrigger->click();
+    Mark("GRANDE");
+    dialogs.AnswerQuestion(IDYES);
+    dialogs.AnswerQuestion(IDYES);
+    WhenTheWindowListens([this] { window.close(); });
+    Import();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(Errors(), QStringList({QStringLiteral("Trigger's desativadas. Não esqueça de ativá-las!!!"),
+                                     QStringLiteral("Há uma importação em andamento. Parar e sair?"),
+                                     QStringLiteral("As triggers do destino continuam desativadas. Ativá-las antes de sair?"),
+                                     QStringLiteral("Trigger's ativadas")}));
+    EXPECT_EQ(Destino(QStringLiteral("SELECT RDB$TRIGGER_INACTIVE FROM RDB$TRIGGERS WHERE RDB$TRIGGER_NAME = 'OUTRA_BI'")),
+              QStringLiteral("0"));
 }
 
 // A termination signal during an import does what "Sim" does, without asking.

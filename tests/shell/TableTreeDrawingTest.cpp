@@ -167,10 +167,14 @@ TEST_F(TableTreeDrawing, EveryNodeShowsItsTablesRowCountsAfterConnectingAndAfter
     }
 
     Tabela("CLIENTE")->SetChecked(true);
+    Tabela("AVULSA")->SetChecked(true);
     window.btnImportar->click();
     window.TimerAtualizaTimer();
     EXPECT_EQ(Child(window.TreeView, "PEDIDO", "CLIENTE")->text(1), QStringLiteral("1 → 1"));
     EXPECT_EQ(Root(window.TreeViewDelecao, "CLIENTE")->text(1), QStringLiteral("1 → 1"));
+    // Wider counts widen their column: none is cut.
+    EXPECT_EQ(Root(window.TreeView, "AVULSA")->text(1), QStringLiteral("1.234 → 1.234"));
+    EXPECT_GE(window.TreeView->columnWidth(1), window.TreeView->fontMetrics().horizontalAdvance(QStringLiteral("1.234 → 1.234")));
 }
 
 TEST_F(TableTreeDrawing, EachIconSaysWhatItShowsWhenTheMouseRestsOnIt) {

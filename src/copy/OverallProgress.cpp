@@ -1,0 +1,83 @@
+#include "OverallProgress.h"
+
+#include "CopyContext.h"
+#include "RunControl.h"
+#include "RunDuration.h"
+#include "catalogue/TListaTabelas.h"
+#include "catalogue/TTabela.h"
+
+#include <QLabel>
+#include <QLocale>
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace {
+
+QString Number(long long value) { return QLocale(QLocale::Portuguese, QLocale::Brazil).toString(value); }
+
+const QString Separator = QStringLiteral(" · ");
+
+}  // namespace
+
+void OverallProgress::Begin(const CopyTotals& totals) {
+    total_ = 0;
+    for (const TTabela* tabela : ListaTabelas.Items())
+        if (tabela->Checked() && !tabela->RowCountsEqual()) total_ += tabela->SourceRowCount();
+    before_ = totals.inserted + totals.rejected;
+    done_ = 0;
+    started_.reset();
+    paused_ = {};
+    pausedSince_.reset();
+    // Nothing to copy says nothing; a line of the last import would mislead.
+    active_ = total_ > 0;
+    if (label_) label_->clear();
+}
+
+long long OverallProgress::Done(const CopyTotals& totals) const {
+    return std::max(0LL, totals.inserted + totals.rejected - before_);
+}
+
+double OverallProgress::Running(Clock::time_point now) const {
+    return started_ ? std::chrono::duration<double>(now - *started_ - paused_).count() : 0;
+}
+
+void OverallProgress::Report(const CopyTotals& totals) {
+    if (!active_) return;
+    const Clock::time_point now = Clock::now();
+    if (!started_) started_ = now;
+    if (Pausado) {
+        if (!pausedSince_) pausedSince_ = now;
+        Show(QString(), QStringLiteral("Pausado"));
+        return;
+    }
+    if (pausedSince_) paused_ += now - *std::exchange(pausedSince_, std::nullopt);
+    done_ = Done(totals);
+    const double seconds = Running(now);
+    if (done_ == 0 || seconds <= 0) {
+        Show(QString(), QString());
+        return;
+    }
+    const double pace = done_ / seconds;
+    Show(Number(std::llround(pace)) + QStringLiteral(" registros/s"),
+         RunDuration(double(std::max(0LL, total_ - done_)) / pace) + QStringLiteral(" restante"));
+}
+
+void OverallProgress::End(const CopyTotals& totals, bool interrupted) {
+    if (!active_) return;
+    const Clock::time_point now = Clock::now();
+    if (pausedSince_) paused_ += now - *pausedSince_;
+    active_ = false;
+    done_ = Done(totals);
+    const double seconds = Running(now);
+    Show(seconds > 0 ? Number(std::llround(done_ / seconds)) + QStringLiteral(" registros/s") : QString(),
+         interrupted ? QStringLiteral("interrompida") : QStringLiteral("concluída"));
+}
+
+void OverallProgress::Show(const QString& figures, const QString& state) {
+    if (!label_) return;
+    QString line = QStringLiteral("Total: %1 de %2 registros").arg(Number(done_), Number(total_));
+    for (const QString& part : {figures, state})
+        if (!part.isEmpty()) line += Separator + part;
+    label_->setText(line);
+}

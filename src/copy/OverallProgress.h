@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <chrono>
+#include <optional>
+
+class QLabel;
+struct CopyTotals;
+
+// The line for the whole import beside the per-table bars: "Total: 120.000 de 320.012 registros ·
+// 58.000 registros/s · 00:00:04 restante". The rows to do are those the marked tables hold in the
+// source at the last count, leaving out the tables whose counts are already equal; a row is done
+// once the destination took or refused it. A pause holds the clock: the line says "Pausado", and
+// the time it lasts counts neither in the pace nor in the time left. GUI thread only.
+class OverallProgress {
+public:
+    // Where the line shows; with none, nothing is shown.
+    void ShowIn(QLabel* label) { label_ = label; }
+    // An import begins, with the run's totals as they stand.
+    void Begin(const CopyTotals& totals);
+    // A reporting row of the copy.
+    void Report(const CopyTotals& totals);
+    // The import ended: the line keeps its figures and says how it ended.
+    void End(const CopyTotals& totals, bool interrupted);
+
+private:
+    using Clock = std::chrono::steady_clock;
+    long long Done(const CopyTotals& totals) const;
+    // The seconds the copy ran, the pauses left out.
+    double Running(Clock::time_point now) const;
+    void Show(const QString& figures, const QString& state);
+
+    QLabel* label_ = nullptr;   // the window's, which outlives the import
+    bool active_ = false;
+    long long total_ = 0;
+    long long before_ = 0;   // rows the totals held when the import began
+    long long done_ = 0;
+    // The first reporting row: a question before the copy (the structure check's) is no time of it.
+    std::optional<Clock::time_point> started_;
+    Clock::duration paused_{};
+    std::optional<Clock::time_point> pausedSince_;
+};
