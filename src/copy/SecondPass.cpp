@@ -2,6 +2,7 @@
 
 #include "CopyContext.h"
 #include "CopyProgress.h"
+#include "WindowTurn.h"
 #include "catalogue/ActivityLog.h"
 #include "catalogue/TTabela.h"
 #include "catalogue/Workspace.h"

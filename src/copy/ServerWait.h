@@ -19,6 +19,8 @@ class TSQLConnection;
 //    the connection is closed on this side, so that it never holds the stop. The program ending
 //    gives any server a second at most. What the server had not committed is then lost, and the
 //    commit that fails says so.
+// Threads: the main thread runs everything here but the work handed to Run, which runs on a thread
+// of its own, and the ping, which runs on another; neither touches a table record or a widget.
 class ServerWait {
 public:
     using Tell = std::function<void(const QString&)>;
