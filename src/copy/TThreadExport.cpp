@@ -4,9 +4,11 @@
 #include "CopyProgress.h"
 #include "DestinationQueue.h"
 #include "Exportar.h"
+#include "RowKeyText.h"
 #include "RunControl.h"
 #include "SecondPass.h"
 #include "StructureCheck.h"
+#include "TableSummary.h"
 #include "WindowTurn.h"
 #include "catalogue/ActivityLog.h"
 #include "catalogue/ActivityLogView.h"
@@ -177,7 +179,7 @@ void TThreadExport::ExportarDependencias() {
 
 bool TThreadExport::RefusesKeylessTable() {
     TSQLConnection& destino = *context_.workspace.SQLConnectionDestino;
-    if (!KeyColumns(destino, nomeTabela_).isEmpty() || !HasRows(destino, nomeTabela_)) return false;
+    if (!keyColumns_.isEmpty() || !HasRows(destino, nomeTabela_)) return false;
     RegistrarLog(nomeTabela_ + QStringLiteral(" sem chave primária ou única e já contém registros no destino: não copiada"));
     return true;
 }
@@ -207,7 +209,9 @@ void TThreadExport::OpenDataSets() {
 }
 
 void TThreadExport::ExportarRegistros() {
-    if (SkipsUncopyableTable(*Tabela, context_) || RefusesKeylessTable()) return;
+    if (SkipsUncopyableTable(*Tabela, context_)) return;
+    keyColumns_ = KeyColumns(*context_.workspace.SQLConnectionDestino, nomeTabela_);
+    if (RefusesKeylessTable()) return;
     if (PrepareTwoPassCopy(*Tabela, context_) == RowCopy::AlreadyDone) return;
     OpenDataSets();
     RecordCount = CDSOrigem->RecordCount();
@@ -237,6 +241,8 @@ void TThreadExport::ExportarRegistros() {
     CDSDestino->Close();
     ++context_.totals.tables;
     RegistrarLog(CDSOrigem->Name);
+    const long long inserted = queue_->Written() - (context_.transaction.LostRows(nomeTabela_) - lostBefore);
+    RegistrarLog(TableSummary(nomeTabela_, RecNo, inserted, rejected_, (Now() - TempoPassado) / 1000));
 }
 
 void TThreadExport::KeepAppliedRows(long long lostBefore) noexcept {
@@ -263,8 +269,10 @@ void TThreadExport::ExportRegister() {
     try {
         CDSDestino->Post();
     } catch (const Exception& error) {
-        RegistrarLog(QStringLiteral("ExportRegister -> ") + nomeTabela_ + QLatin1Char(' ') + error.Message());
+        RegistrarLog(QStringLiteral("ExportRegister -> ") + nomeTabela_ + QLatin1Char(' ') + error.Message() +
+                     RefusedRowKey());
         ++context_.totals.rejected;
+        ++rejected_;
         const TDataSetState state = CDSDestino->State();
         if (state == TDataSetState::dsInsert || state == TDataSetState::dsEdit) CDSDestino->Cancel();
     }
@@ -300,9 +308,21 @@ void TThreadExport::RemoverProgresso() {
 
 void TThreadExport::ReconcileError(TClientDataSet&, const EDatabaseError& error, TUpdateKind kind,
                                    TReconcileAction& action) {
-    RegistrarLog(nomeTabela_ + QStringLiteral(" ERRO ") + KindWords[int(kind)] + error.Message());
+    RegistrarLog(nomeTabela_ + QStringLiteral(" ERRO ") + KindWords[int(kind)] + error.Message() + RefusedRowKey());
     ++context_.totals.rejected;
+    ++rejected_;
     action = TReconcileAction::raCancel;
+}
+
+QString TThreadExport::RefusedRowKey() {
+    QList<const TField*> key;
+    if (keyColumns_.isEmpty()) {
+        for (int i = 0; i < std::min(3, CDSDestino->FieldCount()); ++i) key << CDSDestino->Fields(i);
+    } else {
+        for (const QString& column : keyColumns_)
+            if (const TField* field = CDSDestino->FindField(column)) key << field;
+    }
+    return RowKeyText(key);
 }
 
 double TThreadExport::Now() const {

@@ -5,6 +5,7 @@
 
 #include <QRect>
 #include <QString>
+#include <QStringList>
 #include <chrono>
 #include <memory>
 #include <utility>
@@ -77,6 +78,9 @@ private:
     // sent, and the bar stays on the rows answered for (those lost by a failed commit not counted,
     // given the table's lost rows before its copy).
     void KeepAppliedRows(long long lostBefore) noexcept;
+    // The end of a refused row's log line: its key, from the destination's fields, which hold
+    // the row while it is refused.
+    QString RefusedRowKey();
     double Now() const;
 
     using Clock = std::chrono::steady_clock;
@@ -86,5 +90,7 @@ private:
     // Each source field with the destination field of the same name, found once per table.
     std::vector<std::pair<TField*, TField*>> fields_;
     std::unique_ptr<DestinationQueue> queue_;   // the rows' path to CDSDestino, once it is open
+    QStringList keyColumns_;   // the destination's key; none: a refused row is named by its first columns
+    long long rejected_ = 0;   // rows of this table refused
     Clock::time_point start_ = Clock::now();
 };

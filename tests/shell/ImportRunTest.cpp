@@ -72,12 +72,13 @@ TEST_F(ImportRunTest, ImportingAgainCopiesOnlyTablesWhoseCountsStillDifferAndLog
     const int before = int(Log().size());
     Import();
     const QStringList second = Log().mid(before);
-    ASSERT_EQ(second.size(), 7) << second;
+    ASSERT_EQ(second.size(), 8) << second;
     EXPECT_EQ(second[0], QStringLiteral("Create(CLIENTE)"));
     EXPECT_EQ(second.filter(QStringLiteral("CLIENTE ERRO INSERIR violation of PRIMARY or UNIQUE KEY")).size(), 2);
-    EXPECT_EQ(second.mid(3, 3), QStringList({"CDSOrigemCLIENTE", "Destroy(CLIENTE)",
+    EXPECT_EQ(second.mid(3, 4), QStringList({"CDSOrigemCLIENTE", "CLIENTE: 2 lidos, 0 inseridos, 2 rejeitados",
+                                             "Destroy(CLIENTE)",
                                              "PEDIDO: mesma quantidade de registros na origem e no destino (1): não copiada"}));
-    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 0, 2).match(second[6]).hasMatch()) << second;
+    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 0, 2).match(second[7]).hasMatch()) << second;
     EXPECT_EQ(DestinoCount("CLIENTE"), 3);
 }
 
@@ -154,11 +155,13 @@ TEST_F(ImportRunTest, AnImportStartedInsideARunningOneCopiesTheMarkedTablesNotYe
     });
     Import();
     const QStringList log = Log();
-    ASSERT_EQ(log.size(), 8) << log;
-    EXPECT_EQ(log.mid(0, 4), QStringList({"Create(GRANDE)", "Create(OUTRA)", "CDSOrigemOUTRA", "Destroy(OUTRA)"}));
-    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 10, 0).match(log[4]).hasMatch()) << log;
-    EXPECT_EQ(log.mid(5, 2), QStringList({"CDSOrigemGRANDE", "Destroy(GRANDE)"}));
-    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 2, 3010, 0).match(log[7]).hasMatch()) << log;
+    ASSERT_EQ(log.size(), 10) << log;
+    EXPECT_EQ(log.mid(0, 5), QStringList({"Create(GRANDE)", "Create(OUTRA)", "CDSOrigemOUTRA",
+                                          "OUTRA: 10 lidos, 10 inseridos, 0 rejeitados", "Destroy(OUTRA)"}));
+    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 10, 0).match(log[5]).hasMatch()) << log;
+    EXPECT_EQ(log.mid(6, 3), QStringList({"CDSOrigemGRANDE", "GRANDE: 3000 lidos, 3000 inseridos, 0 rejeitados",
+                                          "Destroy(GRANDE)"}));
+    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 2, 3010, 0).match(log[9]).hasMatch()) << log;
     EXPECT_TRUE(timerOnAfterNested);
     EXPECT_EQ(DestinoCount("GRANDE"), 3000);
     EXPECT_EQ(DestinoCount("OUTRA"), 10);
