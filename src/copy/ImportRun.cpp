@@ -5,6 +5,7 @@
 #include "RunDuration.h"
 #include "SecondPass.h"
 #include "StructureCheck.h"
+#include "WaitRun.h"
 #include "catalogue/ActivityLog.h"
 #include "catalogue/RecordsGuard.h"
 #include "catalogue/TListaTabelas.h"

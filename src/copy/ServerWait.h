@@ -73,15 +73,3 @@ private:
     std::atomic<bool> pinged_{false};
     Clock::time_point pingedAt_;
 };
-
-// One run of the waits: begun on entering the scope, finished on leaving it however it is left.
-class WaitRun {
-public:
-    explicit WaitRun(ServerWait& waits) : waits_(waits) { waits_.Begin(); }
-    ~WaitRun() { waits_.Finish(); }
-    WaitRun(const WaitRun&) = delete;
-    WaitRun& operator=(const WaitRun&) = delete;
-
-private:
-    ServerWait& waits_;
-};
