@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TableKeys.h"
+#include "ForeignKey.h"
 
 #include <QHash>
 #include <QList>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/NoCopy.h"
+
 #include <QList>
 #include <QString>
 
@@ -8,12 +10,10 @@ struct Workspace;
 
 // The catalogue: every table record of the source, in the order of the source's table listing.
 // It owns the records; Clear frees them, so nothing may still refer to them then.
-class TListaTabelas {
+class TListaTabelas : private NoCopy {
 public:
     TListaTabelas() = default;
     ~TListaTabelas();
-    TListaTabelas(const TListaTabelas&) = delete;
-    TListaTabelas& operator=(const TListaTabelas&) = delete;
 
     const QList<TTabela*>& Items() const { return items_; }
     void Add(TTabela* tabela);

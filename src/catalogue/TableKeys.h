@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QHash>
-#include <QList>
 #include <QStringList>
 
 class TSQLConnection;
@@ -14,16 +13,3 @@ QHash<QString, QStringList> KeyColumnsOfEveryTable(TSQLConnection& connection);
 
 // Whether the table holds at least one row.
 bool HasRows(TSQLConnection& connection, const QString& table);
-
-// One foreign key: the referencing table's columns, in key order, and those of them that may not
-// hold NULL (the column's own NOT NULL or its domain's).
-struct ForeignKey {
-    QString name;
-    QString table;
-    QString referencedTable;
-    QStringList columns;
-    QStringList notNullColumns;
-};
-
-// Every foreign key of the database, by referencing table and name.
-QList<ForeignKey> ForeignKeys(TSQLConnection& connection);

@@ -5,6 +5,7 @@
 #include "ProgressRow.h"
 #include "RunDuration.h"
 #include "TableComparison.h"
+#include "WaitRun.h"
 #include "catalogue/ActivityLog.h"
 #include "catalogue/ActivityLogView.h"
 #include "catalogue/RecordsGuard.h"

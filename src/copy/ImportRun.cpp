@@ -6,6 +6,7 @@
 #include "RunDuration.h"
 #include "SecondPass.h"
 #include "StructureCheck.h"
+#include "WaitRun.h"
 #include "catalogue/ActivityLog.h"
 #include "catalogue/RecordsGuard.h"
 #include "catalogue/TListaTabelas.h"
@@ -24,6 +25,7 @@
 #include <QTreeWidget>
 #include <chrono>
 #include <exception>
+#include <optional>
 
 ImportRun::ImportRun(Workspace& workspace, const ImportControls& controls, QObject* parent)
     : QObject(parent), workspace_(workspace), controls_(controls), context_(workspace, controls.ListView, *controls.log) {
@@ -59,8 +61,10 @@ void ImportRun::btnImportarClick() {
     // The rows of jobs that earlier runs left interrupted.
     if (running_ == 0) controls_.ListView->clear();
     ++running_;
+    // The outermost run begins the waits and finishes them, once its transaction has ended.
+    std::optional<WaitRun> waitRun;
     try {
-        if (running_ == 1) waits.Begin();
+        if (running_ == 1) waitRun.emplace(waits);
         PingConnections();
         // Nothing is sent before the user has seen what the destination would change or refuse.
         declined = !CheckStructures(*controls_.TreeView, context_);
@@ -81,7 +85,7 @@ void ImportRun::btnImportarClick() {
     } catch (...) {
         if (!failure) failure = std::current_exception();
     }
-    if (running_ == 1) waits.Finish();
+    waitRun.reset();
     // A second pass left undone is kept on the tables, and the next import that copies them does it.
     if (running_ == 1) {
         context_.twoPass.secondPass.clear();

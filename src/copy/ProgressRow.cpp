@@ -2,6 +2,7 @@
 
 #include "CopyContext.h"
 #include "CopyProgress.h"
+#include "WindowTurn.h"
 
 #include <QProgressBar>
 #include <QTreeWidget>

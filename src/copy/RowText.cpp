@@ -8,6 +8,8 @@ namespace {
 
 constexpr int LongestValue = 60;
 
+}  // namespace
+
 QString ValueText(const TFieldValue& value) {
     if (value.isNull) return QStringLiteral("NULL");
     TField field(QString(), TFieldType::ftUnknown, false, value);
@@ -22,8 +24,6 @@ QString ValueText(const TFieldValue& value) {
                         (value.sqlType == SQL_BLOB && value.subType == 1);
     return quoted ? QLatin1Char('\'') + text + QLatin1Char('\'') : text;
 }
-
-}  // namespace
 
 QString RowText(const QStringList& columns, const std::vector<TFieldValue>& row, const std::vector<int>& shown) {
     QStringList values;

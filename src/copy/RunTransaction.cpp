@@ -3,6 +3,9 @@
 #include "catalogue/ActivityLog.h"
 #include "platform/Application.h"
 #include "platform/FbApi.h"
+#include "platform/OnFailure.h"
+
+#include <QScopeGuard>
 
 RunTransaction::RunTransaction(TSQLConnection* destino, long long& insertedRows, ServerWait::Tell tell)
     : transaction_(destino), insertedRows_(insertedRows), wait_(destino, std::move(tell)) {}
@@ -32,21 +35,17 @@ void RunTransaction::CommitIfDue() {
 void RunTransaction::InBackground(const std::function<void()>& work, ServerWait::OnStop onStop) {
     ++background_;
     std::atomic<bool> started{false};
-    try {
-        wait_.Run([&] {
-            // Counted off by the work itself, so that a command waiting for it inside the message
-            // handling above sees the end.
-            started = true;
-            struct Done {
-                std::atomic<int>& works;
-                ~Done() { --works; }
-            } done{background_};
-            work();
-        }, onStop);
-    } catch (...) {
+    // Work that never started is counted off here.
+    const OnFailure neverStarted([&] {
         if (!started) --background_;
-        throw;
-    }
+    });
+    wait_.Run([&] {
+        // Counted off by the work itself, so that a command waiting for it inside the message
+        // handling above sees the end.
+        started = true;
+        const auto done = qScopeGuard([this] { --background_; });
+        work();
+    }, onStop);
 }
 
 void RunTransaction::End() {

@@ -17,6 +17,8 @@ class TSQLConnection;
 // and every other wait on the server that the copy hands over, runs in the background under the
 // watch of ServerWait. Rows the server took count as inserted as they are answered, each run its
 // own; a commit that fails takes back those it lost.
+// Threads: the main thread runs all of it; a commit and the work given to InBackground run on
+// ServerWait's thread, the main thread handling the window's messages until they end.
 class RunTransaction {
 public:
     // Rows written are counted in insertedRows; tell shows a text in the status line.

@@ -2,6 +2,8 @@
 
 #include "CopyContext.h"
 #include "CopyProgress.h"
+#include "RowKeyText.h"
+#include "WindowTurn.h"
 #include "catalogue/ActivityLog.h"
 #include "catalogue/TTabela.h"
 #include "catalogue/Workspace.h"
@@ -97,6 +99,13 @@ private:
         return compared;
     }
 
+    // The key of the source row at hand, which finds its destination row.
+    QString RowKey() {
+        QList<const TField*> key;
+        for (int i = int(tabela_.Cycles().cutColumns.size()); i < KeyEnd(); ++i) key << origem_.Fields(i);
+        return RowKeyText(key);
+    }
+
     int KeyEnd() const { return int(tabela_.Cycles().cutColumns.size() + tabela_.Cycles().keyColumns.size()); }
 
     void Update(TSQLTransaction& transaction) {
@@ -113,7 +122,7 @@ private:
             update_->Execute(transaction, values);
         } catch (const EDatabaseError& error) {
             if (IsConnectionLost(error)) throw;
-            Refused(error.Message());
+            Refused(error.Message() + RowKey());
         }
     }
 

@@ -19,6 +19,8 @@ class TSQLConnection;
 //    the connection is closed on this side, so that it never holds the stop. The program ending
 //    gives any server a second at most. What the server had not committed is then lost, and the
 //    commit that fails says so.
+// Threads: the main thread runs everything here but the work handed to Run, which runs on a thread
+// of its own, and the ping, which runs on another; neither touches a table record or a widget.
 class ServerWait {
 public:
     using Tell = std::function<void(const QString&)>;
@@ -70,16 +72,4 @@ private:
     std::thread ping_;
     std::atomic<bool> pinged_{false};
     Clock::time_point pingedAt_;
-};
-
-// One run of the waits: begun on entering the scope, finished on leaving it however it is left.
-class WaitRun {
-public:
-    explicit WaitRun(ServerWait& waits) : waits_(waits) { waits_.Begin(); }
-    ~WaitRun() { waits_.Finish(); }
-    WaitRun(const WaitRun&) = delete;
-    WaitRun& operator=(const WaitRun&) = delete;
-
-private:
-    ServerWait& waits_;
 };

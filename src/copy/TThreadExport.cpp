@@ -2,11 +2,15 @@
 
 #include "CopyContext.h"
 #include "CopyProgress.h"
+#include "DestinationQueue.h"
 #include "Exportar.h"
 #include "ResumeByKey.h"
+#include "RowKeyText.h"
 #include "RunControl.h"
 #include "SecondPass.h"
 #include "StructureCheck.h"
+#include "TableSummary.h"
+#include "WindowTurn.h"
 #include "catalogue/ActivityLog.h"
 #include "catalogue/ActivityLogView.h"
 #include "catalogue/TListaTabelas.h"
@@ -22,20 +26,10 @@
 #include "platform/TSQLDataSet.h"
 
 #include <QProgressBar>
+#include <QScopeGuard>
 #include <QTreeWidget>
 
 namespace {
-
-// Through a server, rows wait in the destination dataset and are sent together: a block of them
-// costs about one round trip. Four blocks at a time let the server go from one to the next (and
-// the refused rows of one be sent again alone) without waiting for this thread in between; when
-// the server has nothing left to write, a single block's worth goes at once. The bytes bound keeps
-// large blobs from piling up. Embedded, each row is applied at once, which measured faster than
-// blocks; so is a row that no block can carry (an array column): a queue of them would be written
-// at once, a round trip or two each, and hold the window meanwhile.
-constexpr int QueuedRows = 1024;
-constexpr int BlockRows = QueuedRows / 4;
-constexpr qsizetype QueuedBytes = 4 << 20;
 
 template <typename Component, typename Link>
 std::unique_ptr<Component> Named(Link link, const QString& name) {
@@ -103,6 +97,7 @@ void TThreadExport::Destroy() {
             if (!failure) failure = std::current_exception();
         }
     }
+    queue_.reset();
     SQLDSOrigem.reset();
     DSPOrigem.reset();
     CDSOrigem.reset();
@@ -152,13 +147,8 @@ void TThreadExport::ExportEach(Wait wait, Release release) {
             continue;
         }
         dependence->SetWaitDependence(false);
-        try {
-            if (wait()) Exportar(*dependence, context_);
-        } catch (...) {
-            release();
-            throw;
-        }
-        release();
+        const auto released = qScopeGuard(release);
+        if (wait()) Exportar(*dependence, context_);
     }
 }
 
@@ -190,7 +180,7 @@ void TThreadExport::ExportarDependencias() {
 
 bool TThreadExport::RefusesKeylessTable() {
     TSQLConnection& destino = *context_.workspace.SQLConnectionDestino;
-    if (!KeyColumns(destino, nomeTabela_).isEmpty() || !HasRows(destino, nomeTabela_)) return false;
+    if (!keyColumns_.isEmpty() || !HasRows(destino, nomeTabela_)) return false;
     RegistrarLog(nomeTabela_ + QStringLiteral(" sem chave primária ou única e já contém registros no destino: não copiada"));
     return true;
 }
@@ -208,7 +198,7 @@ void TThreadExport::OpenDataSets() {
     CDSDestino->PacketRecords = 0;
     CDSDestino->Transaction = context_.transaction.Applies();
     CDSDestino->Open();
-    queueRows_ = CDSDestino->SendsInBlocks() ? QueuedRows : 1;
+    queue_ = std::make_unique<DestinationQueue>(*CDSDestino, context_, nomeTabela_);
     fields_.clear();
     const QStringList cut = CutColumns(*Tabela, context_);
     for (int i = 0; i < CDSOrigem->FieldCount(); ++i) {
@@ -220,7 +210,9 @@ void TThreadExport::OpenDataSets() {
 }
 
 void TThreadExport::ExportarRegistros() {
-    if (SkipsUncopyableTable(*Tabela, context_) || RefusesKeylessTable()) return;
+    if (SkipsUncopyableTable(*Tabela, context_)) return;
+    keyColumns_ = KeyColumns(*context_.workspace.SQLConnectionDestino, nomeTabela_);
+    if (RefusesKeylessTable()) return;
     if (PrepareTwoPassCopy(*Tabela, context_) == RowCopy::AlreadyDone) return;
     resume_ = ResumeByKey::ForTable(*Tabela, context_);
     OpenDataSets();
@@ -238,7 +230,7 @@ void TThreadExport::ExportarRegistros() {
             CDSOrigem->Next();
             ++RecNo;
         }
-        FinishSending();
+        queue_->SendAll();
     } catch (...) {
         KeepAppliedRows(lostBefore);
         if (resume_) resume_->Finish();
@@ -253,28 +245,12 @@ void TThreadExport::ExportarRegistros() {
     CDSDestino->Close();
     ++context_.totals.tables;
     RegistrarLog(CDSOrigem->Name);
+    const long long inserted = queue_->Written() - (context_.transaction.LostRows(nomeTabela_) - lostBefore);
+    RegistrarLog(TableSummary(nomeTabela_, RecNo, inserted, rejected_, (Now() - TempoPassado) / 1000));
 }
 
 void TThreadExport::KeepAppliedRows(long long lostBefore) noexcept {
-    const ServerWait& waits = context_.transaction.Waits();
-    try {
-        // A stop sends nothing more.
-        if (!waits.StopAsked() && !Encerrando) FinishSending();
-    } catch (const std::exception& error) {
-        if (!waits.StopAsked())
-            RegistrarLog(nomeTabela_ + QStringLiteral(" ERRO ao enviar as linhas em espera: ") + ErrorMessage(error));
-    }
-    try {
-        // The commit comes once nothing is on its way.
-        AwaitAnswer();
-        ApplyQueued(Queued::Keep);
-    } catch (const std::exception&) {
-        // A cancel or a lost connection: the rows it left unwritten are counted below.
-    }
-    const int unsent = CDSDestino->ChangeCount();
-    if (unsent > 0)
-        RegistrarLog(nomeTabela_ +
-                     QStringLiteral(": %1 registro(s) lido(s) da origem não foram enviados ao destino").arg(unsent));
+    const int unsent = queue_->KeepApplied();
     try {
         context_.transaction.Commit();
     } catch (const std::exception&) {
@@ -290,98 +266,36 @@ void TThreadExport::ExportRegister() {
     if (resume_ && resume_->InDestination(*CDSOrigem)) return;
     const double t0 = Now();
     CDSDestino->Append();
+    qsizetype bytes = 0;
     for (const auto& [from, to] : fields_) {
         to->SetValue(from->Value());
-        queuedBytes_ += from->Value().data.size();
+        bytes += from->Value().data.size();
     }
     try {
         CDSDestino->Post();
     } catch (const Exception& error) {
-        RegistrarLog(QStringLiteral("ExportRegister -> ") + nomeTabela_ + QLatin1Char(' ') + error.Message());
+        RegistrarLog(QStringLiteral("ExportRegister -> ") + nomeTabela_ + QLatin1Char(' ') + error.Message() +
+                     RefusedRowKey());
         ++context_.totals.rejected;
+        ++rejected_;
         const TDataSetState state = CDSDestino->State();
         if (state == TDataSetState::dsInsert || state == TDataSetState::dsEdit) CDSDestino->Cancel();
     }
-    // A full queue leaves without waiting: the next rows are read while the server writes these.
-    // A block's worth leaves at once when the server has nothing left to write, as after a report.
-    const int queued = CDSDestino->ChangeCount() - sending_;
-    if (queued >= queueRows_ || queuedBytes_ >= QueuedBytes ||
-        (queued % BlockRows == 0 && queued > 0 && CDSDestino->AwaitSending(std::chrono::milliseconds(0))))
-        SendQueued();
+    queue_->RowAppended(bytes);
     TempoRestante = Now() - t0;
 }
 
-bool TThreadExport::AwaitAnswer() {
-    using std::chrono::milliseconds;
-    const auto untilReport = std::chrono::duration_cast<milliseconds>(lastReport_ + ReportEvery - Clock::now());
-    if (CDSDestino->AwaitSending(std::max(untilReport, milliseconds(0)))) return false;
-    context_.transaction.InBackground(
-        [this] {
-            while (!CDSDestino->AwaitSending(milliseconds(1000))) {
-            }
-        },
-        ServerWait::OnStop::Cancel);
-    return true;
-}
-
-void TThreadExport::AwaitSending() {
-    if (AwaitAnswer()) StopIfAsked(context_);
-}
-
-void TThreadExport::ApplyQueued(Queued how) {
-    queuedBytes_ = 0;
-    const int queued = CDSDestino->ChangeCount();
-    if (queued == 0) return;
-    // Counted also when the apply raises: the rows sent before stay, and are committed.
-    struct Count {
-        TThreadExport& job;
-        const int queued;
-        const long long rejectedBefore;
-        ~Count() {
-            const long long rejected = job.context_.totals.rejected - rejectedBefore;
-            job.sending_ = job.CDSDestino->ChangeCount();
-            job.context_.transaction.CountWritten(job.nomeTabela_, queued - job.sending_ - rejected);
-        }
-    } count{*this, queued, context_.totals.rejected};
-    switch (how) {
-    case Queued::Apply:
-        CDSDestino->ApplyUpdates(-1);
-        break;
-    case Queued::Send:
-        CDSDestino->SendUpdates();
-        break;
-    case Queued::Keep:
-        CDSDestino->TakeSent();
-        break;
-    }
-}
-
-void TThreadExport::SendQueued() {
-    AwaitSending();
-    ApplyQueued(Queued::Send);
-}
-
-void TThreadExport::FinishSending() {
-    SendQueued();
-    AwaitSending();
-    ApplyQueued();
-}
-
 void TThreadExport::AtualizarProgresso() {
-    const Clock::time_point now = Clock::now();
-    // The rows sent here hold the window's messages back too: the wait is shorter by what the
-    // last reporting row spent on them.
-    if (RecNo > 0 && now - lastReport_ + lastSending_ < ReportEvery) return;
+    if (!queue_->ReportDue(RecNo == 0)) return;
     // What the window shows next, and every commit, counts the queued rows as written.
-    FinishSending();
-    lastSending_ = Clock::now() - now;
+    queue_->SendBeforeReport();
     // The bar is seen only when the window handles its messages: it moves on to this row there,
     // not at every row, which would cost more than the row itself.
     ProgressBar->setValue(RecNo + 1);
 
     TempoRestante = ShowTimeLeft(context_, *ListItem, nomeTabela_, RecNo + 1, RecordCount, Now() - TempoPassado);
     ListenToTheWindow(context_);
-    lastReport_ = Clock::now();
+    queue_->Reported();
 }
 
 void TThreadExport::RemoverProgresso() {
@@ -399,9 +313,21 @@ void TThreadExport::RemoverProgresso() {
 
 void TThreadExport::ReconcileError(TClientDataSet&, const EDatabaseError& error, TUpdateKind kind,
                                    TReconcileAction& action) {
-    RegistrarLog(nomeTabela_ + QStringLiteral(" ERRO ") + KindWords[int(kind)] + error.Message());
+    RegistrarLog(nomeTabela_ + QStringLiteral(" ERRO ") + KindWords[int(kind)] + error.Message() + RefusedRowKey());
     ++context_.totals.rejected;
+    ++rejected_;
     action = TReconcileAction::raCancel;
+}
+
+QString TThreadExport::RefusedRowKey() {
+    QList<const TField*> key;
+    if (keyColumns_.isEmpty()) {
+        for (int i = 0; i < std::min(3, CDSDestino->FieldCount()); ++i) key << CDSDestino->Fields(i);
+    } else {
+        for (const QString& column : keyColumns_)
+            if (const TField* field = CDSDestino->FindField(column)) key << field;
+    }
+    return RowKeyText(key);
 }
 
 double TThreadExport::Now() const {

@@ -5,6 +5,7 @@
 
 #include <QRect>
 #include <QString>
+#include <QStringList>
 #include <chrono>
 #include <memory>
 #include <utility>
@@ -17,13 +18,16 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class TDataSetProvider;
 class TSQLDataSet;
+class DestinationQueue;
 class TTabela;
 struct CopyContext;
 
 // The copy job of one table. Building it copies the table: its progress row, the tables it
-// depends on first (each through Exportar), then its rows, all on the main thread. Its own
-// thread, started once the dependences are copied, only hands the steps back to the main thread
-// once more, where they find them done and do nothing.
+// depends on first (each through Exportar), then its rows, then the row goes.
+// Threads: the main thread runs all of it, building, every step and Destroy. The job's own thread,
+// started once the dependences are copied, only hands the steps back to the main thread once
+// more, where they find them done and do nothing; it touches nothing itself. The rows' path to
+// the destination (DestinationQueue) may wait for the server on a worker thread of its own.
 class TThreadExport : public TThread {
 public:
     // Builds the job and with it the whole copy. A failure destroys the job and reaches the caller.
@@ -39,12 +43,10 @@ public:
     TTabela* Tabela = nullptr;
     QProgressBar* ProgressBar = nullptr;
     QRect AreaProgresso;
-    std::unique_ptr<TSQLDataSet> SQLDSOrigem;
-    std::unique_ptr<TDataSetProvider> DSPOrigem;
-    std::unique_ptr<TClientDataSet> CDSOrigem;
-    std::unique_ptr<TSQLDataSet> SQLDSDestino;
-    std::unique_ptr<TDataSetProvider> DSPDestino;
-    std::unique_ptr<TClientDataSet> CDSDestino;
+    // Each client dataset reads through its provider from its SQL dataset: they go in that order.
+    std::unique_ptr<TSQLDataSet> SQLDSOrigem, SQLDSDestino;
+    std::unique_ptr<TDataSetProvider> DSPOrigem, DSPDestino;
+    std::unique_ptr<TClientDataSet> CDSOrigem, CDSDestino;
     double TempoRestante = 0;   // the last row's duration in ms; on a reporting row the time left
     int RecordCount = 0;
     int RecNo = 0;
@@ -72,31 +74,14 @@ private:
     // A keyless table that already holds rows would get every row a second time.
     bool RefusesKeylessTable();
     void OpenDataSets();
-    // What ApplyQueued does with the rows posted and not yet sent.
-    enum class Queued {
-        Apply,   // sends them and waits for the server's answer on every row sent
-        Send,    // sends them without waiting: the answer is taken at the next call
-        Keep,    // takes the answer on the rows sent and leaves them unsent
-    };
-    // Counts the rows the server took for the next commit, also when it raises. Apply comes before
-    // every commit and every time the window is shown anything; Send when the queue is full.
-    void ApplyQueued(Queued how = Queued::Apply);
-    // Waits for the server's answer on the rows on their way. Once the window is due to handle its
-    // messages, it handles them while the copy waits: a slow answer never holds it back. True when
-    // it did so.
-    bool AwaitAnswer();
-    // AwaitAnswer; when the window handled its messages meanwhile, "Parar" takes effect there: on
-    // the answer to the rows in the air at the latest.
-    void AwaitSending();
-    // ApplyQueued without waiting, once the rows sent before are answered.
-    void SendQueued();
-    // ApplyQueued, the window handling its messages while the server answers.
-    void FinishSending();
     // Commits what went in before an error or a stop leaves the table. After an error the queued
     // rows are sent first; a stop sends nothing more. The log says how many rows read were not
     // sent, and the bar stays on the rows answered for (those lost by a failed commit not counted,
     // given the table's lost rows before its copy).
     void KeepAppliedRows(long long lostBefore) noexcept;
+    // The end of a refused row's log line: its key, from the destination's fields, which hold
+    // the row while it is refused.
+    QString RefusedRowKey();
     double Now() const;
 
     using Clock = std::chrono::steady_clock;
@@ -106,10 +91,8 @@ private:
     std::unique_ptr<ResumeByKey> resume_;   // with "Enviar somente os registros que faltam"
     // Each source field with the destination field of the same name, found once per table.
     std::vector<std::pair<TField*, TField*>> fields_;
-    qsizetype queuedBytes_ = 0;   // of the values waiting in CDSDestino
-    int sending_ = 0;             // rows on their way, not yet answered
-    int queueRows_ = 1;           // rows posted before they are sent
+    std::unique_ptr<DestinationQueue> queue_;   // the rows' path to CDSDestino, once it is open
+    QStringList keyColumns_;   // the destination's key; none: a refused row is named by its first columns
+    long long rejected_ = 0;   // rows of this table refused
     Clock::time_point start_ = Clock::now();
-    Clock::time_point lastReport_;
-    Clock::duration lastSending_{};   // the queued rows' sending at the last reporting row
 };

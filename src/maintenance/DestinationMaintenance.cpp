@@ -67,14 +67,14 @@ void DestinationMaintenance::btnEfetuarLimpezaClick() {
     RecordsGuard cleanup(RecordsGuard::Cleanup);
     bool done = false;
     // A log file that cannot be written after a failed cleanup is written again when the window closes.
-    ThenAlways([&] { done = Limpar(); }, [this] { SaveLog(); });
+    ThenAlways([&] { done = EmptyMarkedTables(); }, [this] { SaveLog(); });
     if (done) Dialogs().MessageBox(QStringLiteral("Limpeza da(s) tabela(s) efetuada!"), Atencao, MB_ICONINFORMATION);
 }
 
-bool DestinationMaintenance::Limpar() {
+bool DestinationMaintenance::EmptyMarkedTables() {
     const QList<TTabela*> marcadas = MarkedTables();
     QList<TTabela*> ordem;
-    for (TTabela* tabela : marcadas) OrdemDelecao(*tabela, ordem);
+    for (TTabela* tabela : marcadas) DeletionOrder(*tabela, ordem);
     if (!ordem.isEmpty() && Dialogs().MessageBox(Question(ordem), Atencao, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return false;
 

@@ -30,7 +30,7 @@ public:
 private:
     void Switch(bool active);
     // False when the user declined the question and nothing was sent.
-    bool Limpar();
+    bool EmptyMarkedTables();
     // The marked tables, each once, in the order of their first node (roots and their children).
     QList<TTabela*> MarkedTables() const;
     void SaveLog();

@@ -3,7 +3,7 @@
 #include "catalogue/ActivityLog.h"
 #include "catalogue/TListaTabelas.h"
 #include "catalogue/TTabela.h"
-#include "catalogue/TableKeys.h"
+#include "catalogue/ForeignKey.h"
 #include "catalogue/Workspace.h"
 #include "platform/ErrorGuard.h"
 #include "platform/SqlNames.h"
@@ -47,7 +47,7 @@ QString UnlinkSql(const Unlink& link) {
 }
 
 // The links set NULL and the DELETE take effect together or not at all.
-void Esvaziar(TTabela& tabela, const QList<Unlink>& links, TSQLConnection& destino) {
+void EmptyTable(TTabela& tabela, const QList<Unlink>& links, TSQLConnection& destino) {
     TSQLTransaction transaction(&destino);
     auto undo = qScopeGuard([&transaction] {
         try {
@@ -77,19 +77,19 @@ void Esvaziar(TTabela& tabela, const QList<Unlink>& links, TSQLConnection& desti
 
 }  // namespace
 
-void OrdemDelecao(TTabela& tabela, QList<TTabela*>& ordem) {
+void DeletionOrder(TTabela& tabela, QList<TTabela*>& ordem) {
     if (tabela.Deletada() || tabela.Deletando() || ordem.contains(&tabela)) return;
     tabela.SetDeletando(true);
     const auto walked = qScopeGuard([&tabela] { tabela.SetDeletando(false); });
     for (const QString& name : tabela.DependencesDelete()->Items())
-        if (TTabela* referencing = ListaTabelas.TableByName(name)) OrdemDelecao(*referencing, ordem);
+        if (TTabela* referencing = ListaTabelas.TableByName(name)) DeletionOrder(*referencing, ordem);
     ordem.append(&tabela);
 }
 
 void ExecutarDelecao(TTabela& tabela, Workspace& workspace) {
     QList<TTabela*> ordem;
-    OrdemDelecao(tabela, ordem);
+    DeletionOrder(tabela, ordem);
     TSQLConnection& destino = *workspace.SQLConnectionDestino;
     const QList<ForeignKey> keys = ForeignKeys(destino);
-    for (qsizetype i = 0; i < ordem.size(); ++i) Esvaziar(*ordem[i], LinksInto(*ordem[i], ordem.mid(i + 1), keys), destino);
+    for (qsizetype i = 0; i < ordem.size(); ++i) EmptyTable(*ordem[i], LinksInto(*ordem[i], ordem.mid(i + 1), keys), destino);
 }

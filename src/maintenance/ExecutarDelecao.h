@@ -10,7 +10,7 @@ struct Workspace;
 // already emptied (Deletada) or already in ordem is left out; one met again while its own walk
 // is under way (Deletando: a reference cycle) is left to that walk, so in a cycle the table
 // reached first comes last.
-void OrdemDelecao(TTabela& tabela, QList<TTabela*>& ordem);
+void DeletionOrder(TTabela& tabela, QList<TTabela*>& ordem);
 
 // Empties tabela on the destination after every table that references it, at any depth, each
 // with one DELETE that commits on its own; a nullable foreign key into the table from itself, or

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "NoCopy.h"
+
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -26,10 +28,8 @@ QString ExecutableFolder();
 
 // Shows the busy cursor over the application while it lives: for commands that keep the window
 // from answering until they end. Nested holders stack; each gives back what it took.
-class BusyCursor {
+class BusyCursor : private NoCopy {
 public:
     BusyCursor();
     ~BusyCursor();
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
 };

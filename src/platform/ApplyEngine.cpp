@@ -2,6 +2,8 @@
 
 #include "FbApi.h"
 #include "InlineBlobs.h"
+#include "Savepoint.h"
+#include "SendBlock.h"
 #include "TDataSetProvider.h"
 #include "TSQLConnection.h"
 #include "TSQLTransaction.h"
@@ -13,37 +15,8 @@
 
 using namespace Firebird;
 
-namespace {
-
-void Run(TSQLConnection& connection, ITransaction* transaction, const char* sql) {
-    FbStatus status;
-    connection.Attachment()->execute(&status, transaction, 0, sql, connection.Dialect(), nullptr, nullptr, nullptr, nullptr);
-}
-
-// Lets an UPDATE be undone alone when it changed more rows than the one it was meant for.
-class Savepoint {
-public:
-    Savepoint(TSQLConnection& connection, ITransaction* transaction) : connection_(connection), transaction_(transaction) {
-        Run(connection_, transaction_, "SAVEPOINT VENDRASOL_APPLY");
-    }
-    ~Savepoint() {
-        try {
-            Run(connection_, transaction_, "RELEASE SAVEPOINT VENDRASOL_APPLY ONLY");
-        } catch (...) {
-            // The transaction's end releases it all the same.
-        }
-    }
-    void Undo() { Run(connection_, transaction_, "ROLLBACK TO SAVEPOINT VENDRASOL_APPLY"); }
-
-private:
-    TSQLConnection& connection_;
-    ITransaction* transaction_;
-};
-
-}  // namespace
-
 void ApplyEngine::Reset() {
-    flight_.Land();
+    sender_.TakeAnswer();
     insert_.Reset();
     block_.Reset();
 }
@@ -159,11 +132,11 @@ int ApplyEngine::Apply(std::vector<PendingChange>& changes, const FieldList& fie
             }
             std::vector<InsertBlock::Row> rows;
             for (size_t k = i; k < end; ++k) rows.push_back(&changes[k].newValues);
-            const std::vector<size_t> refused = Doing([&] { return QStringLiteral("ao gravar na tabela %1").arg(table); },
-                                                      [&] { return block_.Send(table, fields, rows, connection, transaction); });
-            for (size_t k = i; k < end; ++k) outcomes[k] = Outcome::Applied;
-            for (size_t k : refused) outcomes[i + k] = Outcome::Pending;
-            const bool goOn = std::all_of(refused.begin(), refused.end(), [&](size_t k) { return alone(i + k); });
+            bool goOn = true;
+            std::vector<size_t> untried;
+            SendBlock(block_, table, fields, rows, connection, transaction,
+                      [&](size_t k) { outcomes[i + k] = Outcome::Applied; },
+                      [&](size_t k) { return goOn = alone(i + k); }, untried);
             if (!goOn) break;
             i = end;
         }
@@ -194,7 +167,7 @@ bool ApplyEngine::Send(std::vector<PendingChange>& changes, const FieldList& fie
     std::vector<PendingChange> rows(std::make_move_iterator(sent), std::make_move_iterator(changes.end()));
     changes.erase(sent, changes.end());
     try {
-        flight_.Start(rows, table, fields, connection, transaction, block_,
+        sender_.Send(rows, table, fields, connection, transaction, block_,
                       [this, table, &fields, &connection, transaction](const PendingChange& change) {
                           Insert(table, fields, change.newValues, connection, transaction);
                       });
@@ -209,28 +182,28 @@ bool ApplyEngine::SendsInBlocks(TSQLConnection& connection, const FieldList& fie
     return connection.Remote() && InsertBlock::Capacity(fields) >= 2;
 }
 
-int ApplyEngine::Await(std::vector<PendingChange>& changes, const Reconcile& reconcile) {
-    BlockFlight::Landing landing = flight_.Land();
-    if (landing.changes.empty()) return 0;
+int ApplyEngine::TakeAnswer(std::vector<PendingChange>& changes, const Reconcile& reconcile) {
+    BlockSender::Answer answer = sender_.TakeAnswer();
+    if (answer.changes.empty()) return 0;
     std::vector<size_t> back;   // positions of the rows not written, in order
     auto putBack = [&] {
         std::sort(back.begin(), back.end());
         std::vector<PendingChange> rows;
-        for (size_t i : back) rows.push_back(std::move(landing.changes[i]));
+        for (size_t i : back) rows.push_back(std::move(answer.changes[i]));
         changes.insert(changes.begin(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
     };
-    const std::vector<BlockFlight::Refusal>& refusals = landing.refusals;
-    if (landing.failure) {
+    const std::vector<BlockSender::Refusal>& refusals = answer.refusals;
+    if (answer.failure) {
         // The connection is gone: the refused rows wait with the unwritten ones, unreported.
-        for (const BlockFlight::Refusal& refusal : refusals) back.push_back(refusal.index);
-        back.insert(back.end(), landing.unwritten.begin(), landing.unwritten.end());
+        for (const BlockSender::Refusal& refusal : refusals) back.push_back(refusal.index);
+        back.insert(back.end(), answer.unwritten.begin(), answer.unwritten.end());
         putBack();
-        std::rethrow_exception(landing.failure);
+        std::rethrow_exception(answer.failure);
     }
     int errors = 0;
     for (size_t r = 0; r < refusals.size(); ++r) {
         ++errors;
-        const TReconcileAction action = reconcile(landing.changes[refusals[r].index], refusals[r].error);
+        const TReconcileAction action = reconcile(answer.changes[refusals[r].index], refusals[r].error);
         if (action != TReconcileAction::raCancel) back.push_back(refusals[r].index);
         if (action == TReconcileAction::raAbort) {
             for (size_t k = r + 1; k < refusals.size(); ++k) back.push_back(refusals[k].index);

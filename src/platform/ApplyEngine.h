@@ -2,7 +2,7 @@
 
 #include "FbRef.h"
 #include "FieldCodec.h"
-#include "BlockFlight.h"
+#include "BlockSender.h"
 #include "InsertBlock.h"
 #include "PendingChange.h"
 #include "TClientDataSet.h"
@@ -33,25 +33,25 @@ public:
               size_t from = 0);
     // Starts writing the changes in blocks on a thread of its own, in the caller's transaction,
     // and takes them out of the list: false, touching nothing, unless they are all appended rows
-    // not held by the dataset, going through a server. Await takes the answer.
+    // not held by the dataset, going through a server. TakeAnswer takes the answer.
     // The changes before `from` stay in the list, untouched.
     bool Send(std::vector<PendingChange>& changes, const FieldList& fields, const TDataSetProvider& provider,
               TSQLConnection& connection, TSQLTransaction* transaction, size_t from = 0);
     // Whether Send takes appended rows of these fields through this connection: a server, and
     // columns a block can carry (no array).
     static bool SendsInBlocks(TSQLConnection& connection, const FieldList& fields);
-    // Waits for the rows Send started (a row a block refused was sent again alone on their way)
+    // Waits for the rows Send started to land (a row a block refused was sent again alone on their way)
     // and reports those refused alone too; returns their count. What stays pending goes back to the
     // front of the list; a lost connection or a cancel raises, every row not written back in the
     // list.
     // Reported rows kept pending are not tried again by an Apply of the same call (see Apply's from).
-    int Await(std::vector<PendingChange>& changes, const Reconcile& reconcile);
-    // Waits up to the timeout for the server's answer on the rows Send started; true once none are
-    // on their way. Await takes the answer.
-    bool Answered(std::chrono::milliseconds timeout) { return flight_.Answered(timeout); }
-    // The rows Send started that Await has not taken yet.
-    size_t InFlight() const { return flight_.Rows(); }
-    // Drops the rows on their way (once the server has answered) and frees the prepared
+    int TakeAnswer(std::vector<PendingChange>& changes, const Reconcile& reconcile);
+    // Waits up to the timeout for the rows Send started to land; true once none are in flight.
+    // TakeAnswer takes the answer.
+    bool AwaitInFlight(std::chrono::milliseconds timeout) { return sender_.AwaitInFlight(timeout); }
+    // The rows Send started whose answer TakeAnswer has not taken yet.
+    size_t RowsInFlight() const { return sender_.RowsInFlight(); }
+    // Drops the rows in flight (once the server has answered) and frees the prepared
     // statements (the dataset closes, or its connection does).
     void Reset();
 
@@ -77,6 +77,6 @@ private:
     FbRef<Firebird::IStatement> insert_;
     ParameterWriter insertWriter_;
     InsertBlock block_;
-    BlockFlight flight_;
+    BlockSender sender_;
     std::vector<Outcome> outcomes_;   // kept between applies: the copy applies every few rows
 };

@@ -33,19 +33,6 @@ QString NameText(const char* name) { return QString::fromUtf8(name).trimmed(); }
 
 }  // namespace
 
-TField* FindFieldIn(const FieldList& fields, const QString& name) {
-    for (const auto& field : fields)
-        if (field->FieldName() == name) return field.get();
-    for (const auto& field : fields)
-        if (field->FieldName().compare(name, Qt::CaseInsensitive) == 0) return field.get();
-    return nullptr;
-}
-
-TField* FieldByNameIn(const FieldList& fields, const QString& name) {
-    if (TField* field = FindFieldIn(fields, name)) return field;
-    throw EDatabaseError(QStringLiteral("Campo '%1' não encontrado").arg(name));
-}
-
 namespace {
 
 void ReadOffsets(IMessageMetadata* metadata, std::vector<unsigned>& offsets, std::vector<unsigned>& nullOffsets) {

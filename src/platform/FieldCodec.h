@@ -10,11 +10,6 @@
 
 using FieldList = std::vector<std::unique_ptr<TField>>;
 
-// A field by name, case-insensitively; nullptr when there is none.
-TField* FindFieldIn(const FieldList& fields, const QString& name);
-// The same, raising when there is none.
-TField* FieldByNameIn(const FieldList& fields, const QString& name);
-
 // Describes a statement's output columns as fields.
 FieldList DescribeFields(Firebird::IMessageMetadata* metadata);
 

@@ -3,6 +3,7 @@
 #include "ApplyEngine.h"
 #include "Exceptions.h"
 #include "FieldCodec.h"
+#include "OnFailure.h"
 #include "TDataSetProvider.h"
 #include "TSQLConnection.h"
 #include "TSQLDataSet.h"
@@ -96,11 +97,11 @@ struct TClientDataSet::Impl : ConnectionClient {
     ApplyEngine::Reconcile Reconciler();
     // Takes the server's answer for the rows sent before and reports their refusals. Those kept
     // pending go to the front of the changes, and the same apply does not try them again.
-    struct Awaited {
+    struct TakenAnswer {
         int errors;
         size_t reported;   // the changes at the front that were just reported
     };
-    Awaited AwaitSent();
+    TakenAnswer TakeAnswer();
     // Runs an apply and shows the current row again, whatever happened.
     template <typename Work>
     int Applying(Work work);
@@ -153,15 +154,13 @@ void TClientDataSet::Open() {
     case OpenMode::AllRows:
         source.Snapshot = false;
         source.Open();
-        try {
+        {
+            const OnFailure close([&source] { source.Close(); });
             for (; !source.Eof(); source.Next()) {
                 Values values;
                 for (int i = 0; i < source.FieldCount(); ++i) values.push_back(source.Fields(i)->Value());
                 d->rows.push_back(std::move(values));
             }
-        } catch (...) {
-            source.Close();
-            throw;
         }
         source.Close();
         d->recordCount = int(d->rows.size());
@@ -272,13 +271,7 @@ bool TClientDataSet::Locate(const QString& fieldName, const QString& value) {
     return false;
 }
 
-int TClientDataSet::FieldCount() const { return int(d->fields.size()); }
-
-TField* TClientDataSet::Fields(int index) { return d->fields.at(size_t(index)).get(); }
-
-TField* TClientDataSet::FindField(const QString& name) { return FindFieldIn(d->fields, name); }
-
-TField* TClientDataSet::FieldByName(const QString& name) { return FieldByNameIn(d->fields, name); }
+const std::vector<std::unique_ptr<TField>>& TClientDataSet::HeldFields() const { return d->fields; }
 
 void TClientDataSet::Append() {
     d->RequireActive();
@@ -334,7 +327,7 @@ void TClientDataSet::Cancel() {
     d->state = TDataSetState::dsBrowse;
 }
 
-int TClientDataSet::ChangeCount() const { return int(d->changes.size() + d->engine.InFlight()); }
+int TClientDataSet::ChangeCount() const { return int(d->changes.size() + d->engine.RowsInFlight()); }
 
 ApplyEngine::Reconcile TClientDataSet::Impl::Reconciler() {
     return [this](const PendingChange& change, const EDatabaseError& error) {
@@ -348,9 +341,9 @@ ApplyEngine::Reconcile TClientDataSet::Impl::Reconciler() {
     };
 }
 
-TClientDataSet::Impl::Awaited TClientDataSet::Impl::AwaitSent() {
+TClientDataSet::Impl::TakenAnswer TClientDataSet::Impl::TakeAnswer() {
     const size_t waiting = changes.size();
-    const int errors = engine.Await(changes, Reconciler());
+    const int errors = engine.TakeAnswer(changes, Reconciler());
     return {errors, changes.size() - waiting};
 }
 
@@ -358,29 +351,25 @@ template <typename Work>
 int TClientDataSet::Impl::Applying(Work work) {
     RequireActive();
     RequireBrowse();
-    if (changes.empty() && engine.InFlight() == 0) return 0;
-    try {
-        const int errors = work();
-        ShowCurrent();
-        return errors;
-    } catch (...) {
-        ShowCurrent();
-        throw;
-    }
+    if (changes.empty() && engine.RowsInFlight() == 0) return 0;
+    const OnFailure show([this] { ShowCurrent(); });
+    const int errors = work();
+    ShowCurrent();
+    return errors;
 }
 
 int TClientDataSet::ApplyUpdates(int maxErrors) {
     return d->Applying([&] {
-        const Impl::Awaited sent = d->AwaitSent();
+        const Impl::TakenAnswer sent = d->TakeAnswer();
         return sent.errors + d->engine.Apply(d->changes, d->fields, *provider_, *d->connection, Transaction,
                                              maxErrors, d->Reconciler(), sent.reported);
     });
 }
 
-bool TClientDataSet::AwaitSending(std::chrono::milliseconds timeout) { return d->engine.Answered(timeout); }
+bool TClientDataSet::AwaitInFlight(std::chrono::milliseconds timeout) { return d->engine.AwaitInFlight(timeout); }
 
-int TClientDataSet::TakeSent() {
-    return d->Applying([&] { return d->AwaitSent().errors; });
+int TClientDataSet::TakeAnswer() {
+    return d->Applying([&] { return d->TakeAnswer().errors; });
 }
 
 bool TClientDataSet::SendsInBlocks() const {
@@ -389,7 +378,7 @@ bool TClientDataSet::SendsInBlocks() const {
 
 int TClientDataSet::SendUpdates() {
     return d->Applying([&] {
-        const Impl::Awaited sent = d->AwaitSent();
+        const Impl::TakenAnswer sent = d->TakeAnswer();
         if (d->engine.Send(d->changes, d->fields, *provider_, *d->connection, Transaction, sent.reported))
             return sent.errors;
         return sent.errors + d->engine.Apply(d->changes, d->fields, *provider_, *d->connection, Transaction, -1,

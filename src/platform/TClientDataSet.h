@@ -1,6 +1,9 @@
 #pragma once
 
+#include "NoCopy.h"
+#include "TComponent.h"
 #include "TField.h"
+#include "TFields.h"
 
 #include <QString>
 #include <chrono>
@@ -33,14 +36,11 @@ using TReconcileErrorEvent =
 // row until Close, or through a server in blocks of many rows to a statement; a row the server
 // rejects goes to OnReconcileError and the others stay. An edited row is written by an UPDATE
 // that must change exactly that row.
-class TClientDataSet {
+class TClientDataSet : public TComponent, public TFields, private NoCopy {
 public:
     explicit TClientDataSet(TDataSetProvider* provider = nullptr);
     ~TClientDataSet();
-    TClientDataSet(const TClientDataSet&) = delete;
-    TClientDataSet& operator=(const TClientDataSet&) = delete;
 
-    QString Name;   // the component's name, as the log names it
     void SetProvider(TDataSetProvider* provider);
     TDataSetProvider* Provider() const { return provider_; }
 
@@ -62,10 +62,6 @@ public:
     // Moves to the first row whose field holds value, compared case-insensitively on the whole text.
     bool Locate(const QString& fieldName, const QString& value);
 
-    int FieldCount() const;
-    TField* Fields(int index);
-    TField* FieldByName(const QString& name);   // case-insensitive; raises when absent
-    TField* FindField(const QString& name);
 
     void Append();
     void Edit();
@@ -92,19 +88,18 @@ public:
     // Until then the caller leaves Transaction alone. Any other change is
     // applied at once, as by ApplyUpdates(-1). Returns the refused rows reported by this call.
     int SendUpdates();
-    // Waits up to the timeout for the server's answer on the rows SendUpdates sent; true once none
-    // are on their way. May be called from another thread while this one waits; the refusals are
+    // Waits up to the timeout for the rows SendUpdates sent to land; true once none are in flight. May be called from another thread while this one waits; the refusals are
     // reported by the next ApplyUpdates or SendUpdates all the same.
-    bool AwaitSending(std::chrono::milliseconds timeout);
+    bool AwaitInFlight(std::chrono::milliseconds timeout);
     // Takes the server's answer on the rows SendUpdates sent, waiting for it, and reports their
     // refusals as the next ApplyUpdates would, but sends nothing more: the changes not sent stay
     // pending, and those a lost connection (or a cancel) left unwritten go back among them as it
     // raises. Returns the refused rows reported.
-    int TakeSent();
+    int TakeAnswer();
     // Whether SendUpdates sends this dataset's appended rows in blocks while the caller goes on
     // (through a server, no array column); otherwise it applies them at once, as ApplyUpdates.
     bool SendsInBlocks() const;
-    // The changes not yet applied, those on their way included.
+    // The changes not yet applied, those in flight included.
     int ChangeCount() const;
     TReconcileErrorEvent OnReconcileError;
 
@@ -112,6 +107,7 @@ public:
     std::function<void()> AfterScroll;
 
 private:
+    const std::vector<std::unique_ptr<TField>>& HeldFields() const override;
     struct Impl;
     std::unique_ptr<Impl> d;
     TDataSetProvider* provider_;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TComponent.h"
+
 #include <QString>
 
 class TSQLDataSet;
@@ -9,11 +11,10 @@ class TSQLDataSet;
 enum class TUpdateMode { upWhereAll, upWhereChanged, upWhereKeyOnly };
 
 // Feeds a client dataset from a SQL dataset and writes its changes back to the same connection.
-class TDataSetProvider {
+class TDataSetProvider : public TComponent {
 public:
     explicit TDataSetProvider(TSQLDataSet* dataSet = nullptr) : DataSet(dataSet) {}
 
-    QString Name;   // the component's name, as the log names it
     TSQLDataSet* DataSet;
     TUpdateMode UpdateMode = TUpdateMode::upWhereAll;
     // The table written by applies; empty means the table the fields are read from.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FbApi.h"
+#include "NoCopy.h"
 #include "TStringList.h"
 
 #include <QString>
@@ -26,12 +27,10 @@ enum class TransactionUse {
 // goes through a server. Each statement runs in a transaction of its own and commits alone,
 // unless a dataset is given a TSQLTransaction.
 // Clients (datasets, transactions) are destroyed before their connection.
-class TSQLConnection {
+class TSQLConnection : private NoCopy {
 public:
     TSQLConnection();
     ~TSQLConnection();
-    TSQLConnection(const TSQLConnection&) = delete;
-    TSQLConnection& operator=(const TSQLConnection&) = delete;
 
     // Name=Value parameters, read by Open: "Database" (set at run time), "User_Name" and
     // "Password" (SYSDBA/masterkey unless ISC_USER and ISC_PASSWORD say otherwise), "RoleName",

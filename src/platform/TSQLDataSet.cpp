@@ -2,6 +2,7 @@
 
 #include "FbApi.h"
 #include "FieldCodec.h"
+#include "OnFailure.h"
 #include "StatementText.h"
 #include "TSQLConnection.h"
 #include "TSQLTransaction.h"
@@ -195,27 +196,19 @@ TParam& TSQLDataSet::ParamByName(const QString& name) {
 void TSQLDataSet::Open() {
     if (Active()) return;
     d->Connection();
-    try {
-        ITransaction* transaction = d->Transaction(Snapshot ? TransactionUse::Snapshot : TransactionUse::Read);
-        d->PrepareIn(transaction);
-        d->snapshotCount = Snapshot ? d->CountRows(transaction) : -1;
-        d->OpenCursor(transaction);
-        d->active = true;
-    } catch (...) {
-        d->Drop();
-        throw;
-    }
+    const OnFailure drop([this] { d->Drop(); });
+    ITransaction* transaction = d->Transaction(Snapshot ? TransactionUse::Snapshot : TransactionUse::Read);
+    d->PrepareIn(transaction);
+    d->snapshotCount = Snapshot ? d->CountRows(transaction) : -1;
+    d->OpenCursor(transaction);
+    d->active = true;
 }
 
 void TSQLDataSet::Restart() {
     if (!Active()) return Open();
-    try {
-        d->cursor.Reset();
-        d->OpenCursor(d->Transaction(Snapshot ? TransactionUse::Snapshot : TransactionUse::Read));
-    } catch (...) {
-        d->Drop();
-        throw;
-    }
+    const OnFailure drop([this] { d->Drop(); });
+    d->cursor.Reset();
+    d->OpenCursor(d->Transaction(Snapshot ? TransactionUse::Snapshot : TransactionUse::Read));
 }
 
 void TSQLDataSet::Close() {
@@ -231,37 +224,28 @@ void TSQLDataSet::Next() {
     if (!d->eof) d->Fetch();
 }
 
-int TSQLDataSet::FieldCount() const { return int(d->fields.size()); }
-
-TField* TSQLDataSet::Fields(int index) { return d->fields.at(size_t(index)).get(); }
-
-TField* TSQLDataSet::FindField(const QString& name) { return FindFieldIn(d->fields, name); }
-
-TField* TSQLDataSet::FieldByName(const QString& name) { return FieldByNameIn(d->fields, name); }
+const std::vector<std::unique_ptr<TField>>& TSQLDataSet::HeldFields() const { return d->fields; }
 
 int TSQLDataSet::ExecSQL() {
     d->Connection();
     Close();
-    try {
-        ITransaction* transaction = d->Transaction(TransactionUse::Write);
-        d->PrepareIn(transaction);
-        const int changed = Doing([&] { return QStringLiteral("ao executar o comando %1").arg(d->Sql()); },
-                                  [&] {
-                                      ParameterWriter writer;
-                                      d->WriteParameters(writer, transaction);
-                                      FbStatus status;
-                                      const bool returnsRow = d->output->getCount(&status) > 0;
-                                      d->statement->execute(&status, transaction, writer.Metadata(), writer.Buffer(),
-                                                            returnsRow ? d->output.get() : nullptr,
-                                                            returnsRow ? d->row.data() : nullptr);
-                                      return int(d->statement->getAffectedRecords(&status));
-                                  });
-        d->EndOwnTransaction();
-        return changed;
-    } catch (...) {
-        d->own.Reset();
-        throw;
-    }
+    // A failed statement rolls back the transaction of its own, the holder releasing it.
+    const OnFailure release([this] { d->own.Reset(); });
+    ITransaction* transaction = d->Transaction(TransactionUse::Write);
+    d->PrepareIn(transaction);
+    const int changed = Doing([&] { return QStringLiteral("ao executar o comando %1").arg(d->Sql()); },
+                              [&] {
+                                  ParameterWriter writer;
+                                  d->WriteParameters(writer, transaction);
+                                  FbStatus status;
+                                  const bool returnsRow = d->output->getCount(&status) > 0;
+                                  d->statement->execute(&status, transaction, writer.Metadata(), writer.Buffer(),
+                                                        returnsRow ? d->output.get() : nullptr,
+                                                        returnsRow ? d->row.data() : nullptr);
+                                  return int(d->statement->getAffectedRecords(&status));
+                              });
+    d->EndOwnTransaction();
+    return changed;
 }
 
 int TSQLDataSet::SnapshotRecordCount() const { return d->snapshotCount; }
@@ -271,11 +255,11 @@ void TSQLDataSet::Prepare() {
     d->Connection();
     // Described in a passing transaction of its own, unless the dataset is already reading.
     const bool passing = !d->own && !Transaction;
-    try {
+    {
+        const OnFailure release([this, passing] {
+            if (passing) d->own.Reset();
+        });
         d->PrepareIn(d->Transaction(TransactionUse::Read));
-    } catch (...) {
-        if (passing) d->own.Reset();
-        throw;
     }
     if (passing) d->EndOwnTransaction();
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "NoCopy.h"
+#include "TComponent.h"
 #include "TField.h"
+#include "TFields.h"
 
 #include <QString>
 #include <memory>
@@ -26,21 +29,17 @@ private:
 };
 
 // A statement on one connection: a forward-only cursor for a SELECT, or ExecSQL for the rest.
-class TSQLDataSet {
+class TSQLDataSet : public TComponent, public TFields, private NoCopy {
 public:
     explicit TSQLDataSet(TSQLConnection* connection = nullptr);
     ~TSQLDataSet();
-    TSQLDataSet(const TSQLDataSet&) = delete;
-    TSQLDataSet& operator=(const TSQLDataSet&) = delete;
-
-    QString Name;   // the component's name, as the log names it
-    void SetSQLConnection(TSQLConnection* connection);
-    TSQLConnection* SQLConnection() const { return connection_; }
 
     // Setting the text closes the dataset and re-reads the :NAME parameters.
     void SetCommandText(const QString& text);
     const QString& CommandText() const { return commandText_; }
     TParam& ParamByName(const QString& name);
+    void SetSQLConnection(TSQLConnection* connection);
+    TSQLConnection* SQLConnection() const { return connection_; }
 
     // The caller's transaction that Open and ExecSQL run in, started when it is not yet; null:
     // each runs in a transaction of its own, ended on Close or at the end of ExecSQL.
@@ -55,10 +54,6 @@ public:
     // Reads again from the first row, in the same transaction: a snapshot gives the same rows.
     void Restart();
 
-    int FieldCount() const;
-    TField* Fields(int index);
-    TField* FieldByName(const QString& name);   // case-insensitive; raises when absent
-    TField* FindField(const QString& name);     // nullptr when absent
 
     // Runs a statement that returns no rows; returns the rows it changed.
     int ExecSQL();
@@ -74,6 +69,7 @@ public:
     const std::vector<std::unique_ptr<TField>>& FieldList() const;
 
 private:
+    const std::vector<std::unique_ptr<TField>>& HeldFields() const override;
     struct Impl;
     std::unique_ptr<Impl> d;
     TSQLConnection* connection_;

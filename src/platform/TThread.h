@@ -7,6 +7,8 @@
 // object is whole. The body may hand a routine to the main thread (Synchronize) and block until
 // the main thread has run it; the main thread runs such routines when it processes messages and
 // while it waits for a thread's end (WaitFor).
+// Threads: the main thread creates, resumes, waits for and destroys it; its own thread runs only
+// Execute, and whatever it hands to Synchronize runs on the main thread.
 class TThread {
 public:
     TThread();

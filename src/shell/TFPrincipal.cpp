@@ -29,6 +29,7 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QScreen>
 #include <QSplitter>
@@ -46,6 +47,15 @@ QFrame* NewPanel(const QString& name, QWidget* parent) {
     panel->setObjectName(name);
     panel->setFrameShape(QFrame::StyledPanel);
     return panel;
+}
+
+// A panel's row of buttons, left to right, with room after them for what the panel adds.
+QHBoxLayout* ButtonRow(QWidget* panel, int verticalMargin, std::initializer_list<QWidget*> buttons) {
+    auto* layout = new QHBoxLayout(panel);
+    layout->setContentsMargins(6, verticalMargin, 6, verticalMargin);
+    for (QWidget* button : buttons) layout->addWidget(button);
+    layout->addSpacing(12);
+    return layout;
 }
 
 // A button that shows only a picture: its hint is what a person hovering or a screen reader gets.
@@ -150,11 +160,7 @@ QWidget* TFPrincipal::BuildCommandPanel() {
     lblTriggersDesativadas->hide();
     Wire(btnHelp, &QToolButton::clicked, &TFPrincipal::btnHelpClick);
 
-    auto* layout = new QHBoxLayout(Panel1);
-    layout->setContentsMargins(6, 4, 6, 4);
-    for (QWidget* control : std::initializer_list<QWidget*>{btnDesabilitarTrigger, btnHabilitarTrigger, btnGenerators, btnHelp})
-        layout->addWidget(control);
-    layout->addSpacing(12);
+    QHBoxLayout* layout = ButtonRow(Panel1, 4, {btnDesabilitarTrigger, btnHabilitarTrigger, btnGenerators, btnHelp});
     layout->addWidget(lblTriggersDesativadas);
     layout->addStretch(1);
     layout->addWidget(btnParar);
@@ -288,11 +294,7 @@ QWidget* TFPrincipal::BuildStatusPanel() {
     lblStatus = new QLabel(QStringLiteral("lblStatus"), Panel3);
     Wire(btnEstruturaTabela, &QToolButton::clicked, &TFPrincipal::btnEstruturaTabelaClick);
 
-    auto* layout = new QHBoxLayout(Panel3);
-    layout->setContentsMargins(6, 2, 6, 2);
-    for (QWidget* control : std::initializer_list<QWidget*>{btnUnCheckAll, btnCheckAll, btnAtualizar, btnEstruturaTabela})
-        layout->addWidget(control);
-    layout->addSpacing(12);
+    QHBoxLayout* layout = ButtonRow(Panel3, 2, {btnUnCheckAll, btnCheckAll, btnAtualizar, btnEstruturaTabela});
     layout->addWidget(lblStatus, 1);
     return Panel3;
 }

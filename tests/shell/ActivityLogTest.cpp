@@ -143,13 +143,13 @@ TEST_F(ActivityLogCopy, EveryRefusedRowReachesTheFileAndTheMemoShowsTheLastLines
     EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 1, 100000).match(lines.last()).hasMatch()) << lines.last();
     EXPECT_EQ(LoggedLineCount(), lines.size());
 
-    EXPECT_EQ(Log(), lines.mid(lines.size() - RecentLogLines));
+    EXPECT_EQ(ListaLog.Items(), lines.mid(lines.size() - RecentLogLines));
     window.PageControl->setCurrentWidget(window.TabLog);
     window.TimerAtualizaTimer();
     const QString earlier =
         QStringLiteral("(%1 linha(s) anterior(es) no arquivo %2)").arg(lines.size() - RecentLogLines).arg(path);
     const QString memo = window.mmLog->toPlainText();
-    EXPECT_TRUE(memo == earlier + QLatin1Char('\n') + Log().join(QLatin1Char('\n'))) << memo.left(300).toStdString();
+    EXPECT_TRUE(memo == earlier + QLatin1Char('\n') + ListaLog.Items().join(QLatin1Char('\n'))) << memo.left(300).toStdString();
 }
 
 // "Somente erros" shows the refused rows alone and the full view every line; the memo follows new
@@ -184,5 +184,5 @@ TEST_F(ActivityLogCopy, SomenteErrosShowsOnlyTheRefusedRowsAndTheMemoFollowsTheE
     EXPECT_EQ(bar->value(), 0) << "the user scrolled up to read";
 
     window.cbbSomenteErros->setChecked(false);
-    EXPECT_EQ(window.mmLog->toPlainText(), Log().join(QLatin1Char('\n')));
+    EXPECT_EQ(window.mmLog->toPlainText(), ListaLog.Items().join(QLatin1Char('\n')));
 }

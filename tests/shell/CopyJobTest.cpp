@@ -1,5 +1,7 @@
 #include "CopyWindow.h"
 
+#include "copy/TableSummary.h"
+
 #include <QProgressBar>
 
 namespace {
@@ -12,7 +14,21 @@ const QString Pedidos = QStringLiteral(
 
 }  // namespace
 
-using CopyJob = CopyWindow;
+class CopyJob : public CopyWindow {
+protected:
+    // Four accounts, of which the destination refuses two: one it holds already, one its check refuses.
+    void ImportAccountsTheDestinationRefusesTwoOf() {
+        const QString origemDdl = QStringLiteral("CREATE TABLE CONTA (ID INTEGER NOT NULL PRIMARY KEY, SALDO INTEGER);");
+        const QString destinoDdl =
+            QStringLiteral("CREATE TABLE CONTA (ID INTEGER NOT NULL PRIMARY KEY, SALDO INTEGER CHECK (SALDO >= 0));");
+        ConnectPair(origemDdl, destinoDdl,
+                    QStringLiteral("INSERT INTO CONTA VALUES (1, 10); INSERT INTO CONTA VALUES (2, 20);"
+                                   "INSERT INTO CONTA VALUES (3, -5); INSERT INTO CONTA VALUES (4, 40);"),
+                    QStringLiteral("INSERT INTO CONTA VALUES (2, 99);"));
+        Mark("CONTA");
+        Import();
+    }
+};
 
 TEST_F(CopyJob, AnItemIsCopiedAfterTheOrderAndTheClientItReferences) {
     Connect(Vendas, Vendas, Pedidos);
@@ -20,12 +36,14 @@ TEST_F(CopyJob, AnItemIsCopiedAfterTheOrderAndTheClientItReferences) {
     Import();
 
     const QStringList log = Log();
-    ASSERT_EQ(log.size(), 10) << log;
-    EXPECT_EQ(log.mid(0, 9),
-              QStringList({"Create(ITEM)", "Create(PEDIDO)", "Create(CLIENTE)", "CDSOrigemCLIENTE", "Destroy(CLIENTE)",
-                           "CDSOrigemPEDIDO", "Destroy(PEDIDO)", "CDSOrigemITEM", "Destroy(ITEM)"}));
-    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 3, 9, 0).match(log[9]).hasMatch()) << log[9];
-    EXPECT_EQ(window.lblStatus->text(), log[9]);
+    ASSERT_EQ(log.size(), 13) << log;
+    EXPECT_EQ(log.mid(0, 12),
+              QStringList({"Create(ITEM)", "Create(PEDIDO)", "Create(CLIENTE)", "CDSOrigemCLIENTE",
+                           "CLIENTE: 2 lidos, 2 inseridos, 0 rejeitados", "Destroy(CLIENTE)", "CDSOrigemPEDIDO",
+                           "PEDIDO: 3 lidos, 3 inseridos, 0 rejeitados", "Destroy(PEDIDO)", "CDSOrigemITEM",
+                           "ITEM: 4 lidos, 4 inseridos, 0 rejeitados", "Destroy(ITEM)"}));
+    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 3, 9, 0).match(log[12]).hasMatch()) << log[12];
+    EXPECT_EQ(window.lblStatus->text(), log[12]);
     EXPECT_EQ(DestinoCount("CLIENTE"), 2);
     EXPECT_EQ(DestinoCount("PEDIDO"), 3);
     EXPECT_EQ(DestinoCount("ITEM"), 4);
@@ -34,7 +52,7 @@ TEST_F(CopyJob, AnItemIsCopiedAfterTheOrderAndTheClientItReferences) {
         EXPECT_TRUE(Tabela(name)->Importada()) << name;
     EXPECT_TRUE(dialogs.messages.empty());
     // Each job's end shows the log in the memo without waiting for the timer.
-    EXPECT_EQ(window.mmLog->toPlainText(), log.mid(0, 8).join(QLatin1Char('\n')));
+    EXPECT_EQ(window.mmLog->toPlainText(), ListaLog.Items().mid(0, 11).join(QLatin1Char('\n')));
 }
 
 class CopyJobMethod : public CopyWindow, public testing::WithParamInterface<int> {};
@@ -48,8 +66,9 @@ TEST_P(CopyJobMethod, DependencesAreCopiedLastFirst) {
     Connect(ddl, ddl, QStringLiteral("INSERT INTO A VALUES (1); INSERT INTO B VALUES (2); INSERT INTO T VALUES (3, 1, 2);"));
     ASSERT_EQ(Tabela("T")->Dependences()->Items(), QStringList({"A", "B"}));
     Export("T");
-    EXPECT_EQ(Log(), QStringList({"Create(T)", "Create(B)", "CDSOrigemB", "Destroy(B)", "Create(A)", "CDSOrigemA",
-                                  "Destroy(A)", "CDSOrigemT", "Destroy(T)"}));
+    EXPECT_EQ(Log(), QStringList({"Create(T)", "Create(B)", "CDSOrigemB", "B: 1 lidos, 1 inseridos, 0 rejeitados",
+                                  "Destroy(B)", "Create(A)", "CDSOrigemA", "A: 1 lidos, 1 inseridos, 0 rejeitados",
+                                  "Destroy(A)", "CDSOrigemT", "T: 1 lidos, 1 inseridos, 0 rejeitados", "Destroy(T)"}));
     EXPECT_EQ(DestinoCount("T"), 1);
     // The synchronisation objects live as long as the job.
     EXPECT_EQ(Tabela("T")->MutexHandle(), 0u);
@@ -89,11 +108,14 @@ TEST_F(CopyJob, ASelfReferenceAndATwoTableCycleCopyEachTableOnce) {
     Import();
     QStringList log = Log();
     // The employee came before the department it works in: the server refused it, and said so.
-    ASSERT_EQ(log.size(), 11);
-    EXPECT_TRUE(log.takeAt(5).startsWith(QStringLiteral("FUNCIONARIO ERRO INSERIR violation of FOREIGN KEY")));
-    EXPECT_EQ(log.mid(0, 9), QStringList({"Create(CATEGORIA)", "CDSOrigemCATEGORIA", "Destroy(CATEGORIA)",
-                                          "Create(SETOR)", "Create(FUNCIONARIO)", "CDSOrigemFUNCIONARIO",
-                                          "Destroy(FUNCIONARIO)", "CDSOrigemSETOR", "Destroy(SETOR)"}));
+    ASSERT_EQ(log.size(), 14);
+    EXPECT_TRUE(log.takeAt(6).startsWith(QStringLiteral("FUNCIONARIO ERRO INSERIR violation of FOREIGN KEY")));
+    EXPECT_EQ(log.mid(0, 12), QStringList({"Create(CATEGORIA)", "CDSOrigemCATEGORIA",
+                                           "CATEGORIA: 2 lidos, 2 inseridos, 0 rejeitados", "Destroy(CATEGORIA)",
+                                           "Create(SETOR)", "Create(FUNCIONARIO)", "CDSOrigemFUNCIONARIO",
+                                           "FUNCIONARIO: 1 lidos, 0 inseridos, 1 rejeitados", "Destroy(FUNCIONARIO)",
+                                           "CDSOrigemSETOR", "SETOR: 1 lidos, 1 inseridos, 0 rejeitados",
+                                           "Destroy(SETOR)"}));
     EXPECT_EQ(DestinoCount("CATEGORIA"), 2);
     EXPECT_EQ(DestinoCount("SETOR"), 1);
     EXPECT_EQ(DestinoCount("FUNCIONARIO"), 0);
@@ -105,37 +127,42 @@ TEST_F(CopyJob, WithoutASynchronisationMethodTheDependencesAreNotCopiedAndTheirR
     Tabela("CLIENTE")->SetWaitDependence(true);
     Export("PEDIDO");
     const QStringList log = Log();
-    ASSERT_EQ(log.size(), 5) << log;
+    ASSERT_EQ(log.size(), 6) << log;
     EXPECT_EQ(log[0], QStringLiteral("Create(PEDIDO)"));
     for (const QString& line : log.mid(1, 2)) {
         EXPECT_TRUE(line.startsWith(QStringLiteral("PEDIDO ERRO INSERIR "))) << line;
         EXPECT_TRUE(line.contains(QStringLiteral("FOREIGN KEY"))) << line;
     }
-    EXPECT_EQ(log.mid(3), QStringList({"CDSOrigemPEDIDO", "Destroy(PEDIDO)"}));
+    EXPECT_EQ(log.mid(3), QStringList({"CDSOrigemPEDIDO", "PEDIDO: 3 lidos, 1 inseridos, 2 rejeitados", "Destroy(PEDIDO)"}));
     EXPECT_EQ(Destino(QStringLiteral("SELECT LIST(ID) FROM PEDIDO")), QStringLiteral("12"));
     EXPECT_TRUE(Tabela("CLIENTE")->WaitDependence());
     EXPECT_EQ(DestinoCount("CLIENTE"), 0);
 }
 
 TEST_F(CopyJob, RejectedRowsAreLoggedWithTheServersMessageAndTheCopyGoesOn) {
-    const QString origemDdl = QStringLiteral("CREATE TABLE CONTA (ID INTEGER NOT NULL PRIMARY KEY, SALDO INTEGER);");
-    const QString destinoDdl =
-        QStringLiteral("CREATE TABLE CONTA (ID INTEGER NOT NULL PRIMARY KEY, SALDO INTEGER CHECK (SALDO >= 0));");
-    ConnectPair(origemDdl, destinoDdl,
-                QStringLiteral("INSERT INTO CONTA VALUES (1, 10); INSERT INTO CONTA VALUES (2, 20);"
-                               "INSERT INTO CONTA VALUES (3, -5); INSERT INTO CONTA VALUES (4, 40);"),
-                QStringLiteral("INSERT INTO CONTA VALUES (2, 99);"));
-    Mark("CONTA");
-    Import();
+    ImportAccountsTheDestinationRefusesTwoOf();
     const QStringList log = Log();
-    ASSERT_EQ(log.size(), 6) << log;
+    ASSERT_EQ(log.size(), 7) << log;
     EXPECT_TRUE(log[1].startsWith(QStringLiteral("CONTA ERRO INSERIR ")));
     EXPECT_TRUE(log[1].contains(QStringLiteral("violation of PRIMARY or UNIQUE KEY"))) << log[1];
     EXPECT_TRUE(log[2].startsWith(QStringLiteral("CONTA ERRO INSERIR ")));
     EXPECT_TRUE(log[2].contains(QStringLiteral("CHECK"))) << log[2];
-    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 2, 2).match(log[5]).hasMatch()) << log[5];
+    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 2, 2).match(log[6]).hasMatch()) << log[6];
     EXPECT_EQ(Destino(QStringLiteral("SELECT LIST(ID || ':' || SALDO, ' ') FROM (SELECT * FROM CONTA ORDER BY ID)")),
               QStringLiteral("1:10 2:99 4:40"));
+}
+
+TEST_F(CopyJob, EachTableCopiedGetsALineWithItsCountsAndTimeInTheLog) {
+    ImportAccountsTheDestinationRefusesTwoOf();
+    const QStringList log = ListaLog.Items();
+    const qsizetype line = log.indexOf(QStringLiteral("CDSOrigemCONTA")) + 1;
+    ASSERT_TRUE(line > 0 && line < log.size()) << log;
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^CONTA: 4 lidos, 2 inseridos, 2 rejeitados, em \\d\\d:\\d\\d:\\d\\d$"))
+                    .match(log[line])
+                    .hasMatch())
+        << log[line];
+    EXPECT_EQ(TableSummary(QStringLiteral("CONTA"), 4, 2, 2, 3725), QStringLiteral("CONTA: 4 lidos, 2 inseridos, 2 rejeitados, em 01:02:05"));
+    EXPECT_TRUE(window.mmLog->toPlainText().contains(log[line]));
 }
 
 TEST_F(CopyJob, DatesBeforeEighteenNinetyNineMidnightAndNullsArriveExactly) {
@@ -194,7 +221,8 @@ TEST_F(CopyJob, AnEmptySourceTableLogsItsDataSetAndShowsNoProgress) {
     Connect(Vendas, Vendas);
     Tabela("AVULSA")->SetImportada(false);
     Export("AVULSA");
-    EXPECT_EQ(Log(), QStringList({"Create(AVULSA)", "CDSOrigemAVULSA", "Destroy(AVULSA)"}));
+    EXPECT_EQ(Log(), QStringList({"Create(AVULSA)", "CDSOrigemAVULSA", "AVULSA: 0 lidos, 0 inseridos, 0 rejeitados",
+                                  "Destroy(AVULSA)"}));
     EXPECT_EQ(window.lblStatus->text(), QStringLiteral("ListarTabelasDependenciasDelecao"));
 }
 

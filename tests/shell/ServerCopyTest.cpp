@@ -244,16 +244,42 @@ TEST_F(ServerCopy, ARowRefusedInTheMiddleOfABlockIsLoggedAloneWithTheServersMess
     Mark("CONTA");
     Import();
     const QStringList log = Log();
-    ASSERT_EQ(log.size(), 6) << log;
+    ASSERT_EQ(log.size(), 7) << log;
     EXPECT_TRUE(log[1].startsWith(QStringLiteral("CONTA ERRO INSERIR violation of PRIMARY or UNIQUE KEY"))) << log[1];
     EXPECT_TRUE(log[1].contains(QStringLiteral("Problematic key value is (\"ID\" = 150)"))) << log[1];
     EXPECT_TRUE(log[2].startsWith(QStringLiteral("CONTA ERRO INSERIR Operation violates CHECK constraint"))) << log[2];
     EXPECT_TRUE(log[2].contains(QStringLiteral("CONTA"))) << log[2];
-    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 598, 2).match(log[5]).hasMatch()) << log[5];
+    EXPECT_EQ(log[4], QStringLiteral("CONTA: 600 lidos, 598 inseridos, 2 rejeitados"));
+    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 598, 2).match(log[6]).hasMatch()) << log[6];
     EXPECT_EQ(DestinoCount("CONTA"), 599);
     EXPECT_EQ(Destino(QStringLiteral("SELECT NOME FROM CONTA WHERE ID = 150")), QStringLiteral("já estava"));
     EXPECT_EQ(Destino(QStringLiteral("SELECT COUNT(*) FROM CONTA WHERE NOME = 'linha ' || ID")), QStringLiteral("598"));
     EXPECT_EQ(Destino(QStringLiteral("SELECT COUNT(*) FROM CONTA WHERE ID IN (149, 151, 449, 451)")), QStringLiteral("4"));
+}
+
+// A refused row's line ends with the key that finds it, whatever refused it: a row of a block sent
+// again alone, a row of a composite key, a row of a table without a key (its first three columns).
+TEST_F(ServerCopy, ARefusedRowsLineEndsWithItsKey) {
+    const QString ddl = QStringLiteral(
+        "CREATE TABLE CONTA (ID INTEGER NOT NULL PRIMARY KEY, NOME VARCHAR(30));"
+        "CREATE TABLE PARCELA (NOTA VARCHAR(10) NOT NULL, NUMERO INTEGER NOT NULL, VALOR INTEGER,"
+        " PRIMARY KEY (NOTA, NUMERO));"
+        "CREATE TABLE LIVRE (A INTEGER, B VARCHAR(80), C INTEGER, D INTEGER);");
+    ConnectToServer(ddl,
+                    ManyRows(QStringLiteral("CONTA"), 600) +
+                        QStringLiteral("INSERT INTO PARCELA VALUES ('NF-1', 1, 10); INSERT INTO PARCELA VALUES ('NF-1', 2, -5);"
+                                       "INSERT INTO LIVRE VALUES (1, LPAD('', 70, 'x'), NULL, 4);"),
+                    QStringLiteral("ALTER TABLE CONTA ADD CHECK (NOME <> 'linha 450');"
+                                   "ALTER TABLE PARCELA ADD CHECK (VALOR >= 0); ALTER TABLE LIVRE ADD CHECK (D <> 4);"));
+    for (const char* name : {"CONTA", "PARCELA", "LIVRE"}) Mark(name);
+    Import();
+    const QStringList refused = Log().filter(QStringLiteral(" ERRO INSERIR "));
+    ASSERT_EQ(refused.size(), 3) << Log();
+    const QString cut = QStringLiteral("'") + QString(60, QLatin1Char('x')) + QStringLiteral("...'");
+    for (const QString& end : {QStringLiteral(" [chave: ID=450]"), QStringLiteral(" [chave: NOTA='NF-1', NUMERO=2]"),
+                               QStringLiteral(" [chave: A=1, B=") + cut + QStringLiteral(", C=NULL]")})
+        EXPECT_EQ(refused.filter(end).size(), 1) << end << refused;
+    for (const QString& line : refused) EXPECT_TRUE(line.endsWith(QLatin1Char(']'))) << line;
 }
 
 // What was read and not sent when the stop came is in the log, and the bar stays on what went in.

@@ -1,0 +1,13 @@
+#include "RowKeyText.h"
+
+#include "RowText.h"
+#include "platform/TField.h"
+
+#include <QStringList>
+
+QString RowKeyText(const QList<const TField*>& key) {
+    if (key.isEmpty()) return QString();
+    QStringList columns;
+    for (const TField* field : key) columns << field->FieldName() + QLatin1Char('=') + ValueText(field->Value());
+    return QStringLiteral(" [chave: ") + columns.join(QStringLiteral(", ")) + QLatin1Char(']');
+}
