@@ -1,8 +1,6 @@
 #include "ApplyEngine.h"
 
 #include "FbApi.h"
-#include "InlineBlobs.h"
-#include "Savepoint.h"
 #include "SendBlock.h"
 #include "TDataSetProvider.h"
 #include "TSQLConnection.h"
@@ -17,53 +15,8 @@ using namespace Firebird;
 
 void ApplyEngine::Reset() {
     sender_.TakeAnswer();
-    insert_.Reset();
+    writer_.Reset();
     block_.Reset();
-}
-
-void ApplyEngine::Insert(const QString& table, const FieldList& fields, const std::vector<TFieldValue>& values,
-                         TSQLConnection& connection, ITransaction* transaction) {
-    FbStatus status;
-    IAttachment* attachment = connection.Attachment();
-    if (!insert_) {
-        const UpdateStatement statement = InsertStatement(table, fields, values);
-        insert_.Reset(attachment->prepare(&status, transaction, 0, ServerText(statement.sql).constData(),
-                                          connection.Dialect(), 0));
-    }
-    // Through a server a small blob goes inside the message, as in a block.
-    const bool remote = connection.Remote();
-    const std::vector<TFieldValue> inlined = remote ? Inlined(fields, values) : std::vector<TFieldValue>{};
-    insertWriter_.Write(InsertParameters(fields, remote ? inlined : values), attachment, transaction);
-    insert_->execute(&status, transaction, insertWriter_.Metadata(), insertWriter_.Buffer(), nullptr, nullptr);
-}
-
-void ApplyEngine::Modify(const QString& table, const FieldList& fields, const PendingChange& change,
-                         const TDataSetProvider& provider, TSQLConnection& connection, ITransaction* transaction) {
-    const UpdateStatement statement = ModifyStatement(table, provider.UpdateMode, fields, change.oldValues, change.newValues);
-    if (statement.sql.isEmpty()) return;
-    FbStatus status;
-    IAttachment* attachment = connection.Attachment();
-    ParameterWriter writer;
-    writer.Write(statement.parameters, attachment, transaction);
-    FbRef<IStatement> prepared(
-        attachment->prepare(&status, transaction, 0, ServerText(statement.sql).constData(), connection.Dialect(), 0));
-    Savepoint savepoint(connection, transaction);
-    prepared->execute(&status, transaction, writer.Metadata(), writer.Buffer(), nullptr, nullptr);
-    const ISC_UINT64 changed = prepared->getAffectedRecords(&status);
-    if (changed == 1) return;
-    savepoint.Undo();
-    if (changed == 0) throw EDatabaseError(QStringLiteral("Registro não encontrado ou alterado por outro usuário"));
-    throw EDatabaseError(QStringLiteral("A alteração mudaria %1 linhas da tabela %2 em vez de uma; foi desfeita")
-                             .arg(changed)
-                             .arg(table));
-}
-
-void ApplyEngine::Write(const PendingChange& change, const QString& table, const FieldList& fields,
-                        const TDataSetProvider& provider, TSQLConnection& connection, ITransaction* transaction) {
-    if (change.kind == TUpdateKind::ukInsert)
-        Insert(table, fields, change.newValues, connection, transaction);
-    else
-        Modify(table, fields, change, provider, connection, transaction);
 }
 
 size_t ApplyEngine::BlockEnd(const std::vector<PendingChange>& changes, size_t index, int capacity) const {
@@ -77,7 +30,7 @@ ApplyEngine::Written ApplyEngine::WriteAlone(const PendingChange& change, const 
                                              ITransaction* transaction, int maxErrors, int& errors,
                                              const Reconcile& reconcile) {
     try {
-        Write(change, table, fields, provider, connection, transaction);
+        writer_.Write(change, table, fields, provider, connection, transaction);
         return {Outcome::Applied, false};
     } catch (const EDatabaseError& error) {
         // The server undoes the failed statement alone; the transaction goes on.
@@ -169,7 +122,7 @@ bool ApplyEngine::Send(std::vector<PendingChange>& changes, const FieldList& fie
     try {
         sender_.Send(rows, table, fields, connection, transaction, block_,
                       [this, table, &fields, &connection, transaction](const PendingChange& change) {
-                          Insert(table, fields, change.newValues, connection, transaction);
+                          writer_.Insert(table, fields, change.newValues, connection, transaction);
                       });
     } catch (...) {
         changes.insert(changes.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));

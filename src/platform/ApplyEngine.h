@@ -5,6 +5,7 @@
 #include "BlockSender.h"
 #include "InsertBlock.h"
 #include "PendingChange.h"
+#include "RowWriter.h"
 #include "TClientDataSet.h"
 
 #include <functional>
@@ -14,8 +15,7 @@ class TDataSetProvider;
 class TSQLConnection;
 class TSQLTransaction;
 
-// Writes a client dataset's pending changes to the server: appended rows through one prepared
-// INSERT reused until Reset, edited rows through an UPDATE that must change exactly one row.
+// Writes a client dataset's pending changes to the server; a change written alone goes through a RowWriter.
 // Through a server, appended rows in a row go many to a round trip (InsertBlock) when no limit
 // is put on the errors; a row the block refused is sent again alone, for the server's own message.
 class ApplyEngine {
@@ -67,15 +67,7 @@ private:
                        int maxErrors, int& errors, const Reconcile& reconcile);
     // The inserts from that index on that go in one block: [index, end).
     size_t BlockEnd(const std::vector<PendingChange>& changes, size_t index, int capacity) const;
-    void Write(const PendingChange& change, const QString& table, const FieldList& fields,
-               const TDataSetProvider& provider, TSQLConnection& connection, Firebird::ITransaction* transaction);
-    void Insert(const QString& table, const FieldList& fields, const std::vector<TFieldValue>& values,
-                TSQLConnection& connection, Firebird::ITransaction* transaction);
-    void Modify(const QString& table, const FieldList& fields, const PendingChange& change,
-                const TDataSetProvider& provider, TSQLConnection& connection, Firebird::ITransaction* transaction);
-
-    FbRef<Firebird::IStatement> insert_;
-    ParameterWriter insertWriter_;
+    RowWriter writer_;
     InsertBlock block_;
     BlockSender sender_;
     std::vector<Outcome> outcomes_;   // kept between applies: the copy applies every few rows

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "FbRef.h"
+#include "FieldCodec.h"
+#include "PendingChange.h"
+
+#include <vector>
+
+class TDataSetProvider;
+class TSQLConnection;
+
+// Writes one change alone to the server: an appended row through one prepared INSERT reused until
+// Reset, an edited row through an UPDATE that must change exactly one row (undone otherwise).
+// Raises what the server refused.
+class RowWriter {
+public:
+    void Write(const PendingChange& change, const QString& table, const FieldList& fields,
+               const TDataSetProvider& provider, TSQLConnection& connection, Firebird::ITransaction* transaction);
+    void Insert(const QString& table, const FieldList& fields, const std::vector<TFieldValue>& values,
+                TSQLConnection& connection, Firebird::ITransaction* transaction);
+    // Frees the prepared INSERT: the dataset closes, or its connection does.
+    void Reset() { insert_.Reset(); }
+
+private:
+    void Modify(const QString& table, const FieldList& fields, const PendingChange& change,
+                const TDataSetProvider& provider, TSQLConnection& connection, Firebird::ITransaction* transaction);
+
+    FbRef<Firebird::IStatement> insert_;
+    ParameterWriter insertWriter_;
+};
