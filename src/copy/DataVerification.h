@@ -1,19 +1,13 @@
 #pragma once
 
+#include "VerificationControls.h"
+
 #include <QObject>
 #include <QString>
 
-class QAbstractButton;
-class QTreeWidget;
 class TTabela;
 struct ComparisonResult;
 struct CopyContext;
-
-// The main window's controls that drive a verification.
-struct VerificationControls {
-    QAbstractButton* btnVerificar = nullptr;
-    QTreeWidget* TreeView = nullptr;   // the selection tree
-};
 
 // "Verificar Dados": compares, table by table, the rows of every marked table on both databases,
 // each table with its progress row as a copy shows it; logs what differs, and gives each table's

@@ -1,27 +1,12 @@
 #pragma once
 
 #include "CopyContext.h"
+#include "ImportControls.h"
 
 #include <QObject>
 #include <exception>
 
-class ActivityLogView;
-class QAbstractButton;
-class QTimer;
-class QTreeWidget;
 struct Workspace;
-
-// The main window's controls that drive an import.
-struct ImportControls {
-    QAbstractButton* btnImportar = nullptr;
-    QAbstractButton* btnAtualizar = nullptr;
-    QAbstractButton* btnParar = nullptr;
-    QAbstractButton* btnPausar = nullptr;
-    QTreeWidget* TreeView = nullptr;   // the selection tree
-    QTreeWidget* ListView = nullptr;   // the progress rows
-    QTimer* TimerAtualiza = nullptr;
-    ActivityLogView* log = nullptr;
-};
 
 // "Importar Dados", "Atualizar Tabelas", "Parar" and "Pausar"/"Continuar". It connects the
 // controls to its handlers, each run through the command guard, and owns what the copy jobs share.

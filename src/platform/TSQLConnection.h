@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ConnectionClient.h"
 #include "FbApi.h"
 #include "NoCopy.h"
 #include "TStringList.h"
@@ -8,13 +9,6 @@
 #include <memory>
 
 class TSQLTransaction;
-
-// A dataset using a connection; told to drop its server handles before the connection closes.
-class ConnectionClient {
-public:
-    virtual ~ConnectionClient() = default;
-    virtual void ConnectionClosing() = 0;
-};
 
 // What a transaction the layer starts on its own is for.
 enum class TransactionUse {
