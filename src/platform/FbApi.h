@@ -2,6 +2,8 @@
 
 #include "Exceptions.h"
 #include "FbRef.h"
+#include "FbStatus.h"
+#include "FbTransactionOptions.h"
 
 #include <firebird/Interface.h>
 
@@ -10,16 +12,6 @@
 
 Firebird::IMaster* FbMaster();
 Firebird::IUtil* FbUtil();
-
-// Status wrapper whose failures are raised as EDatabaseError carrying the whole status vector.
-class FbStatus : public Firebird::BaseStatusWrapper<FbStatus> {
-public:
-    FbStatus();
-    ~FbStatus();
-    FbStatus(const FbStatus&) = delete;
-    FbStatus& operator=(const FbStatus&) = delete;
-    static void checkException(FbStatus* status);
-};
 
 EDatabaseError DatabaseErrorFrom(Firebird::IStatus* status);
 
@@ -37,14 +29,6 @@ decltype(auto) Doing(Describe&& describe, Work&& work) {
 // Text for the server: names and SQL travel as UTF-8, as the catalogue stores them.
 inline QByteArray ServerText(const QString& text) { return text.toUtf8(); }
 
-// How a transaction sees the work of others, whether it writes, and whether it waits for a row
-// another transaction holds.
-enum class FbIsolation { ReadCommitted, Snapshot };
-struct FbTransactionOptions {
-    FbIsolation isolation = FbIsolation::ReadCommitted;
-    bool readOnly = false;
-    bool wait = true;
-};
 FbRef<Firebird::ITransaction> FbStartTransaction(Firebird::IAttachment* attachment, const FbTransactionOptions& options);
 // Commits or rolls back and lets go of the transaction either way; a failure is raised after the
 // interface has been released, so nothing dangles.

@@ -4,6 +4,7 @@
 #include "TComponent.h"
 #include "TField.h"
 #include "TFields.h"
+#include "TParam.h"
 
 #include <QString>
 #include <memory>
@@ -11,22 +12,6 @@
 
 class TSQLConnection;
 class TSQLTransaction;
-
-// A named input parameter (:NAME) of a statement; given as text, the server converts it.
-class TParam {
-public:
-    explicit TParam(QString name) : name_(std::move(name)) {}
-    const QString& Name() const { return name_; }
-    void SetAsString(const QString& value) { value_ = value; isNull_ = false; }
-    QString AsString() const { return value_; }
-    bool IsNull() const { return isNull_; }
-    void Clear() { isNull_ = true; value_.clear(); }
-
-private:
-    QString name_;
-    QString value_;
-    bool isNull_ = true;
-};
 
 // A statement on one connection: a forward-only cursor for a SELECT, or ExecSQL for the rest.
 class TSQLDataSet : public TComponent, public TFields, private NoCopy {
