@@ -226,6 +226,15 @@ void MakeDatabases(long rows, const std::string& source, const std::string& same
     }
 }
 
+// Ends a forked child: its Firebird engine first, so that no engine thread outlives the process.
+[[noreturn]] void EndChild(int code) {
+    ThrowStatusWrapper status(Master()->getStatus());
+    Master()->getDispatcher()->shutdown(&status, 0, fb_shutrsn_app_stopped);
+    std::fflush(stdout);
+    std::fflush(stderr);
+    _exit(code);
+}
+
 bool MakeDatabasesApart(long rows, const std::string& source, const std::string& same,
                         const std::vector<std::string>& twins, const std::string& prefilled,
                         const std::string& only = kAlreadyThere) {
@@ -239,10 +248,7 @@ bool MakeDatabasesApart(long rows, const std::string& source, const std::string&
             std::fprintf(stderr, "making the databases: %s\n", ErrorText(error).c_str());
             code = 1;
         }
-        ThrowStatusWrapper status(Master()->getStatus());
-        Master()->getDispatcher()->shutdown(&status, 0, fb_shutrsn_app_stopped);
-        std::fflush(stderr);
-        _exit(code);
+        EndChild(code);
     }
     int result = 0;
     waitpid(child, &result, 0);
@@ -443,11 +449,7 @@ bool VerifyApart(const std::string& source, const std::string& same, int rounds,
             code = 1;
         }
         if (write(channel[1], &found, sizeof found) != ssize_t(sizeof found)) code = 1;
-        ThrowStatusWrapper status(Master()->getStatus());
-        Master()->getDispatcher()->shutdown(&status, 0, fb_shutrsn_app_stopped);
-        std::fflush(stdout);
-        std::fflush(stderr);
-        _exit(code);
+        EndChild(code);
     }
     close(channel[1]);
     const bool read = ::read(channel[0], &figures, sizeof figures) == ssize_t(sizeof figures);
@@ -562,11 +564,7 @@ std::optional<WindowCopy> CopyThroughWindowApart(char* program, const std::strin
             const WindowCopy copy = CopyThroughWindow(source, destination, logFolder);
             if (write(channel[1], &copy, sizeof copy) == ssize_t(sizeof copy)) code = 0;
         }
-        ThrowStatusWrapper status(Master()->getStatus());
-        Master()->getDispatcher()->shutdown(&status, 0, fb_shutrsn_app_stopped);
-        std::fflush(stdout);
-        std::fflush(stderr);
-        _exit(code);
+        EndChild(code);
     }
     close(channel[1]);
     WindowCopy copy;
