@@ -53,6 +53,8 @@ TThreadExport::TThreadExport(QTreeWidget* listView, const QString& nomeTabela, C
     SQLDSOrigem = Named<TSQLDataSet>(workspace.SQLConnection, QStringLiteral("SQLDSOrigem") + nomeTabela);
     DSPOrigem = Named<TDataSetProvider>(SQLDSOrigem.get(), QStringLiteral("DSPOrigem") + nomeTabela);
     CDSOrigem = Named<TClientDataSet>(DSPOrigem.get(), QStringLiteral("CDSOrigem") + nomeTabela);
+    // The source's rows are read on a thread of their own: the window answers while the next wait.
+    CDSOrigem->OnWaitRows = ProcessMessages;
     SQLDSDestino = Named<TSQLDataSet>(workspace.SQLConnectionDestino, QStringLiteral("FSQLDSDestino") + nomeTabela);
     DSPDestino = Named<TDataSetProvider>(SQLDSDestino.get(), QStringLiteral("DSPDestino") + nomeTabela);
     CDSDestino = Named<TClientDataSet>(DSPDestino.get(), QStringLiteral("CDSDestino") + nomeTabela);

@@ -14,10 +14,13 @@ constexpr auto IdleEvery = std::chrono::milliseconds(10);
 }  // namespace
 
 RowReadAhead::RowReadAhead(TSQLConnection& connection, const QString& sql)
-    : snapshot_(&connection, TransactionUse::Snapshot), rows_(&connection) {
+    : snapshot_(std::make_unique<TSQLTransaction>(&connection, TransactionUse::Snapshot)),
+      ownRows_(std::make_unique<TSQLDataSet>(&connection)), rows_(*ownRows_) {
     rows_.SetCommandText(sql);
-    rows_.Transaction = &snapshot_;
+    rows_.Transaction = snapshot_.get();
 }
+
+RowReadAhead::RowReadAhead(TSQLDataSet& openRows) : rows_(openRows) {}
 
 RowReadAhead::~RowReadAhead() {
     {
@@ -31,10 +34,10 @@ RowReadAhead::~RowReadAhead() {
 void RowReadAhead::Start() { reader_ = std::thread([this] { Read(); }); }
 
 void RowReadAhead::Read() {
+    std::vector<Row> batch;
+    qsizetype bytes = 0;
     try {
-        rows_.Open();
-        std::vector<Row> batch;
-        qsizetype bytes = 0;
+        if (ownRows_) rows_.Open();
         bool handed = true;
         for (; handed && !rows_.Eof(); rows_.Next()) {
             Row row;
@@ -46,13 +49,20 @@ void RowReadAhead::Read() {
             batch.push_back(std::move(row));
             if (batch.size() >= BatchRows || bytes >= WaitingBytes / 4) handed = Hand(batch, bytes);
         }
-        if (handed && Hand(batch, bytes)) {
+        if (handed && Hand(batch, bytes) && ownRows_) {
             rows_.Close();
-            snapshot_.Commit();
+            snapshot_->Commit();
         }
     } catch (...) {
+        // The rows read before the failure go over first: the caller takes them, then the failure.
+        const std::exception_ptr failure = std::current_exception();
+        try {
+            Hand(batch, bytes);
+        } catch (...) {
+            // No room for them: the failure is raised after the rows handed before.
+        }
         std::lock_guard lock(mutex_);
-        failure_ = std::current_exception();
+        failure_ = failure;
     }
     {
         std::lock_guard lock(mutex_);

@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -23,6 +24,9 @@ public:
     using Row = std::vector<TFieldValue>;
 
     RowReadAhead(TSQLConnection& connection, const QString& sql);
+    // The rows of a dataset already open, from its current row on, in its own transaction; the
+    // dataset stays open and is the caller's again once the reader has stopped.
+    explicit RowReadAhead(TSQLDataSet& openRows);
     // Stops the reader and waits for it.
     ~RowReadAhead();
     RowReadAhead(const RowReadAhead&) = delete;
@@ -42,8 +46,10 @@ private:
     bool Hand(std::vector<Row>& batch, qsizetype& bytes);
     void WaitFor(const std::function<bool()>& done, const std::function<void()>& idle);
 
-    TSQLTransaction snapshot_;
-    TSQLDataSet rows_;
+    // Held only when the reader opens the query itself.
+    std::unique_ptr<TSQLTransaction> snapshot_;
+    std::unique_ptr<TSQLDataSet> ownRows_;
+    TSQLDataSet& rows_;
     std::thread reader_;
 
     std::mutex mutex_;

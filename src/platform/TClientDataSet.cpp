@@ -4,6 +4,7 @@
 #include "Exceptions.h"
 #include "FieldCodec.h"
 #include "OnFailure.h"
+#include "RowReadAhead.h"
 #include "TDataSetProvider.h"
 #include "TSQLConnection.h"
 #include "TSQLDataSet.h"
@@ -25,6 +26,9 @@ struct TClientDataSet::Impl : ConnectionClient {
     bool active = false;
     FieldList fields;
     std::vector<Values> rows;
+    // On demand, the rows read ahead of the walk, and the current one.
+    std::unique_ptr<RowReadAhead> ahead;
+    Values aheadRow;
     int current = 0;
     bool eof = true;
     int recordCount = 0;
@@ -35,7 +39,30 @@ struct TClientDataSet::Impl : ConnectionClient {
 
     explicit Impl(TClientDataSet* o) : owner(o) {}
 
-    void ConnectionClosing() override { engine.Reset(); }
+    void ConnectionClosing() override {
+        ahead.reset();
+        engine.Reset();
+    }
+
+    // Reads the rows on from the source's current row, on the reader's thread.
+    void ReadAhead() {
+        ahead = std::make_unique<RowReadAhead>(Source());
+        ahead->Start();
+        TakeAhead();
+    }
+
+    void TakeAhead() { eof = !ahead->Next(aheadRow, Idle()); }
+
+    std::function<void()> Idle() const {
+        return owner->OnWaitRows ? owner->OnWaitRows : std::function<void()>([] {});
+    }
+
+    // Gives the source back to this thread, the reader stopped.
+    void StopReading() noexcept {
+        if (!ahead) return;
+        ahead->Stop(Idle());
+        ahead.reset();
+    }
 
     void Attach(TSQLConnection* to) {
         if (connection == to) return;
@@ -68,8 +95,8 @@ struct TClientDataSet::Impl : ConnectionClient {
     void ShowCurrent() {
         if (mode == OpenMode::AllRows && current < int(rows.size()))
             Show(rows[size_t(current)]);
-        else if (mode == OpenMode::OnDemand && !Source().Eof())
-            for (size_t i = 0; i < fields.size(); ++i) fields[i]->Load(Source().Fields(int(i))->Value());
+        else if (mode == OpenMode::OnDemand && !eof)
+            Show(aheadRow);
         else
             ShowEmpty();
     }
@@ -124,6 +151,7 @@ struct TClientDataSet::Impl : ConnectionClient {
 TClientDataSet::TClientDataSet(TDataSetProvider* provider) : d(std::make_unique<Impl>(this)), provider_(provider) {}
 
 TClientDataSet::~TClientDataSet() {
+    d->ahead.reset();
     d->engine.Reset();
     d->Attach(nullptr);
 }
@@ -170,13 +198,18 @@ void TClientDataSet::Open() {
     for (const auto& field : source.FieldList()) d->fields.push_back(std::make_unique<TField>(*field));
     d->active = true;
     d->state = TDataSetState::dsBrowse;
-    d->eof = d->mode == OpenMode::FieldsOnly || (d->mode == OpenMode::OnDemand ? source.Eof() : d->rows.empty());
+    d->eof = d->mode == OpenMode::FieldsOnly || d->rows.empty();
+    if (d->mode == OpenMode::OnDemand) {
+        const OnFailure close([this] { Close(); });
+        d->ReadAhead();
+    }
     d->ShowCurrent();
     d->Scrolled();
 }
 
 void TClientDataSet::Close() {
     if (!d->active) return;
+    d->StopReading();
     if (d->mode == OpenMode::OnDemand) d->Source().Close();
     d->engine.Reset();
     d->active = false;
@@ -197,9 +230,9 @@ void TClientDataSet::First() {
     if (d->mode == OpenMode::OnDemand) {
         if (d->current == 0) return;
         // Read again from the start, in the same snapshot: the rows stay the same.
-        TSQLDataSet& source = d->Source();
-        source.Restart();
-        d->eof = source.Eof();
+        d->StopReading();
+        d->Source().Restart();
+        d->ReadAhead();
     } else {
         d->eof = d->rows.empty();
     }
@@ -213,9 +246,7 @@ void TClientDataSet::Next() {
     d->RequireBrowse();
     if (d->eof) return;
     if (d->mode == OpenMode::OnDemand) {
-        TSQLDataSet& source = d->Source();
-        source.Next();
-        d->eof = source.Eof();
+        d->TakeAhead();
         ++d->current;
     } else if (d->current + 1 < int(d->rows.size())) {
         ++d->current;

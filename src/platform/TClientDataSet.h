@@ -28,8 +28,8 @@ using TReconcileErrorEvent =
 //
 // Three ways to open:
 //  - PacketRecords = -1 (default): every row is fetched into memory; the statement is closed.
-//  - FetchOnDemand: the row count and the rows come from one snapshot, rows are read as the
-//    walk reaches them; nothing is held in memory beyond the current row.
+//  - FetchOnDemand: the row count and the rows come from one snapshot; a thread of their own
+//    reads the rows, blobs with them, a bounded way ahead of the walk, so memory stays flat.
 //  - PacketRecords = 0: only the fields are described; used to append rows to a table without
 //    reading the rows it already holds.
 // An append applied through ApplyUpdates is written with one prepared INSERT reused for every
@@ -102,6 +102,10 @@ public:
     // The changes not yet applied, those in flight included.
     int ChangeCount() const;
     TReconcileErrorEvent OnReconcileError;
+
+    // Called every few milliseconds while a walk fetching on demand waits for the next row, and
+    // while Close waits for the reader to stop.
+    std::function<void()> OnWaitRows;
 
     // Called after every move to another row, including the first row on open.
     std::function<void()> AfterScroll;

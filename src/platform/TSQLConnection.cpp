@@ -123,7 +123,10 @@ void TSQLConnection::Open() {
 
 void TSQLConnection::Close() {
     if (!d->attachment) return;
-    for (ConnectionClient* client : std::vector<ConnectionClient*>(d->clients)) client->ConnectionClosing();
+    // The newest first: a dataset walking another one (reading its rows on a thread of its own)
+    // lets go of it before that one drops its statement.
+    const std::vector<ConnectionClient*> clients(d->clients.rbegin(), d->clients.rend());
+    for (ConnectionClient* client : clients) client->ConnectionClosing();
     // Work done in a held transaction is kept: a close never throws away applied rows, and a
     // commit that fails is the error the caller must see.
     std::optional<EDatabaseError> failedCommit;

@@ -64,9 +64,10 @@ TEST_F(ResumeCopy, TheBoxIsOnTheSettingsTabStartsOffAndIsRememberedBetweenRuns) 
 }
 
 TEST_F(ResumeCopy, ACopyStoppedHalfwayIsFinishedSendingOnlyTheMissingRows) {
-    Connect(Grande, Grande, ManyRows(QStringLiteral("GRANDE"), 20000));
+    Connect(Grande, Grande, ManyRows(QStringLiteral("GRANDE"), 100000));
     Mark("GRANDE");
-    // "Parar" at the second reporting row: the first comes on the first row.
+    // "Parar" at the second reporting row (the first comes on the first row), with rows enough
+    // that the copy outlasts it at any pace.
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] {
         QTreeWidgetItem* row = window.ListView->topLevelItem(0);
@@ -78,14 +79,38 @@ TEST_F(ResumeCopy, ACopyStoppedHalfwayIsFinishedSendingOnlyTheMissingRows) {
     timer.start(1);
     Import();
     const int before = DestinoCount("GRANDE");
-    ASSERT_TRUE(before > 0 && before < 20000) << before;
+    ASSERT_TRUE(before > 0 && before < 100000) << before;
     SwitchOn();
     const int start = int(Log().size());
     Import();
     const QStringList second = Log().mid(start);
     EXPECT_TRUE(second.contains(PassedOver("GRANDE", before))) << second;
-    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 20000 - before, 0).match(second.last()).hasMatch()) << second;
+    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 100000 - before, 0).match(second.last()).hasMatch()) << second;
     ExpectSameRows(QStringLiteral("GRANDE"), QStringLiteral("ID || ':' || NOME"), true);
+}
+
+// A row the source cannot give in the connection's character set fails the read ahead of the
+// copy in the middle of the table: every row before it is in, none after, and the resume sends the rest.
+TEST_F(ResumeCopy, AReadFailingInTheMiddleOfATableKeepsTheRowsBeforeItAndTheResumeSendsTheRest) {
+    const QString ddl = QStringLiteral(
+        "CREATE TABLE TEXTO (ID INTEGER NOT NULL PRIMARY KEY, NOME VARCHAR(30) CHARACTER SET UTF8, NOTA BLOB SUB_TYPE TEXT);");
+    window.workspace.SQLConnection->Params.SetValue(QStringLiteral("ServerCharSet"), QStringLiteral("WIN1252"));
+    ConnectPair(ddl, ddl,
+                QStringLiteral("SET TERM ^ ;EXECUTE BLOCK AS DECLARE I INTEGER = 1; BEGIN WHILE (I <= 20000) DO BEGIN"
+                               " INSERT INTO TEXTO VALUES (:I, 'linha ' || :I, IIF(MOD(:I, 10) = 0, 'nota ' || :I, NULL));"
+                               " I = I + 1; END END^ SET TERM ; ^"
+                               "UPDATE TEXTO SET NOME = CAST(x'E4B8AD' AS VARCHAR(3) CHARACTER SET UTF8) WHERE ID = 15000;"),
+                QString());
+    Mark("TEXTO");
+    Import();
+    EXPECT_EQ(Destino(QStringLiteral("SELECT COUNT(*) || ':' || MAX(ID) FROM TEXTO")), QStringLiteral("14999:14999"));
+    DatabaseFactory::Execute(origem, QStringLiteral("UPDATE TEXTO SET NOME = 'corrigida' WHERE ID = 15000;"));
+    SwitchOn();
+    Import();
+    EXPECT_TRUE(Log().contains(PassedOver("TEXTO", 14999))) << Log();
+    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 5001, 0).match(Log().last()).hasMatch()) << Log();
+    ExpectSameRows(QStringLiteral("TEXTO"),
+                   QStringLiteral("ID || ':' || NOME || ':' || COALESCE(CAST(NOTA AS VARCHAR(20)), 'N')"), true);
 }
 
 TEST_F(ResumeCopy, ACompositeKeyAndAUniqueKeyOfTextSendOnlyWhatIsMissingAndAKeylessTableIsLeftAsItIs) {
