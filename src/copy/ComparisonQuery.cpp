@@ -46,7 +46,7 @@ QString SortValue(const QString& column, const ColumnShape& origem, const Column
 }  // namespace
 
 ComparisonQuery::ComparisonQuery(TSQLConnection& origem, TSQLConnection& destino, const QString& table,
-                                 const QStringList& copied)
+                                 const QStringList& copied, const QString& where)
     : columns(copied) {
     const QString from = QStringLiteral(" FROM ") + quoteIdentifier(table);
     QStringList selected;
@@ -80,5 +80,6 @@ ComparisonQuery::ComparisonQuery(TSQLConnection& origem, TSQLConnection& destino
     for (int position = 1; position <= int(sortValues.size()); ++position)
         orderBy << QStringLiteral("%1 NULLS FIRST").arg(selected.size() + position);
     rows = QStringLiteral("SELECT ") + (selected + sortValues).join(QStringLiteral(", ")) + from;
+    if (!where.isEmpty()) rows += QStringLiteral(" WHERE ") + where;
     if (!orderBy.isEmpty()) rows += QStringLiteral(" ORDER BY ") + orderBy.join(QStringLiteral(", "));
 }

@@ -14,7 +14,9 @@ class TSQLConnection;
 struct ComparisonQuery {
     // Describes the table's columns on both sides; a table or column one of them lacks raises the
     // server's error.
-    ComparisonQuery(TSQLConnection& origem, TSQLConnection& destino, const QString& table, const QStringList& columns);
+    // A condition, when given, leaves out the rows it does not hold.
+    ComparisonQuery(TSQLConnection& origem, TSQLConnection& destino, const QString& table, const QStringList& columns,
+                    const QString& where = {});
 
     QString rows;                  // the rows, sorted; the same text for both sides
     QStringList columns;           // the copied columns, a row's first values

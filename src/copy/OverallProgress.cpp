@@ -25,7 +25,9 @@ void OverallProgress::Begin(const CopyTotals& totals) {
     for (const TTabela* tabela : ListaTabelas.Items())
         if (tabela->Checked() && !tabela->RowCountsEqual()) total_ += tabela->SourceRowCount();
     before_ = totals.inserted + totals.rejected;
+    heldBefore_ = totals.held;
     done_ = 0;
+    held_ = 0;
     started_.reset();
     paused_ = {};
     pausedSince_.reset();
@@ -34,8 +36,9 @@ void OverallProgress::Begin(const CopyTotals& totals) {
     if (label_) label_->clear();
 }
 
-long long OverallProgress::Done(const CopyTotals& totals) const {
-    return std::max(0LL, totals.inserted + totals.rejected - before_);
+void OverallProgress::Count(const CopyTotals& totals) {
+    done_ = std::max(0LL, totals.inserted + totals.rejected - before_);
+    held_ = totals.held - heldBefore_;
 }
 
 double OverallProgress::Running(Clock::time_point now) const {
@@ -52,7 +55,7 @@ void OverallProgress::Report(const CopyTotals& totals) {
         return;
     }
     if (pausedSince_) paused_ += now - *std::exchange(pausedSince_, std::nullopt);
-    done_ = Done(totals);
+    Count(totals);
     const double seconds = Running(now);
     if (done_ == 0 || seconds <= 0) {
         Show(QString(), QString());
@@ -60,7 +63,7 @@ void OverallProgress::Report(const CopyTotals& totals) {
     }
     const double pace = done_ / seconds;
     Show(Number(std::llround(pace)) + QStringLiteral(" registros/s"),
-         RunDuration(double(std::max(0LL, total_ - done_)) / pace) + QStringLiteral(" restante"));
+         RunDuration(double(std::max(0LL, ToDo() - done_)) / pace) + QStringLiteral(" restante"));
 }
 
 void OverallProgress::End(const CopyTotals& totals, bool interrupted) {
@@ -68,7 +71,7 @@ void OverallProgress::End(const CopyTotals& totals, bool interrupted) {
     const Clock::time_point now = Clock::now();
     if (pausedSince_) paused_ += now - *pausedSince_;
     active_ = false;
-    done_ = Done(totals);
+    Count(totals);
     const double seconds = Running(now);
     Show(seconds > 0 ? Number(std::llround(done_ / seconds)) + QStringLiteral(" registros/s") : QString(),
          interrupted ? QStringLiteral("interrompida") : QStringLiteral("concluída"));
@@ -76,7 +79,7 @@ void OverallProgress::End(const CopyTotals& totals, bool interrupted) {
 
 void OverallProgress::Show(const QString& figures, const QString& state) {
     if (!label_) return;
-    QString line = QStringLiteral("Total: %1 de %2 registros").arg(Number(done_), Number(total_));
+    QString line = QStringLiteral("Total: %1 de %2 registros").arg(Number(done_), Number(ToDo()));
     for (const QString& part : {figures, state})
         if (!part.isEmpty()) line += Separator + part;
     label_->setText(line);

@@ -10,8 +10,9 @@ struct CopyTotals;
 // The line for the whole import beside the per-table bars: "Total: 120.000 de 320.012 registros ·
 // 58.000 registros/s · 00:00:04 restante". The rows to do are those the marked tables hold in the
 // source at the last count, leaving out the tables whose counts are already equal; a row is done
-// once the destination took or refused it. A pause holds the clock: the line says "Pausado", and
-// the time it lasts counts neither in the pace nor in the time left. GUI thread only.
+// once the destination took or refused it; rows it was found holding already are no longer to do.
+// A pause holds the clock: the line says "Pausado", and the time it lasts counts neither in the
+// pace nor in the time left. GUI thread only.
 class OverallProgress {
 public:
     // Where the line shows; with none, nothing is shown.
@@ -25,7 +26,9 @@ public:
 
 private:
     using Clock = std::chrono::steady_clock;
-    long long Done(const CopyTotals& totals) const;
+    // Takes the figures of the totals.
+    void Count(const CopyTotals& totals);
+    long long ToDo() const { return std::max(0LL, total_ - held_); }
     // The seconds the copy ran, the pauses left out.
     double Running(Clock::time_point now) const;
     void Show(const QString& figures, const QString& state);
@@ -35,6 +38,8 @@ private:
     long long total_ = 0;
     long long before_ = 0;   // rows the totals held when the import began
     long long done_ = 0;
+    long long heldBefore_ = 0;   // rows found in the destination when the import began
+    long long held_ = 0;         // found since
     // The first reporting row: a question before the copy (the structure check's) is no time of it.
     std::optional<Clock::time_point> started_;
     Clock::duration paused_{};

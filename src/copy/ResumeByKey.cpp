@@ -2,6 +2,7 @@
 
 #include "ComparisonQuery.h"
 #include "CopyContext.h"
+#include "HeldKeyRun.h"
 #include "SecondPass.h"
 #include "catalogue/ActivityLog.h"
 #include "catalogue/TTabela.h"
@@ -45,21 +46,32 @@ std::unique_ptr<ResumeByKey> ResumeByKey::ForTable(TTabela& tabela, CopyContext&
         return tabela.FieldNames()->Items().contains(column) && !cut.contains(column);
     });
     if (key.isEmpty() || !copied) return nullptr;
-    const ComparisonQuery query(origem, *context.workspace.SQLConnectionDestino, nome, key);
+    TSQLConnection& destino = *context.workspace.SQLConnectionDestino;
+    // Counting the rows of the run takes a walk over them: the window answers meanwhile.
+    std::optional<HeldKeyRun> run;
+    if (key.size() == 1)
+        context.transaction.InBackground([&] { run = HeldKeyRun::Find(origem, destino, nome, key.front()); },
+                                         ServerWait::OnStop::Cancel);
+    const QString outside = run ? run->Outside() : QString();
+    const ComparisonQuery query(origem, destino, nome, key, outside);
     if (query.keyColumns.empty()) return nullptr;
     QStringList orderBy;
     for (const QString& value : query.sortValues) orderBy << value + QStringLiteral(" NULLS FIRST");
     return std::make_unique<ResumeByKey>(context, tabela, key, query.rows,
-                                         QStringLiteral(" ORDER BY ") + orderBy.join(QStringLiteral(", ")));
+                                         (run ? QStringLiteral(" WHERE ") + outside : QString()) +
+                                             QStringLiteral(" ORDER BY ") + orderBy.join(QStringLiteral(", ")),
+                                         run ? run->sourceRows : 0);
 }
 
 ResumeByKey::ResumeByKey(CopyContext& context, const TTabela& tabela, const QStringList& key,
-                         const QString& keysSql, QString orderBy)
+                         const QString& keysSql, QString selected, long long held)
     : context_(context),
       tabela_(tabela),
       key_(key),
-      orderBy_(std::move(orderBy)),
-      destino_(*context.workspace.SQLConnectionDestino, keysSql) {
+      selected_(std::move(selected)),
+      destino_(*context.workspace.SQLConnectionDestino, keysSql),
+      passedOver_(held) {
+    context.totals.held += held;
     destino_.Start();
     hasNext_ = destino_.Next(next_, ProcessMessages);
     TakeAlike();
@@ -94,7 +106,10 @@ bool ResumeByKey::InDestination(TClientDataSet& origem) {
             if (!SameKeyValue(destino[i], sourceKey_[i])) return false;
         return true;
     });
-    if (held) ++passedOver_;
+    if (held) {
+        ++passedOver_;
+        ++context_.totals.held;
+    }
     return held;
 }
 

@@ -20,18 +20,19 @@ extern bool EnviarSomenteFaltantes;
 // row whose key the destination already holds is not sent again. Only the destination keys that
 // sort alike are held at a time, whatever the table's size. A row is passed over only when the
 // destination holds a key of the very same bytes; a row in doubt (a NULL in its key, keys that
-// sort alike but differ) is sent, as without the box.
+// sort alike but differ) is sent, as without the box. The rows of a run of keys the destination
+// holds unbroken (HeldKeyRun) are counted there and not read at all.
 // Threads: the main thread uses it; the destination's keys are read on a thread of their own.
 class ResumeByKey {
 public:
     // Null when the run sends every row, or the table has no key the copy fills.
     static std::unique_ptr<ResumeByKey> ForTable(TTabela& tabela, CopyContext& context);
     ResumeByKey(CopyContext& context, const TTabela& tabela, const QStringList& key, const QString& keysSql,
-                QString orderBy);
+                QString selected, long long held);
     ~ResumeByKey();
 
-    // The source's select, sorted as the destination's keys come.
-    QString SourceSelect(const QString& select) const { return select + orderBy_; }
+    // The source's select, of the rows to read, sorted as the destination's keys come.
+    QString SourceSelect(const QString& select) const { return select + selected_; }
     // On the source row about to be sent: true when the destination holds its key, and the row is
     // to be passed over.
     bool InDestination(TClientDataSet& origem);
@@ -48,7 +49,7 @@ private:
     CopyContext& context_;
     const TTabela& tabela_;
     QStringList key_;
-    QString orderBy_;
+    QString selected_;   // the condition and the order appended to the source's select
     RowReadAhead destino_;
     std::vector<TField*> keyFields_;   // of the source row, found on the first
     std::vector<TFieldValue> sourceKey_;

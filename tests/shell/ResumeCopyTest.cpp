@@ -129,6 +129,28 @@ TEST_F(ResumeCopy, ACompositeKeyAndAUniqueKeyOfTextSendOnlyWhatIsMissingAndAKeyl
     EXPECT_EQ(DestinoCount("NOTA"), 1);
 }
 
+// Keys 1 to 4 with no gap in the destination: the source's rows in that run are counted, the others
+// read and sent, NULL keys among them; the total line leaves out what the destination held.
+TEST_F(ResumeCopy, AnUnbrokenRunOfKeysInTheDestinationIsCountedAndTheRowsAroundItAreSent) {
+    const QString ddl = QStringLiteral("CREATE TABLE CONTA (NUMERO BIGINT UNIQUE, NOME VARCHAR(10));");
+    ConnectPair(ddl, ddl,
+                QStringLiteral("INSERT INTO CONTA VALUES (NULL, 'n1'); INSERT INTO CONTA VALUES (NULL, 'n2');"
+                               "INSERT INTO CONTA VALUES (-5, 'm'); INSERT INTO CONTA VALUES (9, 'z');"
+                               "INSERT INTO CONTA SELECT R, 'r' || R FROM (SELECT 1 R FROM RDB$DATABASE UNION ALL"
+                               " SELECT 2 FROM RDB$DATABASE UNION ALL SELECT 3 FROM RDB$DATABASE UNION ALL"
+                               " SELECT 4 FROM RDB$DATABASE UNION ALL SELECT 5 FROM RDB$DATABASE);"),
+                QStringLiteral("INSERT INTO CONTA VALUES (3, 'r3'); INSERT INTO CONTA VALUES (1, 'r1');"
+                               "INSERT INTO CONTA VALUES (4, 'r4'); INSERT INTO CONTA VALUES (2, 'r2');"));
+    SwitchOn();
+    Mark("CONTA");
+    Import();
+    EXPECT_TRUE(Rejected().isEmpty()) << Log();
+    EXPECT_TRUE(Log().contains(PassedOver("CONTA", 4))) << Log();
+    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 5, 0).match(Log().last()).hasMatch()) << Log();
+    EXPECT_TRUE(window.lblTotal->text().startsWith(QStringLiteral("Total: 5 de 5 registros"))) << window.lblTotal->text();
+    ExpectSameRows(QStringLiteral("CONTA"), QStringLiteral("COALESCE(NUMERO, 'N') || NOME"));
+}
+
 // A copy in two passes stopped before its second pass: the rows in have their references NULL.
 TEST_F(ResumeCopy, ATableCopiedInTwoPassesStillGetsItsSecondPassForTheRowsThatWereInAndThoseSentNow) {
     const QString ddl = QStringLiteral(
