@@ -10,8 +10,9 @@
 // in each of N rounds (default 3) copies the source into one twin through the layer, into another
 // through the window and into a third with plain client calls; compares the best round of each, and
 // checks what arrived. Last, the window copies once more into a twin that already holds every tenth
-// row, so a tenth of the rows are rejected and logged, and into a twin where it is stopped at half
-// the rows and then imported again with "Enviar somente os registros que faltam". Before all that,
+// row, so a tenth of the rows are rejected and logged, into another such twin with "Enviar somente
+// os registros que faltam", so that tenth is left where it is, and into a twin where it is stopped
+// at half the rows and then imported again with that option. Before all that,
 // "Verificar Dados" compares the source with a twin of the same rows, in a process of its own.
 //
 //   bench_copy [rows] --resume [--rounds=N] [--keep]
@@ -31,6 +32,7 @@
 #include "platform/TSQLConnection.h"
 #include "platform/TSQLDataSet.h"
 #include "platform/TSQLTransaction.h"
+#include "shell/TFPrincipal.h"
 
 #include <QApplication>
 #include <firebird/Interface.h>
@@ -726,6 +728,9 @@ bool CompareCopies(char** argv, long rows, int rounds, const std::filesystem::pa
     // slow the copy's first commits.
     sync();
     std::printf("made in %.1f s\n\n", Seconds(making));
+    // The same tenth of the rows, for the copy that leaves them where they are.
+    const std::string prefilledResumed = (folder / "destino-janela-presentes.fdb").string();
+    std::filesystem::copy_file(prefilled, prefilledResumed);
 
     VerifyFigures verify;
     if (!VerifyApart(source, twinOfSameRows, rounds, folder.string(), verify)) throw std::runtime_error("could not verify");
@@ -784,6 +789,14 @@ bool CompareCopies(char** argv, long rows, int rounds, const std::filesystem::pa
     std::printf("ratio window 10%% rejected/plain: %.2f by the clock\n", ceiling.seconds / rejecting.seconds);
     std::printf("longest gap between message processings with 10%% rejected: %.0f ms\n", rejecting.longestGapMs);
     std::printf("peak RSS with 10%% rejected: %.0f MB\n", PeakRssMb());
+    std::printf("\nthe window again, into a twin of that destination, with \"Enviar somente os registros que faltam\"\n");
+    const WindowCopy present = CopyThroughWindow(source, prefilledResumed, folder.string(), [](TFPrincipal& window) {
+        window.cbbEnviarSomenteFaltantes->setChecked(true);
+    });
+    PrintWindowCopy("window, 10% present, resume on", present);
+    std::printf("ratio window 10%% present, resume on/plain: %.2f by the clock\n", ceiling.seconds / present.seconds);
+    std::printf("rejected lines in the log with 10%% present, resume on: %ld\n", present.rejectedLines);
+    twins.push_back(prefilledResumed);
     for (const CopyResult& run : layerRuns)
         if (run.rejected) std::printf("rows rejected by the destination: %ld\n", run.rejected);
 
