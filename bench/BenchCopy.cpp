@@ -8,8 +8,9 @@
 //
 // Makes, in a temporary folder, a source table of `rows` rows (default 500,000) and empty twins, then
 // in each of N rounds (default 3) copies the source into one twin through the layer, into another
-// through the window and into a third with plain client calls; compares the best round of each, and
-// checks what arrived. Last, the window copies once more into a twin that already holds every tenth
+// through the window and into a third with plain client calls, then into two more with plain calls
+// that read ahead on a thread, committing once at the end and once a second (what the program's
+// design can reach at best); compares the best round of each, and checks what arrived. Last, the window copies once more into a twin that already holds every tenth
 // row, so a tenth of the rows are rejected and logged, into another such twin with "Enviar somente
 // os registros que faltam", so that tenth is left where it is, and into a twin where it is stopped
 // at half the rows and then imported again with that option. Before all that,
@@ -24,6 +25,8 @@
 // a process of its own; prints how much more memory the second took at its peak.
 
 #include "DelayRelay.h"
+#include "PlainClient.h"
+#include "PlainCopy.h"
 #include "ResumeCopy.h"
 #include "WindowCopy.h"
 #include "platform/Exceptions.h"
@@ -51,18 +54,8 @@
 #include <vector>
 
 using namespace Firebird;
-using Clock = std::chrono::steady_clock;
 
 namespace {
-
-IMaster* Master() { return fb_get_master_interface(); }
-
-// SYSDBA's password on the loopback server (scripts/bench-copy starts it); the embedded engine
-// asks for none.
-std::string Password() {
-    const char* password = std::getenv("VENDRASOL_SERVER_PASSWORD");
-    return password && *password ? password : "masterkey";
-}
 
 const char kTable[] =
     "CREATE TABLE MOVIMENTO ("
@@ -88,71 +81,11 @@ std::string FillStatement(long rows, const std::string& only = "TRUE") {
            " I = I + 1; END END";
 }
 
-const char kCopyColumns[] = "ID, DESCRICAO, VALOR, MOMENTO, DATA_MOVIMENTO, OBSERVACAO";
-
 std::string ErrorText(const FbException& error) {
     char text[2048];
     Master()->getUtilInterface()->formatStatus(text, sizeof text, error.getStatus());
     return text;
 }
-
-// An embedded attachment through the plain client interface.
-class Database {
-public:
-    Database() : status_(Master()->getStatus()), provider_(Master()->getDispatcher()) {}
-    ~Database() {
-        if (attachment_) attachment_->release();
-        provider_->release();
-        status_.dispose();
-    }
-
-    void Create(const std::string& path, bool forcedWrites) {
-        Connect(path, true, forcedWrites);
-    }
-    void Attach(const std::string& path) { Connect(path, false, true); }
-
-    void Detach() {
-        attachment_->detach(&status_);
-        attachment_ = nullptr;
-    }
-
-    void Drop() {
-        attachment_->dropDatabase(&status_);
-        attachment_ = nullptr;
-    }
-
-    // Runs one statement in a transaction of its own.
-    void Execute(const std::string& sql) {
-        ITransaction* transaction = attachment_->startTransaction(&status_, 0, nullptr);
-        attachment_->execute(&status_, transaction, 0, sql.c_str(), 3, nullptr, nullptr, nullptr, nullptr);
-        transaction->commit(&status_);
-    }
-
-    IAttachment* Attachment() { return attachment_; }
-    ThrowStatusWrapper* Status() { return &status_; }
-
-private:
-    void Connect(const std::string& path, bool create, bool forcedWrites) {
-        IXpbBuilder* dpb = Master()->getUtilInterface()->getXpbBuilder(&status_, IXpbBuilder::DPB, nullptr, 0);
-        dpb->insertString(&status_, isc_dpb_user_name, "SYSDBA");
-        dpb->insertString(&status_, isc_dpb_password, Password().c_str());
-        if (create) {
-            dpb->insertInt(&status_, isc_dpb_page_size, 8192);
-            dpb->insertString(&status_, isc_dpb_set_db_charset, "WIN1252");
-            dpb->insertInt(&status_, isc_dpb_force_write, forcedWrites ? 1 : 0);
-            attachment_ = provider_->createDatabase(&status_, path.c_str(), dpb->getBufferLength(&status_),
-                                                    dpb->getBuffer(&status_));
-        } else {
-            attachment_ = provider_->attachDatabase(&status_, path.c_str(), dpb->getBufferLength(&status_),
-                                                    dpb->getBuffer(&status_));
-        }
-        dpb->dispose();
-    }
-
-    ThrowStatusWrapper status_;
-    IProvider* provider_;
-    IAttachment* attachment_ = nullptr;
-};
 
 // The first row of a query whose columns are all VARCHAR, joined by " | ".
 std::string QueryText(Database& db, const std::string& sql) {
@@ -257,28 +190,6 @@ bool MakeDatabasesApart(long rows, const std::string& source, const std::string&
     return WIFEXITED(result) && WEXITSTATUS(result) == 0;
 }
 
-double Seconds(Clock::time_point since) {
-    return std::chrono::duration<double>(Clock::now() - since).count();
-}
-
-// Processor time of the whole process, the embedded engine's threads included: less disturbed than
-// the wall clock by other work on the machine.
-double CpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-struct CopyResult {
-    long rows = 0;
-    double seconds = 0;
-    long commits = 0;
-    double commitSeconds = 0;
-    double cpuSeconds = 0;
-    long rejected = 0;
-};
-
 // The copy job's way: both sides through the layer, the source fetched on demand, each row appended
 // field by field and applied at once in the copy's own transaction, committed about once a second
 // and at the end. Only the first `limit` rows when one is given.
@@ -340,74 +251,6 @@ CopyResult CopyThroughLayer(const std::string& source, const std::string& destin
     }
     SQLConnectionDestino.Close();
     SQLConnection.Close();
-    result.seconds = Seconds(start);
-    result.cpuSeconds = CpuSeconds() - cpuStart;
-    return result;
-}
-
-// Copies a blob's content into a new blob of the destination; a partial segment is still data.
-void CopyBlob(ThrowStatusWrapper* status, IAttachment* from, ITransaction* fromTransaction, IAttachment* to,
-              ITransaction* toTransaction, ISC_QUAD* id, std::vector<char>& segment) {
-    IBlob* in = from->openBlob(status, fromTransaction, id, 0, nullptr);
-    IBlob* out = to->createBlob(status, toTransaction, id, 0, nullptr);
-    for (;;) {
-        unsigned length = 0;
-        const int got = in->getSegment(status, unsigned(segment.size()), segment.data(), &length);
-        if (got != IStatus::RESULT_OK && got != IStatus::RESULT_SEGMENT) break;
-        out->putSegment(status, length, segment.data());
-    }
-    in->close(status);
-    out->close(status);
-}
-
-// The ceiling: a cursor on the source, one prepared INSERT whose parameters are the cursor's own
-// row buffer, one transaction for everything.
-CopyResult CopyPlain(const std::string& source, const std::string& destination) {
-    CopyResult result;
-    const auto start = Clock::now();
-    const double cpuStart = CpuSeconds();
-    Database from;
-    from.Attach(source);
-    Database to;
-    to.Attach(destination);
-    ThrowStatusWrapper* status = from.Status();
-
-    ITransaction* read = from.Attachment()->startTransaction(status, 0, nullptr);
-    ITransaction* write = to.Attachment()->startTransaction(status, 0, nullptr);
-    IStatement* select = from.Attachment()->prepare(
-        status, read, 0, (std::string("SELECT ") + kCopyColumns + " FROM MOVIMENTO").c_str(), 3, 0);
-    IMessageMetadata* meta = select->getOutputMetadata(status);
-    IStatement* insert = to.Attachment()->prepare(
-        status, write, 0,
-        (std::string("INSERT INTO MOVIMENTO (") + kCopyColumns + ") VALUES (?, ?, ?, ?, ?, ?)").c_str(), 3, 0);
-
-    std::vector<unsigned> blobs;
-    for (unsigned i = 0; i < meta->getCount(status); ++i)
-        if ((meta->getType(status, i) & ~1u) == SQL_BLOB) blobs.push_back(i);
-    std::vector<unsigned char> row(meta->getMessageLength(status));
-    std::vector<char> segment(65535);
-
-    IResultSet* cursor = select->openCursor(status, read, nullptr, nullptr, meta, 0);
-    while (cursor->fetchNext(status, row.data()) == IStatus::RESULT_OK) {
-        for (unsigned i : blobs) {
-            if (*reinterpret_cast<short*>(&row[meta->getNullOffset(status, i)])) continue;
-            auto* id = reinterpret_cast<ISC_QUAD*>(&row[meta->getOffset(status, i)]);
-            CopyBlob(status, from.Attachment(), read, to.Attachment(), write, id, segment);
-        }
-        insert->execute(status, write, meta, row.data(), nullptr, nullptr);
-        ++result.rows;
-    }
-    cursor->close(status);
-    insert->free(status);
-    select->free(status);
-    meta->release();
-    const auto committing = Clock::now();
-    write->commit(status);
-    result.commitSeconds = Seconds(committing);
-    read->commit(status);
-    ++result.commits;
-    to.Detach();
-    from.Detach();
     result.seconds = Seconds(start);
     result.cpuSeconds = CpuSeconds() - cpuStart;
     return result;
@@ -705,14 +548,13 @@ ServerFigures CopyThroughServer(const std::string& source, long rows, int rounds
 // into a destination holding a tenth of the rows and, with the server running, the copies through it.
 bool CompareCopies(char** argv, long rows, int rounds, const std::filesystem::path& folder) {
     const std::string source = (folder / "origem.fdb").string();
-    std::vector<std::string> throughLayer, throughWindow, plain, twins;
+    std::vector<std::string> throughLayer, throughWindow, plain, ahead, committing, twins;
     for (int round = 0; round < rounds; ++round) {
-        throughLayer.push_back((folder / ("destino-camada-" + std::to_string(round) + ".fdb")).string());
-        throughWindow.push_back((folder / ("destino-janela-" + std::to_string(round) + ".fdb")).string());
-        plain.push_back((folder / ("destino-direto-" + std::to_string(round) + ".fdb")).string());
-        twins.push_back(throughLayer.back());
-        twins.push_back(throughWindow.back());
-        twins.push_back(plain.back());
+        for (auto [paths, name] : {std::pair{&throughLayer, "camada"}, {&throughWindow, "janela"}, {&plain, "direto"},
+                                   {&ahead, "adiante"}, {&committing, "adiante-confirmando"}}) {
+            paths->push_back((folder / ("destino-" + std::string(name) + "-" + std::to_string(round) + ".fdb")).string());
+            twins.push_back(paths->back());
+        }
     }
     const std::string prefilled = (folder / "destino-janela-rejeitadas.fdb").string();
     twins.push_back(prefilled);
@@ -741,7 +583,7 @@ bool CompareCopies(char** argv, long rows, int rounds, const std::filesystem::pa
     qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
     QApplication application(qtArgc, argv);
-    std::vector<CopyResult> layerRuns, plainRuns;
+    std::vector<CopyResult> layerRuns, plainRuns, aheadRuns, committingRuns;
     std::vector<WindowCopy> windowRuns;
     double layerRss = 0, windowRss = 0;
     for (int round = 0; round < rounds; ++round) {
@@ -754,6 +596,10 @@ bool CompareCopies(char** argv, long rows, int rounds, const std::filesystem::pa
         PrintWindowCopy("window: \"Importar Dados\" in the offscreen main window", windowRuns.back());
         plainRuns.push_back(CopyPlain(source, plain[size_t(round)]));
         PrintCopy("plain: one transaction, one prepared INSERT", plainRuns.back());
+        aheadRuns.push_back(CopyPlainAhead(source, ahead[size_t(round)], false));
+        PrintCopy("bound: plain calls, the rows read ahead on a thread, one commit", aheadRuns.back());
+        committingRuns.push_back(CopyPlainAhead(source, committing[size_t(round)], true));
+        PrintCopy("bound: plain calls, the rows read ahead on a thread, a commit once a second", committingRuns.back());
     }
     auto best = [](const std::vector<CopyResult>& runs) {
         return *std::min_element(runs.begin(), runs.end(),
@@ -775,6 +621,10 @@ bool CompareCopies(char** argv, long rows, int rounds, const std::filesystem::pa
     std::printf("window %.0f rows/s in its best round\n", window.inserted / window.seconds);
     std::printf("ratio window/plain: %.2f by the clock\n", ceiling.seconds / window.seconds);
     std::printf("ratio window/plain by processor time: %.2f\n", ceiling.cpuSeconds / window.cpuSeconds);
+    // What the design can reach at best on this machine, apart from anything the program adds.
+    std::printf("ratio bound, read ahead, one commit/plain: %.2f by the clock\n", ceiling.seconds / best(aheadRuns).seconds);
+    std::printf("ratio bound, read ahead, a commit once a second/plain: %.2f by the clock\n",
+                ceiling.seconds / best(committingRuns).seconds);
     std::printf("longest gap between message processings: %.0f ms\n", longestGap);
     std::printf("peak RSS: %.1f MB after the layer copies, %.1f MB after the window copies\n", layerRss, windowRss);
     std::printf("verify %.0f rows a side/s in its best round; every row equal: %s\n", rows / verify.seconds,

@@ -266,7 +266,6 @@ void TThreadExport::KeepAppliedRows(long long lostBefore) noexcept {
 
 void TThreadExport::ExportRegister() {
     if (resume_ && resume_->InDestination(*CDSOrigem)) return;
-    const double t0 = Now();
     CDSDestino->Append();
     qsizetype bytes = 0;
     for (const auto& [from, to] : fields_) {
@@ -284,7 +283,6 @@ void TThreadExport::ExportRegister() {
         if (state == TDataSetState::dsInsert || state == TDataSetState::dsEdit) CDSDestino->Cancel();
     }
     queue_->RowAppended(bytes);
-    TempoRestante = Now() - t0;
 }
 
 void TThreadExport::AtualizarProgresso() {

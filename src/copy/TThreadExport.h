@@ -47,7 +47,10 @@ public:
     std::unique_ptr<TSQLDataSet> SQLDSOrigem, SQLDSDestino;
     std::unique_ptr<TDataSetProvider> DSPOrigem, DSPDestino;
     std::unique_ptr<TClientDataSet> CDSOrigem, CDSDestino;
-    double TempoRestante = 0;   // the last row's duration in ms; on a reporting row the time left
+    // The time left at the last reporting row, as a fraction of a day. Rows are not timed one by one:
+    // reading the clock twice a row cost more than a percent of the copy, and the time left comes
+    // from the mean pace anyway.
+    double TempoRestante = 0;
     int RecordCount = 0;
     int RecNo = 0;
     double TempoPassado = 0;    // ms on the job's clock when the row loop began

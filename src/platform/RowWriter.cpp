@@ -17,11 +17,15 @@ void RowWriter::Insert(const QString& table, const FieldList& fields, const std:
         const UpdateStatement statement = InsertStatement(table, fields, values);
         insert_.Reset(attachment->prepare(&status, transaction, 0, ServerText(statement.sql).constData(),
                                           connection.Dialect(), 0));
+        inserted_ = InsertedFields(fields);
+        insertParameters_ = statement.parameters;
     }
     // Through a server a small blob goes inside the message, as in a block.
     const bool remote = connection.Remote();
     const std::vector<TFieldValue> inlined = remote ? Inlined(fields, values) : std::vector<TFieldValue>{};
-    insertWriter_.Write(InsertParameters(fields, remote ? inlined : values), attachment, transaction);
+    const std::vector<TFieldValue>& sent = remote ? inlined : values;
+    for (size_t k = 0; k < inserted_.size(); ++k) insertParameters_[k].value = &sent[inserted_[k]];
+    insertWriter_.Write(insertParameters_, attachment, transaction);
     insert_->execute(&status, transaction, insertWriter_.Metadata(), insertWriter_.Buffer(), nullptr, nullptr);
 }
 

@@ -27,4 +27,8 @@ private:
 
     FbRef<Firebird::IStatement> insert_;
     ParameterWriter insertWriter_;
+    // Set with the prepared INSERT: the inserted fields' positions and their parameters, whose
+    // values alone change from row to row.
+    std::vector<size_t> inserted_;
+    std::vector<ParameterValue> insertParameters_;
 };

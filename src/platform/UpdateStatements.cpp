@@ -36,21 +36,14 @@ std::vector<size_t> InsertedFields(const FieldList& fields) {
     return inserted;
 }
 
-std::vector<ParameterValue> InsertParameters(const FieldList& fields, const std::vector<TFieldValue>& values) {
-    std::vector<ParameterValue> parameters;
-    parameters.reserve(fields.size());
-    for (size_t i : InsertedFields(fields)) parameters.push_back(Parameter(*fields[i], values[i]));
-    return parameters;
-}
-
 UpdateStatement InsertStatement(const QString& table, const FieldList& fields, const std::vector<TFieldValue>& values) {
     UpdateStatement statement;
     QStringList columns, markers;
     for (size_t i : InsertedFields(fields)) {
         columns << quoteIdentifier(fields[i]->OriginColumn());
         markers << QStringLiteral("?");
+        statement.parameters.push_back(Parameter(*fields[i], values[i]));
     }
-    statement.parameters = InsertParameters(fields, values);
     statement.sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                         .arg(quoteIdentifier(table), columns.join(QStringLiteral(", ")), markers.join(QStringLiteral(", ")));
     return statement;

@@ -20,8 +20,6 @@ std::vector<size_t> InsertedFields(const FieldList& fields);
 
 // INSERT of every field that takes part in updates, in field order.
 UpdateStatement InsertStatement(const QString& table, const FieldList& fields, const std::vector<TFieldValue>& values);
-// The values of that INSERT alone, for a statement already prepared.
-std::vector<ParameterValue> InsertParameters(const FieldList& fields, const std::vector<TFieldValue>& values);
 
 // UPDATE of the changed fields, the row found by the old values the update mode asks for;
 // an old NULL is looked for with IS NULL. Empty sql when nothing to write changed; raises when
