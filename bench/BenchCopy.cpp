@@ -26,7 +26,7 @@
 #include "DelayRelay.h"
 #include "ResumeCopy.h"
 #include "WindowCopy.h"
-#include "platform/Exceptions.h"
+#include "platform/EDatabaseError.h"
 #include "platform/TClientDataSet.h"
 #include "platform/TDataSetProvider.h"
 #include "platform/TSQLConnection.h"

@@ -8,6 +8,7 @@
 #include "catalogue/ActivityLog.h"
 #include "catalogue/TTabela.h"
 #include "catalogue/Workspace.h"
+#include "platform/EDatabaseError.h"
 #include "platform/ErrorGuard.h"
 #include "platform/FbApi.h"
 #include "platform/PreparedStatement.h"

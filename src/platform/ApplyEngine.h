@@ -1,8 +1,9 @@
 #pragma once
 
-#include "FbRef.h"
-#include "FieldCodec.h"
 #include "BlockSender.h"
+#include "EDatabaseError.h"
+#include "FbRef.h"
+#include "FieldList.h"
 #include "InsertBlock.h"
 #include "PendingChange.h"
 #include "RowWriter.h"

@@ -3,7 +3,9 @@
 
 #include "LayerChain.h"
 
-#include "platform/ArraySlices.h"
+#include "platform/ArrayShape.h"
+#include "platform/ArrayValue.h"
+#include "platform/EDatabaseError.h"
 #include "platform/FbApi.h"
 #include "platform/TSQLTransaction.h"
 

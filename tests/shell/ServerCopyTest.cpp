@@ -2,7 +2,7 @@
 // where rows travel in blocks: scripts/test starts the server and says where it is.
 #include "CopyWindow.h"
 
-#include "platform/ArraySlices.h"
+#include "platform/ArrayValue.h"
 #include "platform/LayerChain.h"
 #include "platform/TSQLConnection.h"
 #include "platform/TSQLDataSet.h"
