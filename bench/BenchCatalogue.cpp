@@ -12,7 +12,7 @@
 #include "catalogue/CatalogueTrees.h"
 #include "catalogue/StructureComparison.h"
 #include "catalogue/TListaTabelas.h"
-#include "platform/Exceptions.h"
+#include "platform/Exception.h"
 #include "platform/TImageList.h"
 #include "support/DatabaseFactory.h"
 #include "support/WorkspaceFixture.h"

@@ -29,7 +29,7 @@
 #include "PlainCopy.h"
 #include "ResumeCopy.h"
 #include "WindowCopy.h"
-#include "platform/Exceptions.h"
+#include "platform/EDatabaseError.h"
 #include "platform/TClientDataSet.h"
 #include "platform/TDataSetProvider.h"
 #include "platform/TSQLConnection.h"

@@ -1,7 +1,7 @@
 #include "RecordsGuard.h"
 
 #include "platform/Dialogs.h"
-#include "platform/Exceptions.h"
+#include "platform/ENotice.h"
 
 #include <algorithm>
 

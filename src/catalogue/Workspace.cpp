@@ -1,6 +1,6 @@
 #include "Workspace.h"
 
-#include "platform/Exceptions.h"
+#include "platform/ECriticalError.h"
 #include "platform/TSQLConnection.h"
 
 void Workspace::RequireConnections() const {

@@ -1,13 +1,14 @@
 #include "CutColumnsUpdate.h"
 
 #include "CopyContext.h"
-#include "CopyProgress.h"
+#include "ProgressRow.h"
 #include "RowKeyText.h"
 #include "SecondPassSql.h"
 #include "WindowTurn.h"
 #include "catalogue/ActivityLog.h"
 #include "catalogue/TTabela.h"
 #include "catalogue/Workspace.h"
+#include "platform/EDatabaseError.h"
 #include "platform/ErrorGuard.h"
 #include "platform/FbApi.h"
 #include "platform/PreparedStatement.h"
@@ -26,7 +27,7 @@ CutColumnsUpdate::CutColumnsUpdate(TTabela& tabela, CopyContext& context, bool i
 CutColumnsUpdate::~CutColumnsUpdate() = default;
 
 void CutColumnsUpdate::Run() {
-    bar_ = AddProgressRow(*context_.ListView, nome_, row_);
+    bar_ = ProgressRow::Add(*context_.ListView, nome_, row_);
     TSQLTransaction& transaction = *context_.transaction.Applies();
     const CycleCut& cycles = tabela_.Cycles();
     QStringList others;
@@ -101,7 +102,8 @@ void CutColumnsUpdate::Report(int done, int total) {
     const auto now = std::chrono::steady_clock::now();
     if (done > 1 && now - lastReport_ < ReportEvery) return;
     bar_->setValue(done);
-    ShowTimeLeft(context_, *row_, nome_, done, total, std::chrono::duration<double, std::milli>(now - started_).count());
+    ProgressRow::ShowTimeLeft(context_, *row_, nome_, done, total,
+                              std::chrono::duration<double, std::milli>(now - started_).count());
     ListenToTheWindow(context_);
     lastReport_ = std::chrono::steady_clock::now();
 }

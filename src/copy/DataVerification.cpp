@@ -13,6 +13,7 @@
 #include "catalogue/TableNodes.h"
 #include "catalogue/Workspace.h"
 #include "platform/Application.h"
+#include "platform/EDatabaseError.h"
 #include "platform/ErrorGuard.h"
 #include "platform/FbApi.h"
 #include "platform/RowReadAhead.h"

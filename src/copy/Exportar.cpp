@@ -5,7 +5,6 @@
 #include "catalogue/ActivityLog.h"
 #include "catalogue/TTabela.h"
 #include "platform/ErrorGuard.h"
-#include "platform/Exceptions.h"
 #include "platform/KernelHandles.h"
 
 #include <exception>

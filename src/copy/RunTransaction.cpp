@@ -2,6 +2,7 @@
 
 #include "catalogue/ActivityLog.h"
 #include "platform/Application.h"
+#include "platform/EDatabaseError.h"
 #include "platform/FbApi.h"
 #include "platform/OnFailure.h"
 

@@ -2,7 +2,7 @@
 
 #include "RunControl.h"
 #include "platform/Application.h"
-#include "platform/Exceptions.h"
+#include "platform/EDatabaseError.h"
 #include "platform/TSQLConnection.h"
 
 namespace {

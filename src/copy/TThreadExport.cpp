@@ -1,9 +1,9 @@
 #include "TThreadExport.h"
 
 #include "CopyContext.h"
-#include "CopyProgress.h"
 #include "DestinationQueue.h"
 #include "Exportar.h"
+#include "ProgressRow.h"
 #include "ResumeByKey.h"
 #include "RowKeyText.h"
 #include "RunControl.h"
@@ -18,8 +18,9 @@
 #include "catalogue/TableKeys.h"
 #include "catalogue/Workspace.h"
 #include "platform/Application.h"
+#include "platform/EDatabaseError.h"
 #include "platform/ErrorGuard.h"
-#include "platform/Exceptions.h"
+#include "platform/Exception.h"
 #include "platform/KernelHandles.h"
 #include "platform/TDataSetProvider.h"
 #include "platform/TSQLConnection.h"
@@ -70,7 +71,7 @@ TThreadExport* TThreadExport::Create(QTreeWidget* listView, const QString& nomeT
         RegistrarLog(QStringLiteral("Create(") + nomeTabela + QLatin1Char(')'));
         job->Synchronize([job] { job->Execute(); });
     } catch (...) {
-        if (job->ListItem) ShowInterrupted(*job->ListItem, nomeTabela);
+        if (job->ListItem) ProgressRow::ShowInterrupted(*job->ListItem, nomeTabela);
         try {
             job->Destroy();
         } catch (...) {
@@ -130,7 +131,7 @@ void TThreadExport::Processar() {
 }
 
 void TThreadExport::CriarProgresso() {
-    ProgressBar = AddProgressRow(*ListView, nomeTabela_, ListItem);
+    ProgressBar = ProgressRow::Add(*ListView, nomeTabela_, ListItem);
     AreaProgresso = ListView->visualItemRect(ListItem);
     AreaProgresso.setLeft(AreaProgresso.left() + ListView->columnWidth(0));
     AreaProgresso.setWidth(ListView->columnWidth(1));
@@ -293,7 +294,7 @@ void TThreadExport::AtualizarProgresso() {
     // not at every row, which would cost more than the row itself.
     ProgressBar->setValue(RecNo + 1);
 
-    TempoRestante = ShowTimeLeft(context_, *ListItem, nomeTabela_, RecNo + 1, RecordCount, Now() - TempoPassado);
+    TempoRestante = ProgressRow::ShowTimeLeft(context_, *ListItem, nomeTabela_, RecNo + 1, RecordCount, Now() - TempoPassado);
     ListenToTheWindow(context_);
     queue_->Reported();
 }

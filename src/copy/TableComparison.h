@@ -9,6 +9,7 @@
 
 // Walks the rows of both sides together, in the order the query sorts them, holding only the rows
 // that sort alike at a time (one of each side where a key tells them apart).
+// Threads: the caller's thread runs all of it; each side's rows are read ahead on its reader's thread.
 class TableComparison {
 public:
     // report is told the rows taken from both sides so far: as the walk begins, after every row,

@@ -4,7 +4,8 @@
 #include "RunControl.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
-#include "platform/Exceptions.h"
+#include "platform/EDatabaseError.h"
+#include "platform/ENotice.h"
 
 void StopIfAsked(CopyContext& context) {
     ServerWait& waits = context.transaction.Waits();

@@ -1,6 +1,7 @@
 #include "TriggerJournal.h"
 
-#include "platform/Exceptions.h"
+#include "platform/Exception.h"
+
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -4,7 +4,7 @@
 #include "catalogue/ActivityLog.h"
 #include "catalogue/Workspace.h"
 #include "platform/DatabaseIdentity.h"
-#include "platform/Exceptions.h"
+#include "platform/EDatabaseError.h"
 #include "platform/SqlNames.h"
 #include "platform/TSQLConnection.h"
 #include "platform/TSQLDataSet.h"

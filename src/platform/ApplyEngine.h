@@ -1,8 +1,9 @@
 #pragma once
 
-#include "FbRef.h"
-#include "FieldCodec.h"
 #include "BlockSender.h"
+#include "EDatabaseError.h"
+#include "FbRef.h"
+#include "FieldList.h"
 #include "InsertBlock.h"
 #include "PendingChange.h"
 #include "RowWriter.h"
@@ -18,6 +19,8 @@ class TSQLTransaction;
 // Writes a client dataset's pending changes to the server; a change written alone goes through a RowWriter.
 // Through a server, appended rows in a row go many to a round trip (InsertBlock) when no limit
 // is put on the errors; a row the block refused is sent again alone, for the server's own message.
+// Threads: the caller's thread runs all of it; the blocks Send starts are written on BlockSender's
+// own thread, and AwaitInFlight may run on a worker while the caller's thread waits for it.
 class ApplyEngine {
 public:
     // Tells what becomes of a change the server rejected.

@@ -1,11 +1,13 @@
 #include "ArraySlices.h"
 
+#include "ArrayValue.h"
 #include "BlobTransfer.h"
+#include "EDatabaseError.h"
 #include "FbApi.h"
+#include "PutBytes.h"
 
 #include <firebird/Message.h>
 
-#include <QStringList>
 #include <cstring>
 
 using namespace Firebird;
@@ -16,52 +18,16 @@ bool IsVarying(const ArrayShape& shape) { return shape.elementType == blr_varyin
 
 bool IsScaled(unsigned char type) { return type == blr_short || type == blr_long || type == blr_int64; }
 
-QString TypeText(const ArrayShape& shape) {
-    QString text;
-    switch (shape.elementType) {
-    case blr_short: text = QStringLiteral("SMALLINT"); break;
-    case blr_long: text = QStringLiteral("INTEGER"); break;
-    case blr_int64: text = QStringLiteral("BIGINT"); break;
-    case blr_float: text = QStringLiteral("FLOAT"); break;
-    case blr_double: text = QStringLiteral("DOUBLE PRECISION"); break;
-    case blr_sql_date: text = QStringLiteral("DATE"); break;
-    case blr_sql_time: text = QStringLiteral("TIME"); break;
-    case blr_timestamp: text = QStringLiteral("TIMESTAMP"); break;
-    case blr_text: text = QStringLiteral("CHAR(%1 bytes)").arg(shape.length); break;
-    case blr_varying: text = QStringLiteral("VARCHAR(%1 bytes)").arg(shape.length); break;
-    default: text = QStringLiteral("tipo %1").arg(shape.elementType);
-    }
-    if (shape.scale) text += QStringLiteral(" escala %1").arg(shape.scale);
-    if (shape.elementType == blr_text || shape.elementType == blr_varying)
-        text += QStringLiteral(" conjunto de caracteres %1").arg(shape.charSet);
-    return text + shape.BoundsText();
-}
-
-// The value's header: element type, scale, length, character set, dimension count, bounds.
-template <typename T>
-void Put(QByteArray& bytes, T value) {
-    bytes.append(reinterpret_cast<const char*>(&value), sizeof value);
-}
-
-template <typename T>
-T Take(const QByteArray& bytes, qsizetype& at) {
-    T value{};
-    if (at + qsizetype(sizeof value) > bytes.size()) throw EDatabaseError(QStringLiteral("Valor de array inválido"));
-    std::memcpy(&value, bytes.constData() + at, sizeof value);
-    at += sizeof value;
-    return value;
-}
-
 void PutNumber(QByteArray& sdl, int value) {
     if (value >= -128 && value <= 127) {
         sdl += char(isc_sdl_tiny_integer);
         sdl += char(value);
     } else if (value >= -32768 && value <= 32767) {
         sdl += char(isc_sdl_short_integer);
-        Put(sdl, qint16(value));
+        PutBytes(sdl, qint16(value));
     } else {
         sdl += char(isc_sdl_long_integer);
-        Put(sdl, qint32(value));
+        PutBytes(sdl, qint32(value));
     }
 }
 
@@ -81,8 +47,8 @@ QByteArray Sdl(const ArrayShape& shape, const QString& table, const QString& col
     sdl += char(1);
     if (shape.elementType == blr_text || shape.elementType == blr_varying) {
         sdl += char(shape.elementType == blr_text ? blr_text2 : blr_varying2);
-        Put(sdl, quint16(shape.charSet));
-        Put(sdl, quint16(shape.length));
+        PutBytes(sdl, quint16(shape.charSet));
+        PutBytes(sdl, quint16(shape.length));
     } else {
         sdl += char(shape.elementType);
         if (IsScaled(shape.elementType)) sdl += char(shape.scale);
@@ -181,52 +147,6 @@ QByteArray VaryingToSlice(const QByteArray& elements, int slot, const QString& c
 
 }  // namespace
 
-int ArrayShape::ElementCount() const {
-    int count = 1;
-    for (const auto& [lower, upper] : bounds) count *= upper - lower + 1;
-    return count;
-}
-
-int ArrayShape::ElementSize() const { return length + (elementType == blr_varying ? 2 : 0); }
-
-QString ArrayShape::BoundsText() const {
-    QStringList dimensions;
-    for (const auto& [lower, upper] : bounds) dimensions << QStringLiteral("%1:%2").arg(lower).arg(upper);
-    return QLatin1Char('[') + dimensions.join(QStringLiteral(", ")) + QLatin1Char(']');
-}
-
-QByteArray ArrayValue(const ArrayShape& shape, const QByteArray& elements) {
-    QByteArray value;
-    Put(value, shape.elementType);
-    Put(value, shape.scale);
-    Put(value, shape.length);
-    Put(value, shape.charSet);
-    Put(value, quint16(shape.bounds.size()));
-    for (const auto& [lower, upper] : shape.bounds) {
-        Put(value, qint32(lower));
-        Put(value, qint32(upper));
-    }
-    return value + elements;
-}
-
-std::pair<ArrayShape, QByteArray> SplitArrayValue(const QByteArray& value) {
-    ArrayShape shape;
-    qsizetype at = 0;
-    shape.elementType = Take<unsigned char>(value, at);
-    shape.scale = Take<signed char>(value, at);
-    shape.length = Take<unsigned short>(value, at);
-    shape.charSet = Take<unsigned short>(value, at);
-    const quint16 dimensions = Take<quint16>(value, at);
-    for (quint16 i = 0; i < dimensions; ++i) {
-        const qint32 lower = Take<qint32>(value, at);
-        shape.bounds.emplace_back(lower, Take<qint32>(value, at));
-    }
-    QByteArray elements = value.mid(at);
-    if (elements.size() != qsizetype(shape.ElementCount()) * shape.ElementSize())
-        throw EDatabaseError(QStringLiteral("Valor de array inválido: %1 bytes para %2").arg(elements.size()).arg(TypeText(shape)));
-    return {shape, elements};
-}
-
 const ArraySlices::Layout& ArraySlices::LayoutOf(IAttachment* attachment, ITransaction* transaction,
                                                  const QString& table, const QString& column) {
     const auto key = std::make_pair(table, column);
@@ -261,7 +181,7 @@ ISC_QUAD ArraySlices::Write(IAttachment* attachment, ITransaction* transaction, 
                      // Different bounds or elements mean different structures: nothing is cut or padded.
                      if (!(shape == layout.shape))
                          throw EDatabaseError(QStringLiteral("O valor é um array %1 e a coluna um array %2")
-                                                  .arg(TypeText(shape), TypeText(layout.shape)));
+                                                  .arg(shape.TypeText(), layout.shape.TypeText()));
                      QByteArray slice = IsVarying(shape) ? VaryingToSlice(elements, shape.ElementSize(), column) : elements;
                      ISC_QUAD id{0, 0};
                      FbStatus status;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Exceptions.h"
+#include "EDatabaseError.h"
 #include "InsertBlock.h"
 #include "NoCopy.h"
 #include "PendingChange.h"

@@ -1,7 +1,8 @@
 #include "ErrorGuard.h"
 
 #include "Dialogs.h"
-#include "Exceptions.h"
+#include "ENotice.h"
+#include "Exception.h"
 
 #include <QGuiApplication>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Exceptions.h"
+#include "EDatabaseError.h"
 #include "FbRef.h"
 #include "FbStatus.h"
 #include "FbTransactionOptions.h"

@@ -1,5 +1,6 @@
 #include "FbStatus.h"
 
+#include "EDatabaseError.h"
 #include "FbApi.h"
 
 using namespace Firebird;

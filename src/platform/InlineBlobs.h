@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FieldCodec.h"
+#include "FieldList.h"
 
 #include <vector>
 

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "FbRef.h"
-#include "FieldCodec.h"
+#include "FieldList.h"
+#include "ParameterWriter.h"
 
 #include <QByteArray>
 #include <QString>

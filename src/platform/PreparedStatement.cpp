@@ -1,5 +1,6 @@
 #include "PreparedStatement.h"
 
+#include "EDatabaseError.h"
 #include "FbApi.h"
 #include "TSQLConnection.h"
 #include "TSQLTransaction.h"

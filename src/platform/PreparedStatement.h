@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FieldCodec.h"
+#include "ParameterWriter.h"
 
 #include <QString>
 #include <memory>

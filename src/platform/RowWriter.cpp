@@ -1,5 +1,6 @@
 #include "RowWriter.h"
 
+#include "EDatabaseError.h"
 #include "FbApi.h"
 #include "InlineBlobs.h"
 #include "Savepoint.h"

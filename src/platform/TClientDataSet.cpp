@@ -1,8 +1,8 @@
 #include "TClientDataSet.h"
 
 #include "ApplyEngine.h"
-#include "Exceptions.h"
-#include "FieldCodec.h"
+#include "EDatabaseError.h"
+#include "FieldList.h"
 #include "OnFailure.h"
 #include "RowReadAhead.h"
 #include "TDataSetProvider.h"

@@ -36,6 +36,9 @@ using TReconcileErrorEvent =
 // row until Close, or through a server in blocks of many rows to a statement; a row the server
 // rejects goes to OnReconcileError and the others stay. An edited row is written by an UPDATE
 // that must change exactly that row.
+// Threads: the caller's thread runs all of it. A FetchOnDemand walk's rows are read on a
+// RowReadAhead's thread, the appends SendUpdates sends are written on its ApplyEngine's sender
+// thread, and AwaitInFlight may run on a worker while the caller's thread waits for it.
 class TClientDataSet : public TComponent, public TFields, private NoCopy {
 public:
     explicit TClientDataSet(TDataSetProvider* provider = nullptr);

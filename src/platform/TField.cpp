@@ -1,7 +1,7 @@
 #include "TField.h"
 
 #include "CharacterSets.h"
-#include "Exceptions.h"
+#include "EDatabaseError.h"
 
 #include <QDate>
 #include <ibase.h>

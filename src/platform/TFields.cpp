@@ -1,6 +1,6 @@
 #include "TFields.h"
 
-#include "Exceptions.h"
+#include "EDatabaseError.h"
 #include "TField.h"
 
 int TFields::FieldCount() const { return int(HeldFields().size()); }

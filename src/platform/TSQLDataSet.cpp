@@ -1,8 +1,11 @@
 #include "TSQLDataSet.h"
 
+#include "EDatabaseError.h"
 #include "FbApi.h"
-#include "FieldCodec.h"
+#include "FieldList.h"
 #include "OnFailure.h"
+#include "ParameterWriter.h"
+#include "RowReader.h"
 #include "StatementText.h"
 #include "TSQLConnection.h"
 #include "TSQLTransaction.h"

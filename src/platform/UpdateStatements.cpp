@@ -1,6 +1,6 @@
 #include "UpdateStatements.h"
 
-#include "Exceptions.h"
+#include "EDatabaseError.h"
 #include "SqlNames.h"
 
 #include <QStringList>

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "FieldCodec.h"
+#include "FieldList.h"
+#include "ParameterWriter.h"
 #include "TDataSetProvider.h"
 
 #include <QString>

@@ -1,6 +1,7 @@
 #include "ActivityLogFile.h"
 
-#include "platform/Exceptions.h"
+#include "platform/Exception.h"
+
 
 #include <QDir>
 #include <QStandardPaths>

@@ -18,8 +18,9 @@
 #include "platform/DatabaseIdentity.h"
 #include "platform/Dialogs.h"
 #include "platform/DisabledWhileRunning.h"
+#include "platform/ECriticalError.h"
 #include "platform/ErrorGuard.h"
-#include "platform/Exceptions.h"
+#include "platform/Exception.h"
 #include "platform/TerminationRequest.h"
 #include "structure/TFEstruturaTabela.h"
 

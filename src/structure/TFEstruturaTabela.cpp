@@ -6,8 +6,8 @@
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/DisabledWhileRunning.h"
+#include "platform/EDatabaseError.h"
 #include "platform/ErrorGuard.h"
-#include "platform/Exceptions.h"
 #include "platform/TImageList.h"
 
 #include <QFontDatabase>

@@ -1,5 +1,6 @@
 #include "catalogue/RecordsGuard.h"
-#include "platform/Exceptions.h"
+
+#include "platform/ECriticalError.h"
 
 #include <gtest/gtest.h>
 

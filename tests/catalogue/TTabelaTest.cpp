@@ -1,7 +1,7 @@
 #include "CataloguePair.h"
 
 #include "catalogue/TTabela.h"
-#include "platform/Exceptions.h"
+#include "platform/EDatabaseError.h"
 #include "platform/TSQLDataSet.h"
 
 namespace {

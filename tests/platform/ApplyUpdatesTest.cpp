@@ -1,8 +1,8 @@
 // Applying a client dataset's changes: what reaches the table, what stays pending, and that no
 // change touches a row other than its own.
+#include "platform/EDatabaseError.h"
 #include "support/DatabaseFactory.h"
 
-#include "platform/Exceptions.h"
 #include "platform/TClientDataSet.h"
 #include "platform/TDataSetProvider.h"
 #include "platform/TSQLConnection.h"

@@ -1,7 +1,7 @@
 // The connection's parameters change how it talks to the server.
+#include "platform/EDatabaseError.h"
 #include "support/DatabaseFactory.h"
 
-#include "platform/Exceptions.h"
 #include "platform/TSQLConnection.h"
 #include "platform/TSQLDataSet.h"
 #include "platform/TSQLTransaction.h"

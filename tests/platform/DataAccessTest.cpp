@@ -1,8 +1,8 @@
 // The data-access operations the program relies on, against real databases.
 #include "LayerChain.h"
+#include "platform/EDatabaseError.h"
 #include "support/DatabaseFactory.h"
 
-#include "platform/Exceptions.h"
 #include "platform/FbApi.h"
 #include "platform/SqlNames.h"
 #include "platform/StatementText.h"

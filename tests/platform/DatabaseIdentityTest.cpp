@@ -1,7 +1,7 @@
 #include "support/DatabaseFactory.h"
 
 #include "platform/DatabaseIdentity.h"
-#include "platform/Exceptions.h"
+#include "platform/EDatabaseError.h"
 #include "platform/TSQLConnection.h"
 #include "platform/TSQLDataSet.h"
 

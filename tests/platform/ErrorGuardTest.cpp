@@ -1,6 +1,7 @@
 #include "platform/ErrorGuard.h"
 
-#include "platform/Exceptions.h"
+#include "platform/ECriticalError.h"
+#include "platform/EDatabaseError.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QGuiApplication>

@@ -1,8 +1,8 @@
 // A statement prepared once and run with values exactly as stored.
 #include "LayerChain.h"
+#include "platform/EDatabaseError.h"
 #include "support/DatabaseFactory.h"
 
-#include "platform/Exceptions.h"
 #include "platform/PreparedStatement.h"
 #include "platform/TSQLTransaction.h"
 

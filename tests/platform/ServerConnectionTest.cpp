@@ -2,7 +2,7 @@
 // embedded engine: scripts/test starts the server and says where it is in the environment.
 
 #include "LayerChain.h"
-#include "platform/Exceptions.h"
+#include "platform/EDatabaseError.h"
 #include "platform/TSQLConnection.h"
 #include "platform/TSQLDataSet.h"
 #include "platform/TSQLTransaction.h"

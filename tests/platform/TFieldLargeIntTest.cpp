@@ -1,6 +1,6 @@
 #include "support/DatabaseFactory.h"
 
-#include "platform/Exceptions.h"
+#include "platform/EDatabaseError.h"
 #include "platform/TSQLConnection.h"
 #include "platform/TSQLDataSet.h"
 

@@ -3,7 +3,9 @@
 
 #include "LayerChain.h"
 
-#include "platform/ArraySlices.h"
+#include "platform/ArrayShape.h"
+#include "platform/ArrayValue.h"
+#include "platform/EDatabaseError.h"
 #include "platform/FbApi.h"
 #include "platform/TSQLTransaction.h"
 
@@ -62,7 +64,7 @@ std::vector<std::vector<TFieldValue>> ReadAll(const QString& path, const QString
 }
 
 // Both tables hold the same rows, value for value, byte for byte.
-void ExpectSameRows(const QString& source, const QString& destination, const QString& table, size_t rows) {
+void ExpectSameBytes(const QString& source, const QString& destination, const QString& table, size_t rows) {
     const auto expected = ReadAll(source, table);
     const auto copied = ReadAll(destination, table);
     ASSERT_EQ(expected.size(), rows);
@@ -150,7 +152,7 @@ TEST_F(ValueCopy, EveryTypeArrivesByteForByte) {
 
     EXPECT_TRUE(CopyTable(source, destination).isEmpty());
 
-    ExpectSameRows(source, destination, QStringLiteral("MATRIX"), 3);
+    ExpectSameBytes(source, destination, QStringLiteral("MATRIX"), 3);
 
     // Read back by the server itself, not through the layer.
     const QString check = QStringLiteral(
@@ -278,7 +280,7 @@ TEST_F(ValueCopy, ArraysOfEveryElementTypeArriveElementForElement) {
 
     EXPECT_EQ(CopyTable(source, destination, QStringLiteral("ARRAYS")), QStringList());
 
-    ExpectSameRows(source, destination, QStringLiteral("ARRAYS"), 2);
+    ExpectSameBytes(source, destination, QStringLiteral("ARRAYS"), 2);
 
     // The elements as the server itself reads them, on both sides.
     const QString elements = QStringLiteral(

@@ -38,7 +38,7 @@ protected:
 
     // Every row in one text, in an order both databases give alike; a large table by its count and
     // the sum of its rows' hashes.
-    void ExpectSameRows(const QString& table, const QString& columns, bool large = false) {
+    void ExpectSameRowDigest(const QString& table, const QString& columns, bool large = false) {
         const QString rows =
             large ? QStringLiteral("SELECT COUNT(*) || ':' || SUM(MOD(HASH(%1), 1000000007)) FROM %2").arg(columns, table)
                   : QStringLiteral("SELECT LIST(R, '|') FROM (SELECT %1 AS R FROM %2 ORDER BY 1)").arg(columns, table);
@@ -86,7 +86,7 @@ TEST_F(ResumeCopy, ACopyStoppedHalfwayIsFinishedSendingOnlyTheMissingRows) {
     const QStringList second = Log().mid(start);
     EXPECT_TRUE(second.contains(PassedOver("GRANDE", before))) << second;
     EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 100000 - before, 0).match(second.last()).hasMatch()) << second;
-    ExpectSameRows(QStringLiteral("GRANDE"), QStringLiteral("ID || ':' || NOME"), true);
+    ExpectSameRowDigest(QStringLiteral("GRANDE"), QStringLiteral("ID || ':' || NOME"), true);
 }
 
 // A row the source cannot give in the connection's character set fails the read ahead of the
@@ -109,7 +109,7 @@ TEST_F(ResumeCopy, AReadFailingInTheMiddleOfATableKeepsTheRowsBeforeItAndTheResu
     Import();
     EXPECT_TRUE(Log().contains(PassedOver("TEXTO", 14999))) << Log();
     EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 5001, 0).match(Log().last()).hasMatch()) << Log();
-    ExpectSameRows(QStringLiteral("TEXTO"),
+    ExpectSameRowDigest(QStringLiteral("TEXTO"),
                    QStringLiteral("ID || ':' || NOME || ':' || COALESCE(CAST(NOTA AS VARCHAR(20)), 'N')"), true);
 }
 
@@ -124,8 +124,8 @@ TEST_F(ResumeCopy, ACompositeKeyAndAUniqueKeyOfTextSendOnlyWhatIsMissingAndAKeyl
     EXPECT_TRUE(Log().contains(
         QStringLiteral("NOTA sem chave primária ou única e já contém registros no destino: não copiada")));
     EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 2, 6, 0).match(Log().last()).hasMatch()) << Log();
-    ExpectSameRows(QStringLiteral("ITEM"), QStringLiteral("PEDIDO || CODIGO || COALESCE(QTD, 'N')"));
-    ExpectSameRows(QStringLiteral("PRODUTO"), QStringLiteral("CAST(SKU AS VARCHAR(10) CHARACTER SET OCTETS) || COALESCE(NOME, 'N')"));
+    ExpectSameRowDigest(QStringLiteral("ITEM"), QStringLiteral("PEDIDO || CODIGO || COALESCE(QTD, 'N')"));
+    ExpectSameRowDigest(QStringLiteral("PRODUTO"), QStringLiteral("CAST(SKU AS VARCHAR(10) CHARACTER SET OCTETS) || COALESCE(NOME, 'N')"));
     EXPECT_EQ(DestinoCount("NOTA"), 1);
 }
 
@@ -148,7 +148,7 @@ TEST_F(ResumeCopy, AnUnbrokenRunOfKeysInTheDestinationIsCountedAndTheRowsAroundI
     EXPECT_TRUE(Log().contains(PassedOver("CONTA", 4))) << Log();
     EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 5, 0).match(Log().last()).hasMatch()) << Log();
     EXPECT_TRUE(window.lblTotal->text().startsWith(QStringLiteral("Total: 5 de 5 registros"))) << window.lblTotal->text();
-    ExpectSameRows(QStringLiteral("CONTA"), QStringLiteral("COALESCE(NUMERO, 'N') || NOME"));
+    ExpectSameRowDigest(QStringLiteral("CONTA"), QStringLiteral("COALESCE(NUMERO, 'N') || NOME"));
 }
 
 // A copy in two passes stopped before its second pass: the rows in have their references NULL.
@@ -167,7 +167,7 @@ TEST_F(ResumeCopy, ATableCopiedInTwoPassesStillGetsItsSecondPassForTheRowsThatWe
     Import();
     EXPECT_TRUE(Rejected().isEmpty()) << Log();
     EXPECT_TRUE(Log().contains(PassedOver("CATEGORIA", 2))) << Log();
-    ExpectSameRows(QStringLiteral("CATEGORIA"), QStringLiteral("ID || NOME || COALESCE(PAI, 'N')"));
+    ExpectSameRowDigest(QStringLiteral("CATEGORIA"), QStringLiteral("ID || NOME || COALESCE(PAI, 'N')"));
     EXPECT_TRUE(Tabela("CATEGORIA")->Importada());
 }
 

@@ -2,7 +2,7 @@
 // where rows travel in blocks: scripts/test starts the server and says where it is.
 #include "CopyWindow.h"
 
-#include "platform/ArraySlices.h"
+#include "platform/ArrayValue.h"
 #include "platform/LayerChain.h"
 #include "platform/TSQLConnection.h"
 #include "platform/TSQLDataSet.h"
@@ -70,7 +70,7 @@ protected:
 
     // Both tables hold the same rows, value for value, byte for byte (a column the destination
     // has beyond the source's is not compared).
-    void ExpectSameRows(const QString& table, size_t rows) const {
+    void ExpectSourceColumnsSameBytes(const QString& table, size_t rows) const {
         const Rows expected = ReadAll(origem, table);
         const Rows copied = ReadAll(destino, table);
         ASSERT_EQ(expected.size(), rows);
@@ -194,7 +194,7 @@ TEST_F(ServerCopy, EveryTypeArrivesByteForByteThroughBlocks) {
     Mark("MATRIX");
     Import();
     EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 300, 0).match(Log().last()).hasMatch()) << Log();
-    ExpectSameRows(QStringLiteral("MATRIX"), 300);
+    ExpectSourceColumnsSameBytes(QStringLiteral("MATRIX"), 300);
     EXPECT_GT(LargestBatch(QStringLiteral("MATRIX")), 1) << "rows went in together, in blocks";
 }
 
@@ -206,7 +206,7 @@ TEST_F(ServerCopy, EveryTypeArrivesByteForByteRowByRow) {
     Mark("MATRIX");
     Import();
     EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 300, 0).match(Log().last()).hasMatch()) << Log();
-    ExpectSameRows(QStringLiteral("MATRIX"), 300);
+    ExpectSourceColumnsSameBytes(QStringLiteral("MATRIX"), 300);
 }
 
 // The verification reads both sides through the server as embedded: every type of the copy equal,
@@ -374,7 +374,7 @@ SET TERM ; ^
     Mark("GRADE");
     Import();
     EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 300, 0).match(Log().last()).hasMatch()) << Log();
-    ExpectSameRows(QStringLiteral("GRADE"), 300);
+    ExpectSourceColumnsSameBytes(QStringLiteral("GRADE"), 300);
     // The verification reads arrays by their content too.
     window.btnVerificar->click();
     EXPECT_EQ(Log().mid(Log().size() - 2, 1), QStringList({"Verificação GRADE: 300 iguais, 0 diferentes, 0 faltando, 0 sobrando"}));

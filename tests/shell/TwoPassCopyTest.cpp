@@ -62,16 +62,16 @@ protected:
             .arg(values.join(QStringLiteral(" || ':' || ")), table);
     }
 
-    void ExpectSameRows(const QString& table, const QStringList& columns) {
+    void ExpectSameColumnsById(const QString& table, const QStringList& columns) {
         const QString rows = Rows(table, columns);
         EXPECT_FALSE(Origem(rows).isEmpty()) << table;
         EXPECT_EQ(Destino(rows), Origem(rows)) << table;
     }
 
     void ExpectEveryCycleCopied() {
-        ExpectSameRows(QStringLiteral("CATEGORIA"), {"ID", "NOME", "PAI"});
-        ExpectSameRows(QStringLiteral("SETOR"), {"ID", "NOME", "GERENTE"});
-        ExpectSameRows(QStringLiteral("FUNCIONARIO"), {"ID", "NOME", "SETOR"});
+        ExpectSameColumnsById(QStringLiteral("CATEGORIA"), {"ID", "NOME", "PAI"});
+        ExpectSameColumnsById(QStringLiteral("SETOR"), {"ID", "NOME", "GERENTE"});
+        ExpectSameColumnsById(QStringLiteral("FUNCIONARIO"), {"ID", "NOME", "SETOR"});
     }
 
     QStringList Rejected() const { return Log().filter(QStringLiteral(" ERRO ")); }
@@ -122,7 +122,7 @@ TEST_F(TwoPassCopy, ASelfReferenceWhoseChildrenComeFirstArrivesWhole) {
     EXPECT_EQ(log.mid(0, 4), QStringList({"Create(CATEGORIA)", "CDSOrigemCATEGORIA",
                                           "CATEGORIA: 5 lidos, 5 inseridos, 0 rejeitados", "Destroy(CATEGORIA)"}));
     EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 5, 0).match(log[4]).hasMatch()) << log[4];
-    ExpectSameRows(QStringLiteral("CATEGORIA"), {"ID", "NOME", "PAI"});
+    ExpectSameColumnsById(QStringLiteral("CATEGORIA"), {"ID", "NOME", "PAI"});
     EXPECT_TRUE(Tabela("CATEGORIA")->Importada());
     EXPECT_EQ(window.ListView->topLevelItemCount(), 0);
 }
@@ -146,8 +146,8 @@ TEST_P(TwoTableCycle, ArrivesWholeWhicheverTableTheImportReachesFirst) {
     else
         EXPECT_EQ(log.mid(0, 8), QStringList({funcionario[0]}) + setor + funcionario.mid(1));
     EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 2, 5, 0).match(log[8]).hasMatch()) << log[8];
-    ExpectSameRows(QStringLiteral("SETOR"), {"ID", "NOME", "GERENTE"});
-    ExpectSameRows(QStringLiteral("FUNCIONARIO"), {"ID", "NOME", "SETOR"});
+    ExpectSameColumnsById(QStringLiteral("SETOR"), {"ID", "NOME", "GERENTE"});
+    ExpectSameColumnsById(QStringLiteral("FUNCIONARIO"), {"ID", "NOME", "SETOR"});
     EXPECT_TRUE(Tabela("SETOR")->Importada());
     EXPECT_TRUE(Tabela("FUNCIONARIO")->Importada());
 }
@@ -176,9 +176,9 @@ TEST_F(TwoPassCopy, AThreeTableCycleReachedFromItsMiddleTableFindsEachTablesRows
                                            "Destroy(C)", "CDSOrigemB", "B: 1 lidos, 1 inseridos, 0 rejeitados", "Destroy(B)",
                                            "Create(A)", "CDSOrigemA", "A: 2 lidos, 2 inseridos, 0 rejeitados", "Destroy(A)"}));
     EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 3, 4, 0).match(log[12]).hasMatch()) << log[12];
-    ExpectSameRows(QStringLiteral("A"), {"ID", "B_ID"});
-    ExpectSameRows(QStringLiteral("B"), {"ID", "C_ID"});
-    ExpectSameRows(QStringLiteral("C"), {"ID", "A_ID"});
+    ExpectSameColumnsById(QStringLiteral("A"), {"ID", "B_ID"});
+    ExpectSameColumnsById(QStringLiteral("B"), {"ID", "C_ID"});
+    ExpectSameColumnsById(QStringLiteral("C"), {"ID", "A_ID"});
 }
 
 TEST_F(TwoPassCopy, ACycleOfNotNullKeysIsCopiedAsBeforeAndTheLogSaysWhyOncePerTable) {
@@ -214,8 +214,8 @@ TEST_F(TwoPassCopy, MarcarTodosWithWaitingOnStillCopiesATwoTableCycleNoOtherTabl
     EXPECT_FALSE(Tabela("FUNCIONARIO")->WaitDependence()) << "SETOR reaches it through its cut key alone";
     Import();
     EXPECT_TRUE(Rejected().isEmpty()) << Log();
-    ExpectSameRows(QStringLiteral("SETOR"), {"ID", "NOME", "GERENTE"});
-    ExpectSameRows(QStringLiteral("FUNCIONARIO"), {"ID", "NOME", "SETOR"});
+    ExpectSameColumnsById(QStringLiteral("SETOR"), {"ID", "NOME", "GERENTE"});
+    ExpectSameColumnsById(QStringLiteral("FUNCIONARIO"), {"ID", "NOME", "SETOR"});
 }
 
 TEST_F(TwoPassCopy, OneImportOfEveryTableCopiesBothKindsOfCycleWholeAndASecondOneCopiesNothingNew) {
@@ -353,7 +353,7 @@ TEST_F(TwoPassCopy, AStopBeforeTheSecondPassLeavesTheTableNotImportedAndTheNextI
     ASSERT_EQ(second.size(), 3) << second;
     EXPECT_EQ(second.mid(0, 2), QStringList({"Create(CATEGORIA)", "Destroy(CATEGORIA)"}));
     EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 0, 0, 0).match(second[2]).hasMatch()) << second;
-    ExpectSameRows(QStringLiteral("CATEGORIA"), {"ID", "NOME", "PAI"});
+    ExpectSameColumnsById(QStringLiteral("CATEGORIA"), {"ID", "NOME", "PAI"});
     EXPECT_TRUE(Tabela("CATEGORIA")->Importada());
 }
 
@@ -387,8 +387,8 @@ TEST_F(TwoPassCopy, TheBoxChangedDuringAnImportCountsFromTheNextImportOn) {
     Import();
     EXPECT_FALSE(CopiarReferenciasCirculares) << "unticked for the next import";
     EXPECT_TRUE(Rejected().isEmpty()) << Log();
-    ExpectSameRows(QStringLiteral("SETOR"), {"ID", "NOME", "GERENTE"});
-    ExpectSameRows(QStringLiteral("FUNCIONARIO"), {"ID", "NOME", "SETOR"});
+    ExpectSameColumnsById(QStringLiteral("SETOR"), {"ID", "NOME", "GERENTE"});
+    ExpectSameColumnsById(QStringLiteral("FUNCIONARIO"), {"ID", "NOME", "SETOR"});
 }
 
 // PRODUTO's node comes after CATEGORIA's, and CATEGORIA shows under it again.

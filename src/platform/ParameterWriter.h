@@ -2,30 +2,12 @@
 
 #include "ArraySlices.h"
 #include "FbRef.h"
-#include "TField.h"
+#include "TFieldValue.h"
 
 #include <QByteArray>
-#include <memory>
+#include <QString>
+#include <firebird/Interface.h>
 #include <vector>
-
-using FieldList = std::vector<std::unique_ptr<TField>>;
-
-// Describes a statement's output columns as fields.
-FieldList DescribeFields(Firebird::IMessageMetadata* metadata);
-
-// Turns fetched message buffers into field values, blob and array contents included; the
-// metadata must outlive the reader.
-class RowReader {
-public:
-    explicit RowReader(Firebird::IMessageMetadata* metadata);
-    void Read(const unsigned char* buffer, FieldList& fields, Firebird::IAttachment* attachment,
-              Firebird::ITransaction* transaction);
-
-private:
-    Firebird::IMessageMetadata* metadata_;
-    std::vector<unsigned> offsets_, nullOffsets_;
-    ArraySlices arrays_;
-};
 
 // One value for a statement parameter; blobs and arrays name the column they are written to.
 struct ParameterValue {

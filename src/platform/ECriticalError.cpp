@@ -1,0 +1,3 @@
+#include "ECriticalError.h"
+
+void ErroCritico(const QString& message) { throw ECriticalError(message); }
