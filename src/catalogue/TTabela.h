@@ -47,18 +47,25 @@ public:
     // databases. A database error leaves no record behind and reaches the caller.
     TTabela(const QString& nomeTabela, Workspace& workspace);
 
+    // Marked for the copy on the "Seleção" tab.
     bool Checked() const { return checked_; }
     void SetChecked(bool value) { checked_ = value; }
+    // Marked for the cleanup on the "Limpeza" tab.
     bool CheckedDelete() const { return checkedDelete_; }
     void SetCheckedDelete(bool value) { checkedDelete_ = value; }
+    // Every row is in the destination (see VerificarImportada), or a copy job just finished it.
     bool Importada() const { return importada_; }
     void SetImportada(bool value) { importada_ = value; }
+    // Copied by the job of a table that references it, not by a job of its own.
     bool WaitDependence() const { return waitDependence_; }
     void SetWaitDependence(bool value) { waitDependence_ = value && EsperarDependencias; }
+    // A copy job is working on it.
     bool Importando() const { return importando_; }
     void SetImportando(bool value) { importando_ = value; }
+    // The cleanup emptied it in the destination; not emptied again until the tables are read anew.
     bool Deletada() const { return deletada_; }
     void SetDeletada(bool value) { deletada_ = value; }
+    // On the cleanup's walk to the tables that reference it: a cycle ends there.
     bool Deletando() const { return deletando_; }
     void SetDeletando(bool value) { deletando_ = value; }
     const QString& NomeTabela() const { return nomeTabela_; }
