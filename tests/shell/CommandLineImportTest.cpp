@@ -172,4 +172,34 @@ TEST_F(CommandLineImport, AnInterruptStopsTheCopyKeepsWhatWentInWritesTheLogAndE
     EXPECT_EQ(Count(destino, QStringLiteral("PEDIDO")), QStringLiteral("20002"));
 }
 
+TEST_F(CommandLineImport, AKilledCopyKeepsEveryTableItReportedAndTheRowsOfItsLastCommits) {
+    origem = databases.Create(QStringLiteral("origem"),
+                              Estrutura + Linhas + QStringLiteral(
+                                  "SET TERM ^ ; EXECUTE BLOCK AS DECLARE I INTEGER = 100; BEGIN"
+                                  " WHILE (I < 20100) DO BEGIN INSERT INTO PEDIDO VALUES (:I, 1, 1); I = I + 1; END END^"
+                                  " SET TERM ; ^"));
+    destino = databases.Create(QStringLiteral("destino"), Estrutura + QStringLiteral(
+        "SET TERM ^ ; CREATE TRIGGER LENTO FOR PEDIDO BEFORE INSERT AS DECLARE I INTEGER = 0; BEGIN"
+        " WHILE (I < 20000) DO I = I + 1; END^ SET TERM ; ^"));
+
+    QProcess program;
+    Start(program, {QStringLiteral("--tabelas"), QStringLiteral("PEDIDO")});
+    for (QElapsedTimer waited; !Log().contains(QStringLiteral("Create(PEDIDO)")) && waited.elapsed() < 120000;)
+        QThread::msleep(50);
+    // Rows are committed at least once a second: two and a half seconds in, some of PEDIDO's are.
+    QThread::msleep(2500);
+    ::kill(pid_t(program.processId()), SIGKILL);
+    program.waitForFinished();
+
+    ASSERT_TRUE(Log().contains(QStringLiteral("CLIENTE: 3 lidos, 3 inseridos, 0 rejeitados"))) << Log().toStdString();
+    EXPECT_EQ(Count(destino, QStringLiteral("CLIENTE")), QStringLiteral("3"));
+    const int pedidos = Count(destino, QStringLiteral("PEDIDO")).toInt();
+    EXPECT_GT(pedidos, 0);
+    EXPECT_LT(pedidos, 20002);
+    // What went in is the source's first rows, each whole: the resume sends the rest and no more.
+    EXPECT_EQ(DatabaseFactory::QueryValue(destino, QStringLiteral("SELECT COUNT(*) FROM PEDIDO WHERE ID >= 100 AND ID < %1")
+                                                       .arg(100 + pedidos - 2)),
+              QString::number(pedidos - 2));
+}
+
 }  // namespace
