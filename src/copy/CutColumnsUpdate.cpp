@@ -8,9 +8,9 @@
 #include "catalogue/ActivityLog.h"
 #include "catalogue/TTabela.h"
 #include "catalogue/Workspace.h"
+#include "platform/DatabaseErrors.h"
 #include "platform/EDatabaseError.h"
 #include "platform/ErrorGuard.h"
-#include "platform/FbApi.h"
 #include "platform/PreparedStatement.h"
 #include "platform/TSQLTransaction.h"
 

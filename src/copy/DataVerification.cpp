@@ -13,9 +13,9 @@
 #include "catalogue/TableNodes.h"
 #include "catalogue/Workspace.h"
 #include "platform/Application.h"
+#include "platform/DatabaseErrors.h"
 #include "platform/EDatabaseError.h"
 #include "platform/ErrorGuard.h"
-#include "platform/FbApi.h"
 #include "platform/RowReadAhead.h"
 
 #include <QAbstractButton>

@@ -14,13 +14,13 @@
 #include "catalogue/TableNodes.h"
 #include "catalogue/Workspace.h"
 #include "platform/Application.h"
+#include "platform/DatabaseErrors.h"
 #include "platform/Dialogs.h"
 #include "platform/DisabledWhileRunning.h"
 #include "platform/ECriticalError.h"
 #include "platform/EDatabaseError.h"
 #include "platform/ENotice.h"
 #include "platform/ErrorGuard.h"
-#include "platform/FbApi.h"
 #include "platform/TSQLConnection.h"
 
 #include <QAbstractButton>

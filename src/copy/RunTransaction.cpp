@@ -2,8 +2,8 @@
 
 #include "catalogue/ActivityLog.h"
 #include "platform/Application.h"
+#include "platform/DatabaseErrors.h"
 #include "platform/EDatabaseError.h"
-#include "platform/FbApi.h"
 #include "platform/OnFailure.h"
 
 #include <QScopeGuard>

@@ -1,5 +1,6 @@
 #include "ApplyEngine.h"
 
+#include "DatabaseErrors.h"
 #include "FbApi.h"
 #include "SendBlock.h"
 #include "TDataSetProvider.h"

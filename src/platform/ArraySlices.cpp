@@ -2,6 +2,7 @@
 
 #include "ArrayValue.h"
 #include "BlobTransfer.h"
+#include "DatabaseErrors.h"
 #include "EDatabaseError.h"
 #include "FbApi.h"
 #include "PutBytes.h"

@@ -1,6 +1,8 @@
 #include "BlobTransfer.h"
 
-#include "FbApi.h"
+#include "DatabaseErrors.h"
+#include "FbRef.h"
+#include "FbStatus.h"
 
 using namespace Firebird;
 

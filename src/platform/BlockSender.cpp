@@ -1,6 +1,6 @@
 #include "BlockSender.h"
 
-#include "FbApi.h"
+#include "DatabaseErrors.h"
 #include "SendBlock.h"
 
 #include <algorithm>

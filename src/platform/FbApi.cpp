@@ -11,16 +11,6 @@ IMaster* FbMaster() {
 
 IUtil* FbUtil() { return FbMaster()->getUtilInterface(); }
 
-EDatabaseError DatabaseErrorFrom(IStatus* status) {
-    char text[8192];
-    FbUtil()->formatStatus(text, sizeof text, status);
-    const ISC_STATUS* vector = status->getErrors();
-    const int sqlCode = int(isc_sqlcode(vector));
-    char state[FB_SQLSTATE_SIZE] = {};
-    fb_sqlstate(state, vector);
-    return EDatabaseError(QString::fromUtf8(text).trimmed(), sqlCode, QString::fromLatin1(state));
-}
-
 FbRef<ITransaction> FbStartTransaction(IAttachment* attachment, const FbTransactionOptions& options) {
     FbStatus status;
     FbRef<IXpbBuilder> tpb(FbUtil()->getXpbBuilder(&status, IXpbBuilder::TPB, nullptr, 0));
@@ -46,20 +36,6 @@ void FbEndTransaction(FbRef<ITransaction>& transaction, bool commit) {
         else
             t->rollback(&status);
     });
-}
-
-// By the SQLSTATE class alone: SQLCODE -902 also covers refusals of a single statement, such as
-// an update of a system table.
-bool IsConnectionLost(const EDatabaseError& error) { return error.SqlState().startsWith(QLatin1String("08")); }
-
-bool IsInterruption(const EDatabaseError& error) {
-    return IsConnectionLost(error) || error.SqlState() == QLatin1String("HY008");
-}
-
-QString StatementForMessage(const QString& sql) {
-    constexpr int limit = 200;
-    const QString text = sql.simplified();
-    return text.size() <= limit ? text : text.left(limit) + QStringLiteral("...");
 }
 
 void ShutDownDatabaseClient() { fb_shutdown(0, fb_shutrsn_app_stopped); }

@@ -1,5 +1,6 @@
 #include "FbStatus.h"
 
+#include "DatabaseErrors.h"
 #include "EDatabaseError.h"
 #include "FbApi.h"
 

@@ -1,5 +1,6 @@
 #include "InsertBlock.h"
 
+#include "DatabaseErrors.h"
 #include "EDatabaseError.h"
 #include "FbApi.h"
 #include "InlineBlobs.h"

@@ -1,6 +1,6 @@
 #include "SendBlock.h"
 
-#include "FbApi.h"
+#include "DatabaseErrors.h"
 
 #include <algorithm>
 

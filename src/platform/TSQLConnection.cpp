@@ -1,5 +1,6 @@
 #include "TSQLConnection.h"
 
+#include "DatabaseErrors.h"
 #include "EDatabaseError.h"
 #include "TSQLDataSet.h"
 #include "TSQLTransaction.h"

@@ -1,5 +1,6 @@
 #include "TSQLDataSet.h"
 
+#include "DatabaseErrors.h"
 #include "EDatabaseError.h"
 #include "FbApi.h"
 #include "FieldList.h"

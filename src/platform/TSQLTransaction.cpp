@@ -1,5 +1,6 @@
 #include "TSQLTransaction.h"
 
+#include "DatabaseErrors.h"
 #include "EDatabaseError.h"
 #include "FbApi.h"
 #include "TSQLConnection.h"

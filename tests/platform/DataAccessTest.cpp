@@ -3,7 +3,7 @@
 #include "platform/EDatabaseError.h"
 #include "support/DatabaseFactory.h"
 
-#include "platform/FbApi.h"
+#include "platform/DatabaseErrors.h"
 #include "platform/SqlNames.h"
 #include "platform/StatementText.h"
 #include "platform/TClientDataSet.h"
