@@ -62,6 +62,22 @@ protected:
         return Finish(program);
     }
 
+    // Starts copying PEDIDO's 20,002 rows (CLIENTE's 3 first) into a destination where each row
+    // costs a moment, and returns once PEDIDO's copy has begun: a signal then comes in its middle.
+    void StartSlowCopy(QProcess& program) {
+        origem = databases.Create(QStringLiteral("origem"),
+                                  Estrutura + Linhas + QStringLiteral(
+                                      "SET TERM ^ ; EXECUTE BLOCK AS DECLARE I INTEGER = 100; BEGIN"
+                                      " WHILE (I < 20100) DO BEGIN INSERT INTO PEDIDO VALUES (:I, 1, 1); I = I + 1; END END^"
+                                      " SET TERM ; ^"));
+        destino = databases.Create(QStringLiteral("destino"), Estrutura + QStringLiteral(
+            "SET TERM ^ ; CREATE TRIGGER LENTO FOR PEDIDO BEFORE INSERT AS DECLARE I INTEGER = 0; BEGIN"
+            " WHILE (I < 20000) DO I = I + 1; END^ SET TERM ; ^"));
+        Start(program, {QStringLiteral("--tabelas"), QStringLiteral("PEDIDO")});
+        for (QElapsedTimer waited; !Log().contains(QStringLiteral("Create(PEDIDO)")) && waited.elapsed() < 120000;)
+            QThread::msleep(50);
+    }
+
     const QString LogPath = QFileInfo(QStringLiteral(VENDRASOL_EXECUTABLE)).dir().filePath(QStringLiteral("LogVendrasol.txt"));
     DatabaseFactory databases;
     QString origem, destino;
@@ -136,20 +152,8 @@ TEST_F(CommandLineImport, TriggersSwitchedOffComeBackOnWhenTheCopyFailsInTheMidd
 }
 
 TEST_F(CommandLineImport, AnInterruptStopsTheCopyKeepsWhatWentInWritesTheLogAndEndsWith130) {
-    origem = databases.Create(QStringLiteral("origem"),
-                              Estrutura + Linhas + QStringLiteral(
-                                  "SET TERM ^ ; EXECUTE BLOCK AS DECLARE I INTEGER = 100; BEGIN"
-                                  " WHILE (I < 20100) DO BEGIN INSERT INTO PEDIDO VALUES (:I, 1, 1); I = I + 1; END END^"
-                                  " SET TERM ; ^"));
-    // Each row costs the destination a moment: the copy is surely under way when the signal comes.
-    destino = databases.Create(QStringLiteral("destino"), Estrutura + QStringLiteral(
-        "SET TERM ^ ; CREATE TRIGGER LENTO FOR PEDIDO BEFORE INSERT AS DECLARE I INTEGER = 0; BEGIN"
-        " WHILE (I < 20000) DO I = I + 1; END^ SET TERM ; ^"));
-
     QProcess program;
-    Start(program, {QStringLiteral("--tabelas"), QStringLiteral("PEDIDO")});
-    for (QElapsedTimer waited; !Log().contains(QStringLiteral("Create(PEDIDO)")) && waited.elapsed() < 120000;)
-        QThread::msleep(50);
+    StartSlowCopy(program);
     ::kill(pid_t(program.processId()), SIGINT);
     const Outcome outcome = Finish(program);
 
@@ -173,19 +177,8 @@ TEST_F(CommandLineImport, AnInterruptStopsTheCopyKeepsWhatWentInWritesTheLogAndE
 }
 
 TEST_F(CommandLineImport, AKilledCopyKeepsEveryTableItReportedAndTheRowsOfItsLastCommits) {
-    origem = databases.Create(QStringLiteral("origem"),
-                              Estrutura + Linhas + QStringLiteral(
-                                  "SET TERM ^ ; EXECUTE BLOCK AS DECLARE I INTEGER = 100; BEGIN"
-                                  " WHILE (I < 20100) DO BEGIN INSERT INTO PEDIDO VALUES (:I, 1, 1); I = I + 1; END END^"
-                                  " SET TERM ; ^"));
-    destino = databases.Create(QStringLiteral("destino"), Estrutura + QStringLiteral(
-        "SET TERM ^ ; CREATE TRIGGER LENTO FOR PEDIDO BEFORE INSERT AS DECLARE I INTEGER = 0; BEGIN"
-        " WHILE (I < 20000) DO I = I + 1; END^ SET TERM ; ^"));
-
     QProcess program;
-    Start(program, {QStringLiteral("--tabelas"), QStringLiteral("PEDIDO")});
-    for (QElapsedTimer waited; !Log().contains(QStringLiteral("Create(PEDIDO)")) && waited.elapsed() < 120000;)
-        QThread::msleep(50);
+    StartSlowCopy(program);
     // Rows are committed at least once a second: two and a half seconds in, some of PEDIDO's are.
     QThread::msleep(2500);
     ::kill(pid_t(program.processId()), SIGKILL);
