@@ -8,9 +8,10 @@
 //
 // Makes, in a temporary folder, a source table of `rows` rows (default 500,000) and empty twins, then
 // in each of N rounds (default 3) copies the source into one twin through the layer, into another
-// through the window and into a third with plain client calls, then into two more with plain calls
-// that read ahead on a thread, committing once at the end and once a second (what the program's
-// design can reach at best); compares the best round of each, and checks what arrived. Last, the window copies once more into a twin that already holds every tenth
+// through the window and into a third with plain client calls, then into three more with plain calls
+// that read ahead on a thread, committing once at the end, once a second, and once a second beside
+// the inserts on a second attachment (what the program's design can reach at best); compares the
+// best round of each, and checks what arrived. Last, the window copies once more into a twin that already holds every tenth
 // row, so a tenth of the rows are rejected and logged, into another such twin with "Enviar somente
 // os registros que faltam", so that tenth is left where it is, and into a twin where it is stopped
 // at half the rows and then imported again with that option. Before all that,
@@ -548,10 +549,11 @@ ServerFigures CopyThroughServer(const std::string& source, long rows, int rounds
 // into a destination holding a tenth of the rows and, with the server running, the copies through it.
 bool CompareCopies(char** argv, long rows, int rounds, const std::filesystem::path& folder) {
     const std::string source = (folder / "origem.fdb").string();
-    std::vector<std::string> throughLayer, throughWindow, plain, ahead, committing, twins;
+    std::vector<std::string> throughLayer, throughWindow, plain, ahead, committing, beside, twins;
     for (int round = 0; round < rounds; ++round) {
         for (auto [paths, name] : {std::pair{&throughLayer, "camada"}, {&throughWindow, "janela"}, {&plain, "direto"},
-                                   {&ahead, "adiante"}, {&committing, "adiante-confirmando"}}) {
+                                   {&ahead, "adiante"}, {&committing, "adiante-confirmando"},
+                                   {&beside, "adiante-confirmando-ao-lado"}}) {
             paths->push_back((folder / ("destino-" + std::string(name) + "-" + std::to_string(round) + ".fdb")).string());
             twins.push_back(paths->back());
         }
@@ -583,7 +585,7 @@ bool CompareCopies(char** argv, long rows, int rounds, const std::filesystem::pa
     qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
     QApplication application(qtArgc, argv);
-    std::vector<CopyResult> layerRuns, plainRuns, aheadRuns, committingRuns;
+    std::vector<CopyResult> layerRuns, plainRuns, aheadRuns, committingRuns, besideRuns;
     std::vector<WindowCopy> windowRuns;
     double layerRss = 0, windowRss = 0;
     for (int round = 0; round < rounds; ++round) {
@@ -596,10 +598,14 @@ bool CompareCopies(char** argv, long rows, int rounds, const std::filesystem::pa
         PrintWindowCopy("window: \"Importar Dados\" in the offscreen main window", windowRuns.back());
         plainRuns.push_back(CopyPlain(source, plain[size_t(round)]));
         PrintCopy("plain: one transaction, one prepared INSERT", plainRuns.back());
-        aheadRuns.push_back(CopyPlainAhead(source, ahead[size_t(round)], false));
+        aheadRuns.push_back(CopyPlainAhead(source, ahead[size_t(round)], AheadCommits::AtTheEnd));
         PrintCopy("bound: plain calls, the rows read ahead on a thread, one commit", aheadRuns.back());
-        committingRuns.push_back(CopyPlainAhead(source, committing[size_t(round)], true));
+        committingRuns.push_back(CopyPlainAhead(source, committing[size_t(round)], AheadCommits::EverySecond));
         PrintCopy("bound: plain calls, the rows read ahead on a thread, a commit once a second", committingRuns.back());
+        besideRuns.push_back(CopyPlainAhead(source, beside[size_t(round)], AheadCommits::EverySecondBeside));
+        PrintCopy("bound: plain calls, the rows read ahead on a thread, a commit once a second beside the inserts "
+                  "(commits: the time the inserts waited for one)",
+                  besideRuns.back());
     }
     auto best = [](const std::vector<CopyResult>& runs) {
         return *std::min_element(runs.begin(), runs.end(),
@@ -625,6 +631,8 @@ bool CompareCopies(char** argv, long rows, int rounds, const std::filesystem::pa
     std::printf("ratio bound, read ahead, one commit/plain: %.2f by the clock\n", ceiling.seconds / best(aheadRuns).seconds);
     std::printf("ratio bound, read ahead, a commit once a second/plain: %.2f by the clock\n",
                 ceiling.seconds / best(committingRuns).seconds);
+    std::printf("ratio bound, read ahead, a commit once a second beside the inserts/plain: %.2f by the clock\n",
+                ceiling.seconds / best(besideRuns).seconds);
     std::printf("longest gap between message processings: %.0f ms\n", longestGap);
     std::printf("peak RSS: %.1f MB after the layer copies, %.1f MB after the window copies\n", layerRss, windowRss);
     std::printf("verify %.0f rows a side/s in its best round; every row equal: %s\n", rows / verify.seconds,

@@ -4,6 +4,7 @@
 #include <deque>
 #include <exception>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 using namespace Firebird;
@@ -136,6 +137,45 @@ std::string ReadBlob(ThrowStatusWrapper* status, IAttachment* attachment, ITrans
     return content;
 }
 
+// A second attachment to the destination with a transaction and the INSERT of its own: the rows go
+// into its transaction while the other one commits.
+struct SecondWriter {
+    explicit SecondWriter(const std::string& destination) {
+        db.Attach(destination);
+        write = db.Attachment()->startTransaction(db.Status(), 0, nullptr);
+        insert = db.Attachment()->prepare(
+            db.Status(), write, 0,
+            (std::string("INSERT INTO MOVIMENTO (") + kCopyColumns + ") VALUES (?, ?, ?, ?, ?, ?)").c_str(), 3, 0);
+    }
+    void Finish() {
+        insert->free(db.Status());
+        write->commit(db.Status());
+        db.Detach();
+    }
+    Database db;
+    ITransaction* write = nullptr;
+    IStatement* insert = nullptr;
+};
+
+// Where the inserting thread writes a row: an attachment, its transaction and its INSERT.
+struct InsertSide {
+    IAttachment* attachment;
+    ITransaction* write;
+    IStatement* insert;
+};
+
+void InsertRow(ThrowStatusWrapper* status, const PlainEnds& ends, const InsertSide& side, AheadRow& row) {
+    for (size_t b = 0; b < ends.blobs.size(); ++b) {
+        ISC_QUAD* id = ends.BlobId(status, row.buffer.data(), ends.blobs[b]);
+        if (!id) continue;
+        IBlob* blob = side.attachment->createBlob(status, side.write, id, 0, nullptr);
+        for (size_t at = 0; at < row.blobs[b].size(); at += 65535)
+            blob->putSegment(status, unsigned(std::min<size_t>(65535, row.blobs[b].size() - at)), row.blobs[b].data() + at);
+        blob->close(status);
+    }
+    side.insert->execute(status, side.write, ends.meta, row.buffer.data(), nullptr, nullptr);
+}
+
 }  // namespace
 
 CopyResult CopyPlain(const std::string& source, const std::string& destination) {
@@ -162,13 +202,15 @@ CopyResult CopyPlain(const std::string& source, const std::string& destination) 
     return result;
 }
 
-CopyResult CopyPlainAhead(const std::string& source, const std::string& destination, bool commitEverySecond) {
+CopyResult CopyPlainAhead(const std::string& source, const std::string& destination, AheadCommits commits) {
     CopyResult result;
     const auto start = Clock::now();
     const double cpuStart = CpuSeconds();
     PlainEnds ends(source, destination);
     ThrowStatusWrapper* status = ends.to.Status();
     const unsigned length = ends.meta->getMessageLength(status);
+    std::optional<SecondWriter> second;
+    if (commits == AheadCommits::EverySecondBeside) second.emplace(destination);
 
     AheadQueue queue;
     std::thread reader([&] {
@@ -191,30 +233,51 @@ CopyResult CopyPlainAhead(const std::string& source, const std::string& destinat
         }
     });
 
+    const InsertSide sides[2] = {{ends.to.Attachment(), ends.write, ends.insert},
+                                 second ? InsertSide{second->db.Attachment(), second->write, second->insert}
+                                        : InsertSide{ends.to.Attachment(), ends.write, ends.insert}};
+    int current = 0;
+    std::thread committing;   // the commit of the side the rows left, beside the inserts
+    std::exception_ptr commitFailure;
+    // The inserting thread waits only for what is left of the commit before.
+    auto awaitCommit = [&] {
+        if (!committing.joinable()) return;
+        const auto waiting = Clock::now();
+        committing.join();
+        result.commitSeconds += Seconds(waiting);
+        if (commitFailure) std::rethrow_exception(commitFailure);
+    };
+
     auto lastCommit = Clock::now();
     AheadRow row;
     try {
         while (queue.Take(row)) {
-            for (size_t b = 0; b < ends.blobs.size(); ++b) {
-                ISC_QUAD* id = ends.BlobId(status, row.buffer.data(), ends.blobs[b]);
-                if (!id) continue;
-                IBlob* blob = ends.to.Attachment()->createBlob(status, ends.write, id, 0, nullptr);
-                for (size_t at = 0; at < row.blobs[b].size(); at += 65535)
-                    blob->putSegment(status, unsigned(std::min<size_t>(65535, row.blobs[b].size() - at)),
-                                     row.blobs[b].data() + at);
-                blob->close(status);
-            }
-            ends.insert->execute(status, ends.write, ends.meta, row.buffer.data(), nullptr, nullptr);
+            InsertRow(status, ends, sides[current], row);
             ++result.rows;
-            if (commitEverySecond && Clock::now() - lastCommit >= std::chrono::seconds(1)) {
-                const auto committing = Clock::now();
+            if (commits == AheadCommits::AtTheEnd || Clock::now() - lastCommit < std::chrono::seconds(1)) continue;
+            ++result.commits;
+            if (commits == AheadCommits::EverySecond) {
+                const auto committingNow = Clock::now();
                 ends.write->commitRetaining(status);
-                result.commitSeconds += Seconds(committing);
-                ++result.commits;
-                lastCommit = Clock::now();
+                result.commitSeconds += Seconds(committingNow);
+            } else {
+                awaitCommit();
+                committing = std::thread([side = sides[current], &commitFailure] {
+                    ThrowStatusWrapper commitStatus(Master()->getStatus());
+                    try {
+                        side.write->commitRetaining(&commitStatus);
+                    } catch (...) {
+                        commitFailure = std::current_exception();
+                    }
+                    commitStatus.dispose();
+                });
+                current = 1 - current;
             }
+            lastCommit = Clock::now();
         }
+        awaitCommit();
     } catch (...) {
+        if (committing.joinable()) committing.join();
         // The reader may wait for room: taking every row lets it end.
         try {
             while (queue.Take(row)) {
@@ -225,6 +288,7 @@ CopyResult CopyPlainAhead(const std::string& source, const std::string& destinat
         throw;
     }
     reader.join();
+    if (second) second->Finish();
     ends.Finish(result);
     result.seconds = Seconds(start);
     result.cpuSeconds = CpuSeconds() - cpuStart;

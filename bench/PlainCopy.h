@@ -9,8 +9,12 @@
 // for everything, on one thread.
 CopyResult CopyPlain(const std::string& source, const std::string& destination);
 
+// When the read-ahead copy below commits: once at the end; at least once a second, in the
+// inserting thread as the program does; or at least once a second beside the inserts, the rows
+// going on meanwhile into the transaction of a second attachment, the two taking turns.
+enum class AheadCommits { AtTheEnd, EverySecond, EverySecondBeside };
+
 // What the copy's design can reach at best, written with plain client calls: a thread reads the
 // source's rows, blobs with them, a bounded way ahead of the inserting thread, which does nothing
-// but write the blobs and execute the INSERT. With commitEverySecond it commits (retaining) at
-// least once a second, as the program promises; without, once at the end.
-CopyResult CopyPlainAhead(const std::string& source, const std::string& destination, bool commitEverySecond);
+// but write the blobs and execute the INSERT.
+CopyResult CopyPlainAhead(const std::string& source, const std::string& destination, AheadCommits commits);
