@@ -12,21 +12,33 @@
 
 namespace {
 
-// Through a server, rows wait in the destination dataset and are sent together: a block of them
-// costs about one round trip. Four blocks at a time let the server go from one to the next (and
-// the refused rows of one be sent again alone) without waiting for this thread in between; when
-// the server has nothing left to write, a single block's worth goes at once. The bytes bound keeps
-// large blobs from piling up. Embedded, each row is applied at once, which measured faster than
-// blocks; so is a row that no block can carry (an array column): a queue of them would be written
-// at once, a round trip or two each, and hold the window meanwhile.
+// Rows wait in the destination dataset and leave together, written on the dataset's sender thread
+// while the next ones are read: through a server a block of them costs about one round trip;
+// embedded each goes alone through the prepared INSERT (faster than blocks there), and an engine
+// slow on a page write holds the sender, not the window. Four blocks at a time let the writing go
+// from one to the next (and the refused rows of one be sent again alone) without waiting for this
+// thread in between; when the sender has nothing left to write, a single block's worth goes at
+// once. The bytes bound keeps large blobs from piling up. A row that no block can carry through a
+// server (an array column) is applied at once: a queue of them would cost a round trip or two
+// each and hold the window meanwhile.
 constexpr int QueuedRows = 1024;
 constexpr int BlockRows = QueuedRows / 4;
 constexpr qsizetype QueuedBytes = 4 << 20;
+// Every row queued is written before a reporting row commits: slow rows (a trigger's work, a busy
+// server) make the queue shorter, so that the rows sent meanwhile take about this long, and the
+// once-a-second commit is late by little more than that.
+constexpr auto SendingTime = std::chrono::milliseconds(50);
+constexpr int FewestQueuedRows = 16;
 
 }  // namespace
 
 DestinationQueue::DestinationQueue(TClientDataSet& destino, CopyContext& context, const QString& nomeTabela)
-    : destino_(destino), context_(context), nomeTabela_(nomeTabela), queueRows_(destino.SendsInBlocks() ? QueuedRows : 1) {}
+    : destino_(destino),
+      context_(context),
+      nomeTabela_(nomeTabela),
+      inBackground_(destino.SendsInBackground()),
+      // Short until the pace of the first rows sent is known.
+      queueRows_(inBackground_ ? FewestQueuedRows : 1) {}
 
 void DestinationQueue::RowAppended(qsizetype bytes) {
     queuedBytes_ += bytes;
@@ -69,8 +81,18 @@ void DestinationQueue::Deliver(Delivery how) {
 }
 
 void DestinationQueue::SendQueued() {
-    // Rows applied one at a time are never in flight: the wait would only read the clock.
-    if (queueRows_ > 1 && AwaitInFlight()) StopIfAsked(context_);
+    // Rows applied at once are never in flight: the wait would only read the clock.
+    if (!inBackground_) return Deliver(Delivery::SendNoWait);
+    if (AwaitInFlight()) StopIfAsked(context_);
+    if (sentRows_ > 0) {
+        // The rows sent last have landed by now: at most this long a row (the time they waited
+        // to be taken counted in).
+        const auto perRow = (Clock::now() - sentAt_) / sentRows_;
+        const auto fit = perRow.count() > 0 ? SendingTime / perRow : QueuedRows;
+        queueRows_ = int(std::clamp<decltype(fit)>(fit, FewestQueuedRows, QueuedRows));
+    }
+    sentRows_ = destino_.ChangeCount() - rowsInFlight_;
+    sentAt_ = Clock::now();
     Deliver(Delivery::SendNoWait);
 }
 

@@ -8,14 +8,14 @@ class TClientDataSet;
 struct CopyContext;
 
 // The path of a table's rows to the destination, and its pace. Appended rows wait in the
-// destination dataset and leave together: through a server in blocks, a block costing about one
-// round trip, the next rows read while the server writes the last ones; embedded, or with a
-// column no block can carry, each row at once. The window gets its turn at a reporting row, due
+// destination dataset and leave together, written on the dataset's sender thread while the next
+// ones are read: through a server in blocks, a block costing about one round trip; embedded each
+// row alone. A row no block can carry through a server goes at once. The window gets its turn at a reporting row, due
 // ReportEvery after the last one less what that one spent sending, and a slow answer from the
 // server never holds the window back.
 // Threads: the main thread runs all of it. Only the wait for the rows in flight goes to a worker
 // thread (RunTransaction::InBackground) once the window is due its turn, and that worker touches
-// nothing but the destination dataset's wait; the dataset's own sender writes the blocks.
+// nothing but the destination dataset's wait; the dataset's own sender writes the rows.
 class DestinationQueue {
 public:
     DestinationQueue(TClientDataSet& destino, CopyContext& context, const QString& nomeTabela);
@@ -60,8 +60,12 @@ private:
     QString nomeTabela_;
     qsizetype queuedBytes_ = 0;   // of the values waiting in the dataset
     int rowsInFlight_ = 0;        // sent, not yet answered
-    int queueRows_ = 1;           // rows appended before they are sent
+    bool inBackground_;           // the dataset's sender writes the rows while the next are read
+    int queueRows_;               // rows appended before they are sent
+    int sentRows_ = 0;            // in the last rows sent, and when they left
+    Clock::time_point sentAt_;
     long long written_ = 0;
-    Clock::time_point lastReport_;
+    // Counted from the table's start, as if the window had just had its turn.
+    Clock::time_point lastReport_ = Clock::now();
     Clock::duration lastSending_{};   // the queued rows' sending at the last reporting row
 };

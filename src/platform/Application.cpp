@@ -1,12 +1,12 @@
 #include "Application.h"
 
+#include "IdleWait.h"
+
 #include <QCoreApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QTimer>
-#include <atomic>
 #include <chrono>
-#include <exception>
 #include <thread>
 
 void ProcessMessages() { QCoreApplication::processEvents(); }
@@ -20,24 +20,10 @@ void WaitForMessages(uint32_t milliseconds) {
 }
 
 void RunWhileProcessingMessages(const std::function<void()>& work, const std::function<void()>& meanwhile) {
-    std::atomic<bool> done{false};
-    std::exception_ptr failure;
-    std::thread worker([&] {
-        try {
-            work();
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        done = true;
-        // Wakes the loop below at once rather than at its next look.
-        QMetaObject::invokeMethod(QCoreApplication::instance(), [] {}, Qt::QueuedConnection);
+    RunCallingIdle(work, [&meanwhile] {
+        ProcessMessages();
+        if (meanwhile) meanwhile();
     });
-    while (!done) {
-        WaitForMessages(10);
-        if (meanwhile && !done) meanwhile();
-    }
-    worker.join();
-    if (failure) std::rethrow_exception(failure);
 }
 
 uint32_t GetTickCount() {

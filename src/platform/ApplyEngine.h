@@ -19,7 +19,7 @@ class TSQLTransaction;
 // Writes a client dataset's pending changes to the server; a change written alone goes through a RowWriter.
 // Through a server, appended rows in a row go many to a round trip (InsertBlock) when no limit
 // is put on the errors; a row the block refused is sent again alone, for the server's own message.
-// Threads: the caller's thread runs all of it; the blocks Send starts are written on BlockSender's
+// Threads: the caller's thread runs all of it; the rows Send starts are written on BlockSender's
 // own thread, and AwaitInFlight may run on a worker while the caller's thread waits for it.
 class ApplyEngine {
 public:
@@ -40,9 +40,10 @@ public:
     // The changes before `from` stay in the list, untouched.
     bool Send(std::vector<PendingChange>& changes, const FieldList& fields, const TDataSetProvider& provider,
               TSQLConnection& connection, TSQLTransaction* transaction, size_t from = 0);
-    // Whether Send takes appended rows of these fields through this connection: a server, and
-    // columns a block can carry (no array).
-    static bool SendsInBlocks(TSQLConnection& connection, const FieldList& fields);
+    // Whether Send takes appended rows of these fields through this connection: embedded, or
+    // through a server with columns a block can carry (no array); such a row would cost a round
+    // trip or two alone, and many of them in flight would hold the caller's next wait too long.
+    static bool SendsInBackground(TSQLConnection& connection, const FieldList& fields);
     // Waits for the rows Send started to land (a row a block refused was sent again alone on their way)
     // and reports those refused alone too; returns their count. What stays pending goes back to the
     // front of the list; a lost connection or a cancel raises, every row not written back in the

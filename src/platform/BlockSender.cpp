@@ -18,15 +18,15 @@ BlockSender::~BlockSender() {
 
 void BlockSender::Send(std::vector<PendingChange>& changes, const QString& table, const FieldList& fields,
                        TSQLConnection& connection, Firebird::ITransaction* transaction, InsertBlock& block,
-                       WriteAlone alone) {
+                       size_t blockRows, WriteAlone alone) {
     TakeAnswer();
     // Before the rows are taken: when no thread can be had, they stay with the caller.
     if (!worker_.joinable()) worker_ = std::thread([this] { ServeWrites(); });
     {
         const std::lock_guard lock(mutex_);
         answer_ = Answer{std::exchange(changes, {}), {}, {}, nullptr};
-        nextWrite_ = [this, table, &fields, &connection, transaction, &block, alone = std::move(alone)] {
-            WriteRows(table, fields, connection, transaction, block, alone);
+        nextWrite_ = [this, table, &fields, &connection, transaction, &block, blockRows, alone = std::move(alone)] {
+            WriteRows(table, fields, connection, transaction, block, blockRows, alone);
         };
         inFlight_ = true;
     }
@@ -48,28 +48,33 @@ void BlockSender::ServeWrites() {
 }
 
 void BlockSender::WriteRows(const QString& table, const FieldList& fields, TSQLConnection& connection,
-                            Firebird::ITransaction* transaction, InsertBlock& block, const WriteAlone& alone) {
-    const size_t capacity = size_t(std::max(1, InsertBlock::Capacity(fields)));
+                            Firebird::ITransaction* transaction, InsertBlock& block, size_t blockRows,
+                            const WriteAlone& alone) {
+    const size_t capacity = std::max<size_t>(1, blockRows);
     std::vector<PendingChange>& changes = answer_.changes;
     size_t first = 0;
     std::vector<size_t> untried;
+    // Writes the row alone; a refusal is kept for the answer, and the writing goes on.
+    const auto writeAlone = [&](size_t k) {
+        try {
+            alone(changes[first + k]);
+        } catch (const EDatabaseError& error) {
+            if (IsInterruption(error)) throw error.While(QStringLiteral("ao gravar na tabela %1").arg(table));
+            answer_.refusals.push_back({first + k, error});
+        }
+        return true;
+    };
     try {
         for (; first < changes.size();) {
             const size_t end = std::min(changes.size(), first + capacity);
-            std::vector<InsertBlock::Row> rows;
-            for (size_t i = first; i < end; ++i) rows.push_back(&changes[i].newValues);
-            SendBlock(block, table, fields, rows, connection, transaction, [](size_t) {},
-                      [&](size_t k) {
-                          try {
-                              alone(changes[first + k]);
-                          } catch (const EDatabaseError& error) {
-                              if (IsInterruption(error))
-                                  throw error.While(QStringLiteral("ao gravar na tabela %1").arg(table));
-                              answer_.refusals.push_back({first + k, error});
-                          }
-                          return true;
-                      },
-                      untried);
+            if (capacity == 1) {
+                untried = {0};
+                writeAlone(0);
+            } else {
+                std::vector<InsertBlock::Row> rows;
+                for (size_t i = first; i < end; ++i) rows.push_back(&changes[i].newValues);
+                SendBlock(block, table, fields, rows, connection, transaction, [](size_t) {}, writeAlone, untried);
+            }
             first = end;
         }
     } catch (...) {

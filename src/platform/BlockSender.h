@@ -16,10 +16,12 @@
 
 class TSQLConnection;
 
-// Appended rows written in blocks on a thread of their own while the caller goes on: through a
-// server, the next rows are read while the last ones travel and the server writes them. A row a
-// block refused is sent again alone on that thread too, for the server's own message. The thread
-// lives as long as the sender: starting one for every block cost more than a round trip.
+// Appended rows written on a thread of their own while the caller goes on. Through a server they
+// go in blocks: the next rows are read while the last ones travel and the server writes them, and
+// a row a block refused is sent again alone on that thread too, for the server's own message.
+// Embedded, each row goes alone through the prepared INSERT: the caller prepares the next rows
+// while the engine writes these, and an engine slow on a page write never holds the caller. The
+// thread lives as long as the sender: starting one for every block cost more than a round trip.
 // Threads: the caller's thread runs Send, AwaitInFlight and TakeAnswer; the sender's own thread
 // runs WriteRows and nothing else, and touches only the rows handed to it, the block, the
 // connection and the transaction, which the caller leaves alone until it has taken the answer.
@@ -45,12 +47,12 @@ public:
         std::exception_ptr failure;
     };
 
-    // Takes the rows and starts writing them into the table, up to a block's capacity at a time.
-    // Until TakeAnswer the caller leaves the block, the fields, the connection, the transaction
+    // Takes the rows and starts writing them into the table, blockRows at a time (1: each row
+    // alone, through the alone writer). Until TakeAnswer the caller leaves the block, the fields, the connection, the transaction
     // and whatever the alone writer uses alone.
     void Send(std::vector<PendingChange>& changes, const QString& table, const FieldList& fields,
               TSQLConnection& connection, Firebird::ITransaction* transaction, InsertBlock& block,
-              WriteAlone alone);
+              size_t blockRows, WriteAlone alone);
     // Waits up to the timeout for the rows in flight to land; true once none are in flight.
     bool AwaitInFlight(std::chrono::milliseconds timeout);
     // Waits for the rows in flight to land and takes the answer on them; an empty answer when
@@ -61,7 +63,8 @@ public:
 private:
     // Runs on the sender's thread.
     void WriteRows(const QString& table, const FieldList& fields, TSQLConnection& connection,
-                   Firebird::ITransaction* transaction, InsertBlock& block, const WriteAlone& alone);
+                   Firebird::ITransaction* transaction, InsertBlock& block, size_t blockRows,
+                   const WriteAlone& alone);
     void ServeWrites();
 
     Answer answer_;

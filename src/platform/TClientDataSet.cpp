@@ -3,6 +3,7 @@
 #include "ApplyEngine.h"
 #include "EDatabaseError.h"
 #include "FieldList.h"
+#include "IdleWait.h"
 #include "OnFailure.h"
 #include "RowReadAhead.h"
 #include "TDataSetProvider.h"
@@ -176,7 +177,8 @@ void TClientDataSet::Open() {
         break;
     case OpenMode::OnDemand:
         source.Snapshot = true;
-        source.Open();
+        // Counting a large table's rows, or sorting them, takes a while: the caller idles meanwhile.
+        RunCallingIdle([&source] { source.Open(); }, d->Idle());
         d->recordCount = source.SnapshotRecordCount();
         break;
     case OpenMode::AllRows:
@@ -403,8 +405,8 @@ int TClientDataSet::TakeAnswer() {
     return d->Applying([&] { return d->TakeAnswer().errors; });
 }
 
-bool TClientDataSet::SendsInBlocks() const {
-    return d->connection && ApplyEngine::SendsInBlocks(*d->connection, d->fields);
+bool TClientDataSet::SendsInBackground() const {
+    return d->connection && ApplyEngine::SendsInBackground(*d->connection, d->fields);
 }
 
 int TClientDataSet::SendUpdates() {

@@ -83,9 +83,9 @@ public:
     // and then only the cancelled changes have left the log (in Transaction, the accepted ones too).
     // While OnReconcileError runs, the fields hold the refused row as it was to be written.
     int ApplyUpdates(int maxErrors);
-    // ApplyUpdates(-1) that does not wait, for appended rows not held (PacketRecords = 0) going
-    // through a server in Transaction: they leave in blocks and the call returns while the server
-    // writes them, so that the caller prepares the next ones meanwhile. The next ApplyUpdates or
+    // ApplyUpdates(-1) that does not wait, for appended rows not held (PacketRecords = 0) in
+    // Transaction: they leave on a thread of their own (through a server in blocks) and the call
+    // returns while they are written, so that the caller prepares the next ones meanwhile. The next ApplyUpdates or
     // SendUpdates first takes the answer, and only then are their refused rows passed to
     // OnReconcileError (Close waits for it and drops them, as it drops every pending change).
     // Until then the caller leaves Transaction alone. Any other change is
@@ -99,15 +99,15 @@ public:
     // pending, and those a lost connection (or a cancel) left unwritten go back among them as it
     // raises. Returns the refused rows reported.
     int TakeAnswer();
-    // Whether SendUpdates sends this dataset's appended rows in blocks while the caller goes on
-    // (through a server, no array column); otherwise it applies them at once, as ApplyUpdates.
-    bool SendsInBlocks() const;
+    // Whether SendUpdates sends this dataset's appended rows while the caller goes on (embedded,
+    // or through a server with no array column); otherwise it applies them at once, as ApplyUpdates.
+    bool SendsInBackground() const;
     // The changes not yet applied, those in flight included.
     int ChangeCount() const;
     TReconcileErrorEvent OnReconcileError;
 
-    // Called every few milliseconds while a walk fetching on demand waits for the next row, and
-    // while Close waits for the reader to stop.
+    // Called every few milliseconds while a walk fetching on demand opens (counting the rows),
+    // waits for the next row, and while Close waits for the reader to stop.
     std::function<void()> OnWaitRows;
 
     // Called after every move to another row, including the first row on open.

@@ -109,6 +109,30 @@ TEST_F(ApplyUpdates, InTheCallersTransactionAcceptedRowsWaitForItsCommit) {
     EXPECT_EQ(Ids(), QStringLiteral("1,10"));
 }
 
+// Embedded, sent rows are written on the sender's thread; the refusals, in order and with the
+// refused row in the fields, come with the answer, and a row kept pending is not lost.
+TEST_F(ApplyUpdates, SentRowsAreWrittenAloneAndTheirRefusalsComeWithTheAnswer) {
+    TSQLTransaction transaction(&connection);
+    rows.Transaction = &transaction;
+    QList<int> refusedIds;
+    rows.OnReconcileError = [&](TClientDataSet& dataSet, const EDatabaseError& error, TUpdateKind, TReconcileAction& action) {
+        reported << error.Message();
+        refusedIds << dataSet.FieldByName(QStringLiteral("ID"))->AsInteger();
+        action = refusedIds.size() == 1 ? TReconcileAction::raCancel : TReconcileAction::raSkip;
+    };
+    AppendItems({10, 1, 11, 12, 1, 13});
+    EXPECT_TRUE(rows.SendsInBackground());
+    EXPECT_EQ(rows.SendUpdates(), 0);
+    EXPECT_EQ(rows.ChangeCount(), 6);
+    EXPECT_EQ(rows.TakeAnswer(), 2);
+    EXPECT_EQ(refusedIds, (QList<int>{1, 1}));
+    ASSERT_EQ(reported.size(), 2);
+    EXPECT_TRUE(reported[0].startsWith(QLatin1String("violation of PRIMARY or UNIQUE KEY"))) << reported[0].toStdString();
+    EXPECT_EQ(rows.ChangeCount(), 1);
+    transaction.Commit();
+    EXPECT_EQ(Ids(), QStringLiteral("1,10,11,12,13"));
+}
+
 TEST_F(ApplyUpdates, AnEditThatNoFieldCanLocateIsRefusedNamingTheTable) {
     query.SetCommandText(QStringLiteral("SELECT CODE, NAME FROM LOOSE WHERE NAME = 'other'"));
     provider.UpdateMode = TUpdateMode::upWhereKeyOnly;   // and no field is flagged as key

@@ -312,8 +312,8 @@ TEST_F(ServerConnectionTest, RowsNoBlockCanCarryAreWrittenAtOnceAndTheDatasetSay
             rows->Post();
         }
     }
-    EXPECT_TRUE(clientes.rows.SendsInBlocks());
-    EXPECT_FALSE(grades.rows.SendsInBlocks());
+    EXPECT_TRUE(clientes.rows.SendsInBackground());
+    EXPECT_FALSE(grades.rows.SendsInBackground());
     EXPECT_EQ(grades.rows.SendUpdates(), 0);
     EXPECT_EQ(grades.rows.ChangeCount(), 0);
     EXPECT_EQ(clientes.rows.SendUpdates(), 0);
