@@ -112,6 +112,9 @@ void DestinationQueue::SendBeforeReport() {
     const Clock::time_point start = Clock::now();
     SendAll();
     lastSending_ = Clock::now() - start;
+    // Nothing in flight: the rows' transaction may take its turn to commit.
+    context_.transaction.CommitRowsIfDue();
+    destino_.Transaction = context_.transaction.RowsTransaction();
 }
 
 void DestinationQueue::Reported() { lastReport_ = Clock::now(); }

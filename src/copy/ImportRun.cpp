@@ -26,9 +26,30 @@
 #include <QAbstractButton>
 #include <QTimer>
 #include <QTreeWidget>
+#include <algorithm>
 #include <chrono>
 #include <exception>
 #include <optional>
+
+namespace {
+
+// Marked tables still waiting for a marked table that needs them, which waits in turn: a table
+// referencing itself, or every table of a cycle. No table comes to copy them, so the import copies
+// them itself rather than leave them out unsaid. A table waiting for an unmarked one stays waiting.
+QList<TTabela*> WaitingForEachOther(const QList<TTabela*>& tables) {
+    const auto waiting = [](const TTabela* tabela) { return tabela && tabela->Checked() && tabela->WaitDependence(); };
+    QList<TTabela*> stuck;
+    for (TTabela* tabela : tables) {
+        if (!waiting(tabela)) continue;
+        const bool needed = std::any_of(tables.begin(), tables.end(), [&](TTabela* other) {
+            return waiting(other) && other->Dependences()->Items().contains(tabela->NomeTabela(), Qt::CaseInsensitive);
+        });
+        if (needed) stuck << tabela;
+    }
+    return stuck;
+}
+
+}  // namespace
 
 ImportRun::ImportRun(Workspace& workspace, const ImportControls& controls, QObject* parent)
     : QObject(parent), workspace_(workspace), controls_(controls), context_(workspace, controls.ListView, *controls.log) {
@@ -72,10 +93,16 @@ void ImportRun::btnImportarClick() {
         // Nothing is sent before the user has seen what the destination would change or refuse.
         declined = !CheckStructures(*controls_.TreeView, context_);
         // The tree cannot change under the walk: connecting waits for the copy.
-        for (TTabela* tabela : declined ? QList<TTabela*>() : NodeTablesInOrder(*controls_.TreeView)) {
+        const QList<TTabela*> tables = declined ? QList<TTabela*>() : NodeTablesInOrder(*controls_.TreeView);
+        for (TTabela* tabela : tables) {
             if (!tabela || !tabela->Checked()) continue;
             marked = true;
             tabela->SetThreadExport(nullptr);
+            Exportar(*tabela, context_);
+        }
+        for (TTabela* tabela : WaitingForEachOther(tables)) {
+            if (!tabela->WaitDependence()) continue;   // copied meanwhile, as another's dependence
+            tabela->SetWaitDependence(false);
             Exportar(*tabela, context_);
         }
         // An import started inside this one leaves the second pass and the transaction to it.

@@ -5,32 +5,117 @@
 #include "platform/DatabaseErrors.h"
 #include "platform/EDatabaseError.h"
 #include "platform/OnFailure.h"
+#include "platform/TSQLConnection.h"
 
 #include <QScopeGuard>
 
 RunTransaction::RunTransaction(TSQLConnection* destino, long long& insertedRows, ServerWait::Tell tell)
-    : transaction_(destino), insertedRows_(insertedRows), wait_(destino, std::move(tell)) {}
+    : destino_(destino), transaction_(destino), insertedRows_(insertedRows), wait_(destino, std::move(tell)) {}
 
 TSQLTransaction* RunTransaction::Applies() {
     AwaitBackgroundWork();
-    if (!transaction_.InTransaction()) {
-        transaction_.StartTransaction();
+    // Not used while it commits beside the rows.
+    if (committing_.valid() && committingOn_ == &transaction_) TakeCommitBeside();
+    return Started(transaction_);
+}
+
+TSQLTransaction* RunTransaction::RowsTransaction() {
+    AwaitBackgroundWork();
+    return Started(*rows_);
+}
+
+TSQLTransaction* RunTransaction::Started(TSQLTransaction& transaction) {
+    if (!transaction.InTransaction()) {
+        transaction.StartTransaction();
         lastCommit_ = Clock::now();
     }
-    return &transaction_;
+    return &transaction;
+}
+
+TSQLTransaction* RunTransaction::Beside() {
+    if (beside_ || besideRefused_) return beside_.get();
+    auto connection = std::make_unique<TSQLConnection>();
+    connection->Params = destino_->Params;
+    try {
+        connection->Open();
+    } catch (const EDatabaseError&) {
+        // The commits are then made in turn with the rows, as through a server.
+        besideRefused_ = true;
+        return nullptr;
+    }
+    besideConnection_ = std::move(connection);
+    beside_ = std::make_unique<TSQLTransaction>(besideConnection_.get());
+    return beside_.get();
+}
+
+void RunTransaction::CommitRowsIfDue() {
+    if (background_ > 0 || Clock::now() - lastCommit_ < std::chrono::seconds(1)) return;
+    if (!destino_->Connected() || destino_->Remote()) return;
+    TakeCommitBeside();
+    TSQLTransaction* committing = rows_;
+    if (!committing->InTransaction()) return;
+    TSQLTransaction* next = committing == &transaction_ ? Beside() : &transaction_;
+    if (!next) return;
+    Started(*next);
+    lastCommit_ = Clock::now();
+    committingRows_ = std::exchange(uncommitted_[committing], {});
+    committingOn_ = committing;
+    committing_ = std::async(std::launch::async, [committing] { committing->CommitRetaining(); });
+    rows_ = next;
+}
+
+void RunTransaction::TakeCommitBeside() {
+    if (!committing_.valid()) return;
+    while (committing_.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready) {
+        WaitForMessages(5);
+        wait_.Watch();
+    }
+    const QMap<QString, long long> rows = std::exchange(committingRows_, {});
+    try {
+        committing_.get();
+    } catch (const EDatabaseError& error) {
+        CommitFailed(rows, *committingOn_, error);
+        throw;
+    }
 }
 
 void RunTransaction::Commit() {
     AwaitBackgroundWork();
-    lastCommit_ = Clock::now();
-    if (transaction_.InTransaction()) Committing([this] { transaction_.CommitRetaining(); });
+    CommitBoth(false);
 }
 
 void RunTransaction::CommitIfDue() {
     if (background_ > 0 || Clock::now() - lastCommit_ < std::chrono::seconds(1)) return;
+    CommitBoth(false);
+}
+
+void RunTransaction::End() {
+    AwaitBackgroundWork();
+    // The second connection goes with the run, however the run ends.
+    const auto closed = qScopeGuard([this] {
+        rows_ = &transaction_;
+        uncommitted_.erase(beside_.get());
+        beside_.reset();
+        besideConnection_.reset();
+        besideRefused_ = false;
+    });
+    CommitBoth(true);
+}
+
+void RunTransaction::CommitBoth(bool end) {
+    TakeCommitBeside();
     lastCommit_ = Clock::now();
-    if (!transaction_.InTransaction()) return;
-    Committing([this] { transaction_.CommitRetaining(); });
+    std::exception_ptr failure;
+    // The rows' transaction first: it holds the latest rows.
+    for (TSQLTransaction* transaction : {rows_, rows_ == &transaction_ ? beside_.get() : &transaction_}) {
+        if (!transaction || !transaction->InTransaction()) continue;
+        try {
+            Committing(*transaction, end);
+        } catch (...) {
+            if (!failure) failure = std::current_exception();
+        }
+    }
+    if (failure) std::rethrow_exception(failure);
 }
 
 void RunTransaction::InBackground(const std::function<void()>& work, ServerWait::OnStop onStop) {
@@ -49,41 +134,41 @@ void RunTransaction::InBackground(const std::function<void()>& work, ServerWait:
     }, onStop);
 }
 
-void RunTransaction::End() {
-    AwaitBackgroundWork();
-    lastCommit_ = Clock::now();
-    if (transaction_.InTransaction()) Committing([this] { transaction_.Commit(); });
-}
-
 void RunTransaction::CountWritten(const QString& table, long long rows) {
     if (rows <= 0) return;
     insertedRows_ += rows;
-    uncommitted_[table] += rows;
+    uncommitted_[rows_][table] += rows;
 }
 
-void RunTransaction::Committing(const std::function<void()>& commit) {
+void RunTransaction::Committing(TSQLTransaction& transaction, bool end) {
     // Rows counted while the commit is on its way wait for the next one.
-    const QMap<QString, long long> rows = std::exchange(uncommitted_, {});
+    const QMap<QString, long long> rows = std::exchange(uncommitted_[&transaction], {});
     try {
         // Cancelled, End's commit would roll its rows back: a stop lets it finish.
-        InBackground(commit, ServerWait::OnStop::LetFinish);
+        InBackground([&transaction, end] { end ? transaction.Commit() : transaction.CommitRetaining(); },
+                     ServerWait::OnStop::LetFinish);
     } catch (const EDatabaseError& error) {
-        // Not lost while the transaction holds them: the next commit tries again.
-        const bool lost = !transaction_.InTransaction() || IsConnectionLost(error);
-        long long total = 0;
-        for (auto table = rows.begin(); table != rows.end(); ++table) {
-            (lost ? lost_ : uncommitted_)[table.key()] += table.value();
-            total += table.value();
-        }
-        if (lost && total > 0) {
-            insertedRows_ -= total;
-            RegistrarLog(rows.keys().join(QStringLiteral(", ")) +
-                         QStringLiteral(" ERRO ao gravar as linhas já enviadas: %1 registro(s) enviado(s) desde a "
-                                        "última confirmação não foram gravados: %2")
-                             .arg(total)
-                             .arg(error.Message()));
-        }
+        CommitFailed(rows, transaction, error);
         throw;
+    }
+}
+
+void RunTransaction::CommitFailed(const QMap<QString, long long>& rows, const TSQLTransaction& transaction,
+                                  const EDatabaseError& error) {
+    // Not lost while the transaction holds them: its next commit tries again.
+    const bool lost = !transaction.InTransaction() || IsConnectionLost(error);
+    long long total = 0;
+    for (auto table = rows.begin(); table != rows.end(); ++table) {
+        (lost ? lost_ : uncommitted_[&transaction])[table.key()] += table.value();
+        total += table.value();
+    }
+    if (lost && total > 0) {
+        insertedRows_ -= total;
+        RegistrarLog(rows.keys().join(QStringLiteral(", ")) +
+                     QStringLiteral(" ERRO ao gravar as linhas já enviadas: %1 registro(s) enviado(s) desde a "
+                                    "última confirmação não foram gravados: %2")
+                         .arg(total)
+                         .arg(error.Message()));
     }
 }
 

@@ -199,7 +199,7 @@ void TThreadExport::OpenDataSets() {
     CDSDestino->Close();
     SQLDSDestino->SetCommandText(select);
     CDSDestino->PacketRecords = 0;
-    CDSDestino->Transaction = context_.transaction.Applies();
+    CDSDestino->Transaction = context_.transaction.RowsTransaction();
     CDSDestino->Open();
     queue_ = std::make_unique<DestinationQueue>(*CDSDestino, context_, nomeTabela_);
     fields_.clear();

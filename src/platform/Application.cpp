@@ -20,6 +20,8 @@ void WaitForMessages(uint32_t milliseconds) {
 }
 
 void RunWhileProcessingMessages(const std::function<void()>& work, const std::function<void()>& meanwhile) {
+    // The messages first, as a wait on them would: the caller may have been busy a while.
+    ProcessMessages();
     RunCallingIdle(work, [&meanwhile] {
         ProcessMessages();
         if (meanwhile) meanwhile();

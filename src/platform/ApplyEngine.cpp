@@ -44,13 +44,12 @@ ApplyEngine::Written ApplyEngine::WriteAlone(const PendingChange& change, const 
 }
 
 int ApplyEngine::Apply(std::vector<PendingChange>& changes, const FieldList& fields, const TDataSetProvider& provider,
-                       TSQLConnection& connection, TSQLTransaction* held, int maxErrors, const Reconcile& reconcile,
+                       TSQLConnection& dataSetConnection, TSQLTransaction* held, int maxErrors, const Reconcile& reconcile,
                        size_t from) {
     if (changes.size() <= from) return 0;
     // Worked out before any transaction starts, so that a failure here leaves none open.
     const QString table = UpdateTable(provider, fields);
-    if (held && held->Connection() != &connection)
-        throw EDatabaseError(QStringLiteral("A transação pertence a outra conexão"));
+    TSQLConnection& connection = WritingConnection(dataSetConnection, held);
     // Embedded, the engine is in this process and a block only adds its own work: rows go alone.
     const int capacity = maxErrors < 0 && connection.Remote() ? InsertBlock::Capacity(fields) : 0;
     FbRef<ITransaction> own;
@@ -108,14 +107,14 @@ int ApplyEngine::Apply(std::vector<PendingChange>& changes, const FieldList& fie
 }
 
 bool ApplyEngine::Send(std::vector<PendingChange>& changes, const FieldList& fields, const TDataSetProvider& provider,
-                       TSQLConnection& connection, TSQLTransaction* held, size_t from) {
+                       TSQLConnection& dataSetConnection, TSQLTransaction* held, size_t from) {
     const auto sent = changes.begin() + std::ptrdiff_t(std::min(from, changes.size()));
     const bool appendedOnly = std::all_of(sent, changes.end(), [](const PendingChange& change) {
         return change.kind == TUpdateKind::ukInsert && change.row < 0;
     });
-    if (sent == changes.end() || !held || held->Connection() != &connection || !appendedOnly ||
-        !SendsInBackground(connection, fields))
-        return false;
+    if (sent == changes.end() || !held || !appendedOnly) return false;
+    TSQLConnection& connection = WritingConnection(dataSetConnection, held);
+    if (!SendsInBackground(connection, fields)) return false;
     const QString table = UpdateTable(provider, fields);
     ITransaction* transaction = held->Handle();
     std::vector<PendingChange> rows(std::make_move_iterator(sent), std::make_move_iterator(changes.end()));
@@ -132,6 +131,12 @@ bool ApplyEngine::Send(std::vector<PendingChange>& changes, const FieldList& fie
         throw;
     }
     return true;
+}
+
+TSQLConnection& ApplyEngine::WritingConnection(TSQLConnection& dataSetConnection, TSQLTransaction* held) {
+    if (!held) return dataSetConnection;
+    if (!held->Connection()) throw EDatabaseError(QStringLiteral("A transação não tem mais conexão"));
+    return *held->Connection();
 }
 
 bool ApplyEngine::SendsInBackground(TSQLConnection& connection, const FieldList& fields) {

@@ -26,20 +26,21 @@ public:
     // Tells what becomes of a change the server rejected.
     using Reconcile = std::function<TReconcileAction(const PendingChange& change, const EDatabaseError& error)>;
 
-    // Applies the changes in order, in the caller's transaction or in one of its own committed at
+    // Applies the changes in order, in the caller's transaction (through its connection, which
+    // may be another one to the same database than the dataset's) or in one of its own committed at
     // the end, and takes the applied and cancelled ones out of the list; returns the rejected count.
     // A row sent in a block is reported after the whole block went in: when its reconcile stops
     // the apply, the later rows of its block are already written. The changes before `from` were
     // reported already and stay as they are.
     int Apply(std::vector<PendingChange>& changes, const FieldList& fields, const TDataSetProvider& provider,
-              TSQLConnection& connection, TSQLTransaction* transaction, int maxErrors, const Reconcile& reconcile,
+              TSQLConnection& dataSetConnection, TSQLTransaction* transaction, int maxErrors, const Reconcile& reconcile,
               size_t from = 0);
     // Starts writing the changes in blocks on a thread of its own, in the caller's transaction,
     // and takes them out of the list: false, touching nothing, unless they are all appended rows
     // not held by the dataset, going through a server. TakeAnswer takes the answer.
     // The changes before `from` stay in the list, untouched.
     bool Send(std::vector<PendingChange>& changes, const FieldList& fields, const TDataSetProvider& provider,
-              TSQLConnection& connection, TSQLTransaction* transaction, size_t from = 0);
+              TSQLConnection& dataSetConnection, TSQLTransaction* transaction, size_t from = 0);
     // Whether Send takes appended rows of these fields through this connection: embedded, or
     // through a server with columns a block can carry (no array); such a row would cost a round
     // trip or two alone, and many of them in flight would hold the caller's next wait too long.
@@ -60,6 +61,8 @@ public:
     void Reset();
 
 private:
+    // The connection the changes are written through: the transaction's, when there is one.
+    static TSQLConnection& WritingConnection(TSQLConnection& dataSetConnection, TSQLTransaction* held);
     enum class Outcome { Pending, Applied, Cancelled };
     struct Written {
         Outcome outcome;

@@ -22,11 +22,12 @@ void RunCallingIdle(const std::function<void()>& work, const std::function<void(
         ended.notify_one();
     });
     try {
-        // Idle first: the caller may have been busy a while before it came here.
         for (;;) {
+            {
+                std::unique_lock lock(mutex);
+                if (ended.wait_for(lock, std::chrono::milliseconds(10), [&] { return done; })) break;
+            }
             idle();
-            std::unique_lock lock(mutex);
-            if (ended.wait_for(lock, std::chrono::milliseconds(10), [&] { return done; })) break;
         }
     } catch (...) {
         // The work uses what the caller holds: it ends before the caller goes on.

@@ -14,10 +14,12 @@ void RowWriter::Insert(const QString& table, const FieldList& fields, const std:
                        TSQLConnection& connection, ITransaction* transaction) {
     FbStatus status;
     IAttachment* attachment = connection.Attachment();
-    if (!insert_) {
+    // Prepared again on another connection to the same database (the copy's transactions take turns).
+    if (!insert_ || preparedOn_ != attachment) {
         const UpdateStatement statement = InsertStatement(table, fields, values);
         insert_.Reset(attachment->prepare(&status, transaction, 0, ServerText(statement.sql).constData(),
                                           connection.Dialect(), 0));
+        preparedOn_ = attachment;
         inserted_ = InsertedFields(fields);
         insertParameters_ = statement.parameters;
     }

@@ -20,13 +20,17 @@ public:
     void Insert(const QString& table, const FieldList& fields, const std::vector<TFieldValue>& values,
                 TSQLConnection& connection, Firebird::ITransaction* transaction);
     // Frees the prepared INSERT: the dataset closes, or its connection does.
-    void Reset() { insert_.Reset(); }
+    void Reset() {
+        insert_.Reset();
+        preparedOn_ = nullptr;
+    }
 
 private:
     void Modify(const QString& table, const FieldList& fields, const PendingChange& change,
                 const TDataSetProvider& provider, TSQLConnection& connection, Firebird::ITransaction* transaction);
 
     FbRef<Firebird::IStatement> insert_;
+    Firebird::IAttachment* preparedOn_ = nullptr;
     ParameterWriter insertWriter_;
     // Set with the prepared INSERT: the inserted fields' positions and their parameters, whose
     // values alone change from row to row.

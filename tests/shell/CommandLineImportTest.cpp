@@ -114,6 +114,29 @@ TEST_F(CommandLineImport, ARefusedRowEndsWithOneAndIsInTheLogFile) {
     EXPECT_TRUE(Log().contains(QStringLiteral("Problematic key value is (\"NOME\" = 'Beto')"))) << Log().toStdString();
 }
 
+// A copy of some seconds commits once a second beside the rows, into two transactions in turn:
+// every row arrives once, a row referencing one of the turn before too, and the refused one alone.
+// Marked with its dependences, a table referencing itself waits for no other table.
+TEST_F(CommandLineImport, ACopyOfSeveralCommitsKeepsEveryRowOnceAcrossTheTurns) {
+    const QString arvore = QStringLiteral("CREATE TABLE ARVORE (ID INTEGER NOT NULL PRIMARY KEY, PAI INTEGER REFERENCES ARVORE);");
+    origem = databases.Create(QStringLiteral("origem"), arvore + QStringLiteral(
+        "SET TERM ^ ; EXECUTE BLOCK AS DECLARE I INTEGER = 1; BEGIN INSERT INTO ARVORE VALUES (0, NULL);"
+        " WHILE (I < 4000) DO BEGIN INSERT INTO ARVORE VALUES (:I, :I - 1); I = I + 1; END END^ SET TERM ; ^"));
+    destino = databases.Create(QStringLiteral("destino"), arvore + QStringLiteral(
+        "INSERT INTO ARVORE VALUES (2500, NULL);"
+        "SET TERM ^ ; CREATE TRIGGER LENTO FOR ARVORE BEFORE INSERT AS DECLARE I INTEGER = 0; BEGIN"
+        " WHILE (I < 6000) DO I = I + 1; END^ SET TERM ; ^"));
+    QElapsedTimer took;
+    took.start();
+    const Outcome outcome = Run({QStringLiteral("--tabelas"), QStringLiteral("ARVORE")});
+    EXPECT_GT(took.elapsed(), 2000) << "too quick to commit in turns";
+    EXPECT_EQ(outcome.exitCode, 1) << outcome.err.toStdString();
+    EXPECT_TRUE(Log().contains(QStringLiteral("ARVORE: 4000 lidos, 3999 inseridos, 1 rejeitados"))) << Log().toStdString();
+    EXPECT_EQ(Log().count(QStringLiteral("ARVORE ERRO INSERIR")), 1);
+    EXPECT_EQ(DatabaseFactory::QueryValue(destino, QStringLiteral("SELECT COUNT(DISTINCT ID) || ' ' || SUM(PAI) FROM ARVORE")),
+              QStringLiteral("4000 %1").arg(3998 * 3999 / 2 - 2499));
+}
+
 TEST_F(CommandLineImport, BadArgumentsEndWithTwoAndSayWhyBeforeAnythingIsTouched) {
     origem = databases.Create(QStringLiteral("origem"), Estrutura + Linhas);
     destino = databases.Create(QStringLiteral("destino"), Estrutura + QStringLiteral("INSERT INTO AVULSA VALUES (7);"));
