@@ -8,18 +8,20 @@
 #include "TSQLConnection.h"
 #include "UpdateStatements.h"
 
+#include <algorithm>
+
 using namespace Firebird;
 
 void RowWriter::Insert(const QString& table, const FieldList& fields, const std::vector<TFieldValue>& values,
                        TSQLConnection& connection, ITransaction* transaction) {
     FbStatus status;
     IAttachment* attachment = connection.Attachment();
-    // Prepared again on another connection to the same database (the copy's transactions take turns).
-    if (!insert_ || preparedOn_ != attachment) {
+    auto insert = std::find_if(inserts_.begin(), inserts_.end(), [&](const auto& p) { return p.on == attachment; });
+    if (insert == inserts_.end()) {
         const UpdateStatement statement = InsertStatement(table, fields, values);
-        insert_.Reset(attachment->prepare(&status, transaction, 0, ServerText(statement.sql).constData(),
-                                          connection.Dialect(), 0));
-        preparedOn_ = attachment;
+        FbRef<IStatement> prepared(attachment->prepare(&status, transaction, 0, ServerText(statement.sql).constData(),
+                                                       connection.Dialect(), 0));
+        insert = inserts_.insert(inserts_.end(), {attachment, std::move(prepared)});
         inserted_ = InsertedFields(fields);
         insertParameters_ = statement.parameters;
     }
@@ -29,7 +31,7 @@ void RowWriter::Insert(const QString& table, const FieldList& fields, const std:
     const std::vector<TFieldValue>& sent = remote ? inlined : values;
     for (size_t k = 0; k < inserted_.size(); ++k) insertParameters_[k].value = &sent[inserted_[k]];
     insertWriter_.Write(insertParameters_, attachment, transaction);
-    insert_->execute(&status, transaction, insertWriter_.Metadata(), insertWriter_.Buffer(), nullptr, nullptr);
+    insert->statement->execute(&status, transaction, insertWriter_.Metadata(), insertWriter_.Buffer(), nullptr, nullptr);
 }
 
 void RowWriter::Modify(const QString& table, const FieldList& fields, const PendingChange& change,

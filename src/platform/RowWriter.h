@@ -19,18 +19,21 @@ public:
                const TDataSetProvider& provider, TSQLConnection& connection, Firebird::ITransaction* transaction);
     void Insert(const QString& table, const FieldList& fields, const std::vector<TFieldValue>& values,
                 TSQLConnection& connection, Firebird::ITransaction* transaction);
-    // Frees the prepared INSERT: the dataset closes, or its connection does.
-    void Reset() {
-        insert_.Reset();
-        preparedOn_ = nullptr;
-    }
+    // Frees the prepared INSERTs: the dataset closes, or its connection does.
+    void Reset() { inserts_.clear(); }
 
 private:
     void Modify(const QString& table, const FieldList& fields, const PendingChange& change,
                 const TDataSetProvider& provider, TSQLConnection& connection, Firebird::ITransaction* transaction);
 
-    FbRef<Firebird::IStatement> insert_;
-    Firebird::IAttachment* preparedOn_ = nullptr;
+    // The INSERT prepared on each connection the rows went through: the copy's transactions take
+    // turns on two connections to the same database, and preparing again on the one whose turn
+    // comes waits for the other's commit.
+    struct PreparedInsert {
+        Firebird::IAttachment* on;
+        FbRef<Firebird::IStatement> statement;
+    };
+    std::vector<PreparedInsert> inserts_;
     ParameterWriter insertWriter_;
     // Set with the prepared INSERT: the inserted fields' positions and their parameters, whose
     // values alone change from row to row.
