@@ -138,7 +138,9 @@ std::string Fingerprint(const std::string& path) {
 // A tenth of the source's rows, already in a destination: one in ten of them with a blob, as in
 // the whole table (a row refused after its blob was written costs the server far more than one
 // without).
-const char kAlreadyThere[] = "MOD(I, 10) = 3 AND MOD(I, 100) <> 3 OR MOD(I, 100) = 0";
+std::string AlreadyThere(const std::string& key) {
+    return "MOD(" + key + ", 10) = 3 AND MOD(" + key + ", 100) <> 3 OR MOD(" + key + ", 100) = 0";
+}
 
 // Makes the source, the twin that holds the same rows (for the verification; none when empty), the
 // empty twins and the twin that holds already the rows for which `only` holds. Runs in a child
@@ -173,7 +175,7 @@ void MakeDatabases(long rows, const std::string& source, const std::string& same
 
 bool MakeDatabasesApart(long rows, const std::string& source, const std::string& same,
                         const std::vector<std::string>& twins, const std::string& prefilled,
-                        const std::string& only = kAlreadyThere) {
+                        const std::string& only = AlreadyThere("I")) {
     std::fflush(stdout);
     const pid_t child = fork();
     if (child == 0) {
@@ -575,6 +577,9 @@ bool CompareCopies(char** argv, long rows, int rounds, const std::filesystem::pa
     // The same tenth of the rows, for the copy that leaves them where they are.
     const std::string prefilledResumed = (folder / "destino-janela-presentes.fdb").string();
     std::filesystem::copy_file(prefilled, prefilledResumed);
+    // And for the plain copy of the missing rows alone.
+    const std::string prefilledPlain = (folder / "destino-direto-faltantes.fdb").string();
+    std::filesystem::copy_file(prefilled, prefilledPlain);
 
     VerifyFigures verify;
     if (!VerifyApart(source, twinOfSameRows, rounds, folder.string(), verify)) throw std::runtime_error("could not verify");
@@ -655,6 +660,12 @@ bool CompareCopies(char** argv, long rows, int rounds, const std::filesystem::pa
     std::printf("ratio window 10%% present, resume on/plain: %.2f by the clock\n", ceiling.seconds / present.seconds);
     std::printf("rejected lines in the log with 10%% present, resume on: %ld\n", present.rejectedLines);
     twins.push_back(prefilledResumed);
+    // What any copy that sends only the missing rows can reach: the engine writes rows among those
+    // a table holds more slowly than into an empty one.
+    const CopyResult missing = CopyPlain(source, prefilledPlain, " WHERE NOT (" + AlreadyThere("ID") + ")");
+    PrintCopy("plain: the missing rows alone, picked at the source, into a twin of that destination", missing);
+    std::printf("ratio plain, the missing rows alone/plain: %.2f by the clock\n", ceiling.seconds / missing.seconds);
+    twins.push_back(prefilledPlain);
     for (const CopyResult& run : layerRuns)
         if (run.rejected) std::printf("rows rejected by the destination: %ld\n", run.rejected);
 

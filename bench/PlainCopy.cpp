@@ -13,14 +13,14 @@ namespace {
 
 // Both ends of a plain copy: the attachments, a transaction on each, the SELECT and the INSERT.
 struct PlainEnds {
-    PlainEnds(const std::string& source, const std::string& destination) {
+    PlainEnds(const std::string& source, const std::string& destination, const std::string& where = "") {
         from.Attach(source);
         to.Attach(destination);
         ThrowStatusWrapper* status = from.Status();
         read = from.Attachment()->startTransaction(status, 0, nullptr);
         write = to.Attachment()->startTransaction(status, 0, nullptr);
         select = from.Attachment()->prepare(
-            status, read, 0, (std::string("SELECT ") + kCopyColumns + " FROM MOVIMENTO").c_str(), 3, 0);
+            status, read, 0, (std::string("SELECT ") + kCopyColumns + " FROM MOVIMENTO" + where).c_str(), 3, 0);
         meta = select->getOutputMetadata(status);
         insert = to.Attachment()->prepare(
             status, write, 0,
@@ -178,11 +178,11 @@ void InsertRow(ThrowStatusWrapper* status, const PlainEnds& ends, const InsertSi
 
 }  // namespace
 
-CopyResult CopyPlain(const std::string& source, const std::string& destination) {
+CopyResult CopyPlain(const std::string& source, const std::string& destination, const std::string& where) {
     CopyResult result;
     const auto start = Clock::now();
     const double cpuStart = CpuSeconds();
-    PlainEnds ends(source, destination);
+    PlainEnds ends(source, destination, where);
     ThrowStatusWrapper* status = ends.from.Status();
     std::vector<unsigned char> row(ends.meta->getMessageLength(status));
     std::vector<char> segment(65535);

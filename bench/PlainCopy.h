@@ -6,8 +6,8 @@
 
 // The ceiling every copy here is measured against, the way tools of this kind copy: a cursor on the
 // source, one prepared INSERT whose parameters are the cursor's own row buffer, one transaction
-// for everything, on one thread.
-CopyResult CopyPlain(const std::string& source, const std::string& destination);
+// for everything, on one thread. Only the source rows the condition (" WHERE ...") picks, when given.
+CopyResult CopyPlain(const std::string& source, const std::string& destination, const std::string& where = "");
 
 // When the read-ahead copy below commits: once at the end; at least once a second, in the
 // inserting thread as the program does; or at least once a second beside the inserts, the rows
