@@ -2,6 +2,7 @@
 
 #include "TListaTabelas.h"
 #include "Workspace.h"
+#include "platform/IdleWait.h"
 #include "platform/SqlNames.h"
 #include "platform/TClientDataSet.h"
 #include "platform/TSQLConnection.h"
@@ -48,33 +49,32 @@ void TTabela::RemoveComputedFields() {
         RemoveName(fieldNames_, computed.FieldByName(QStringLiteral("RDB$FIELD_NAME"))->AsString().trimmed());
 }
 
-void TTabela::VerificarImportada() {
-    TSQLDataSet& origem = *workspace_.SQLDSOrigem;
-    TSQLDataSet& destino = *workspace_.SQLDSDestino;
+void TTabela::VerificarImportada(const std::function<void()>& idle) {
+    // Datasets of its own: another command may use the shared ones while the window waits here.
+    TSQLDataSet origem(workspace_.SQLConnection);
+    TSQLDataSet destino(workspace_.SQLConnectionDestino);
     // The values of each cut column are counted in the same walk as the rows.
     QString count = QStringLiteral("SELECT COUNT(*)");
     for (const QString& column : countedCuts_) count += QStringLiteral(", COUNT(%1)").arg(quoteIdentifier(column));
     count += QStringLiteral(" FROM ") + quoteIdentifier(nomeTabela_);
-    try {
-        origem.SetCommandText(count);
+    origem.SetCommandText(count);
+    destino.SetCommandText(count);
+    const auto counting = [&] {
         origem.Open();
-        destino.SetCommandText(count);
         destino.Open();
-        const qint64 sourceRows = origem.Fields(0)->AsLargeInt();
-        const qint64 destinationRows = destino.Fields(0)->AsLargeInt();
-        sourceRowCount_ = sourceRows;
-        destinationRowCount_ = destinationRows;
-        rowCountsEqual_ = sourceRows == destinationRows;
-        for (int i = 1; rowCountsEqual_ && i < origem.FieldCount(); ++i)
-            if (destino.Fields(i)->AsLargeInt() < origem.Fields(i)->AsLargeInt()) secondPassPending_ = true;
-        importada_ = rowCountsEqual_ && !secondPassPending_;
-    } catch (...) {
-        origem.Close();
-        destino.Close();
-        throw;
-    }
-    origem.Close();
-    destino.Close();
+    };
+    if (idle)
+        RunCallingIdle(counting, idle);
+    else
+        counting();
+    const qint64 sourceRows = origem.Fields(0)->AsLargeInt();
+    const qint64 destinationRows = destino.Fields(0)->AsLargeInt();
+    sourceRowCount_ = sourceRows;
+    destinationRowCount_ = destinationRows;
+    rowCountsEqual_ = sourceRows == destinationRows;
+    for (int i = 1; rowCountsEqual_ && i < origem.FieldCount(); ++i)
+        if (destino.Fields(i)->AsLargeInt() < origem.Fields(i)->AsLargeInt()) secondPassPending_ = true;
+    importada_ = rowCountsEqual_ && !secondPassPending_;
 }
 
 void TTabela::SetCycles(CycleCut cycles) {

@@ -203,8 +203,11 @@ void ImportRun::btnAtualizarClick() {
     workspace_.RequireConnections();
     // Rows a running copy has sent count too.
     if (workspace_.CommitCopy) workspace_.CommitCopy();
+    // Inside an import or a verification, which hold the records so that no load replaces them,
+    // the window handles its messages while each table is counted.
+    const std::function<void()> idle = RecordsGuard::Running() ? std::function<void()>(ProcessMessages) : nullptr;
     for (TTabela* tabela : ListaTabelas.Items()) {
-        tabela->VerificarImportada();
+        tabela->VerificarImportada(idle);
         tabela->SetWaitDependence(false);
         tabela->SetDeletada(false);
     }
