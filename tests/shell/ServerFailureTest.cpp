@@ -19,7 +19,7 @@ protected:
         DatabaseFactory::Execute(origem, ManyRows(QStringLiteral("GRANDE"), 300000));
         destino = server.Database(QStringLiteral("destino"));
         DatabaseFactory::CreateAt(destino, OwnServer::Password());
-        DatabaseFactory::Execute(destino, Grande);
+        DatabaseFactory::Execute(destino, Grande + Lento);
         window.workspace.SQLConnectionDestino->Params.SetValue(QStringLiteral("Password"), OwnServer::Password());
         Reconnect();
         Mark("GRANDE");
@@ -38,6 +38,12 @@ protected:
 
     static inline const QString Grande =
         QStringLiteral("CREATE TABLE GRANDE (ID INTEGER NOT NULL PRIMARY KEY, NOME VARCHAR(30));");
+    // Every hundredth row waits for the server's clock to turn a millisecond: the copy lasts some
+    // seconds on any machine, so the server is killed or frozen in its middle, between two commits.
+    static inline const QString Lento = QStringLiteral(
+        "SET TERM ^ ; CREATE TRIGGER LENTO FOR GRANDE BEFORE INSERT AS DECLARE T TIMESTAMP; BEGIN"
+        " IF (MOD(NEW.ID, 100) = 0) THEN BEGIN T = CAST('NOW' AS TIMESTAMP);"
+        " WHILE (DATEDIFF(MILLISECOND FROM T TO CAST('NOW' AS TIMESTAMP)) < 1) DO T = T; END END^ SET TERM ; ^");
     OwnServer server;
     QTimer look_;
 };
