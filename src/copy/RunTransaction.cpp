@@ -66,10 +66,7 @@ void RunTransaction::CommitRowsIfDue() {
 
 void RunTransaction::TakeCommitBeside() {
     if (!committing_.valid()) return;
-    while (committing_.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready) {
-        WaitForMessages(5);
-        wait_.Watch();
-    }
+    AwaitWatching([this] { return committing_.wait_for(std::chrono::milliseconds(0)) == std::future_status::ready; });
     const QMap<QString, long long> rows = std::exchange(committingRows_, {});
     try {
         committing_.get();
@@ -173,7 +170,11 @@ void RunTransaction::CommitFailed(const QMap<QString, long long>& rows, const TS
 }
 
 void RunTransaction::AwaitBackgroundWork() {
-    while (background_ > 0) {
+    AwaitWatching([this] { return background_ == 0; });
+}
+
+void RunTransaction::AwaitWatching(const std::function<bool()>& done) {
+    while (!done()) {
         WaitForMessages(5);
         wait_.Watch();
     }

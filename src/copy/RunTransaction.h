@@ -65,6 +65,8 @@ public:
 private:
     using Clock = std::chrono::steady_clock;
     void AwaitBackgroundWork();
+    // Handles the window's messages, and looks at the waits on the server, until done.
+    void AwaitWatching(const std::function<bool()>& done);
     // Commits the transaction (ends it with end) in the background and counts the rows it made
     // permanent, or says in the log which were lost.
     void Committing(TSQLTransaction& transaction, bool end);
