@@ -21,6 +21,10 @@
 //
 // With --resume, only the resumed copy, in each round against a full window copy of its own.
 //
+//   bench_copy [rows] --server [--rounds=N] [--keep]
+//
+// With --server, only the plain copy and the window's copies through the server.
+//
 // With --rejected=N, only the memory a long log takes: the window copies a source of N + 1 rows into
 // an empty twin and into one that holds all of them but the last, so N rows are refused, each copy in
 // a process of its own; prints how much more memory the second took at its peak.
@@ -547,6 +551,54 @@ ServerFigures CopyThroughServer(const std::string& source, long rows, int rounds
     return figures;
 }
 
+// The window's copies through the server, against the plain embedded copy of the same run.
+bool CompareThroughServer(const std::string& source, long rows, int rounds, const std::filesystem::path& folder,
+                          const CopyResult& ceiling) {
+    std::printf("\nthrough the Firebird server on loopback, beside the plain copy of %.0f rows/s\n",
+                ceiling.rows / ceiling.seconds);
+    const ServerFigures server = CopyThroughServer(source, rows, rounds, folder.string());
+    std::printf("\nbest rounds: remote loopback %.0f rows/s, remote 0.5ms %.0f rows/s; 1%% rejected %.0f rows/s\n",
+                Pace(server.loopback), Pace(server.delayed), Pace(server.rejecting));
+    std::printf("one INSERT a round trip: loopback %.0f rows/s, 0.5 ms %.0f rows/s\n",
+                server.perRowLoopback.rows / server.perRowLoopback.seconds,
+                server.perRowDelayed.rows / server.perRowDelayed.seconds);
+    std::printf("ratio remote loopback/plain: %.2f by the clock\n", ceiling.seconds / server.loopback.seconds);
+    std::printf("ratio remote 0.5ms/plain: %.2f by the clock\n", ceiling.seconds / server.delayed.seconds);
+    std::printf("ratio remote 0.5ms 1%% rejected/plain: %.2f by the clock\n",
+                ceiling.seconds / server.rejecting.seconds);
+    std::printf("longest gap between message processings through the server: %.0f ms\n",
+                std::max({server.loopback.longestGapMs, server.delayed.longestGapMs, server.rejecting.longestGapMs}));
+    const WindowCopy& rejecting = server.rejecting;
+    std::printf("rejected rows: %lld of %ld expected, %ld log lines, %ld distinct: %s\n", rejecting.rejected,
+                server.expectedRejected, rejecting.rejectedLines, rejecting.distinctRejectedLines,
+                server.logged ? "each logged once" : "NOT each logged once");
+    std::printf("server destinations match the source: %s\n", server.same ? "yes" : "NO");
+    return server.logged && server.same;
+}
+
+// Only the plain embedded copy, in rounds, and the window's copies through the server against it.
+bool MeasureServer(char** argv, long rows, int rounds, const std::filesystem::path& folder) {
+    if (!std::getenv("VENDRASOL_SERVER_PASSWORD")) throw std::runtime_error("VENDRASOL_SERVER_PASSWORD is not set");
+    const std::string source = (folder / "origem.fdb").string();
+    std::vector<std::string> plain;
+    for (int round = 0; round < rounds; ++round)
+        plain.push_back((folder / ("destino-direto-" + std::to_string(round) + ".fdb")).string());
+    std::printf("Making a source of %ld rows (a text blob on one row in ten) in %s\n", rows, folder.c_str());
+    if (!MakeDatabasesApart(rows, source, "", plain, "")) throw std::runtime_error("could not make the databases");
+    sync();
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    QApplication application(qtArgc, argv);
+    std::vector<CopyResult> plainRuns;
+    for (const std::string& twin : plain) {
+        plainRuns.push_back(CopyPlain(source, twin));
+        PrintCopy("plain: one transaction, one prepared INSERT", plainRuns.back());
+    }
+    const CopyResult ceiling = *std::min_element(
+        plainRuns.begin(), plainRuns.end(), [](const CopyResult& a, const CopyResult& b) { return a.seconds < b.seconds; });
+    return CompareThroughServer(source, rows, rounds, folder, ceiling);
+}
+
 // The copies side by side: the layer, the window and plain client calls, in rounds, then the window
 // into a destination holding a tenth of the rows and, with the server running, the copies through it.
 bool CompareCopies(char** argv, long rows, int rounds, const std::filesystem::path& folder) {
@@ -678,28 +730,7 @@ bool CompareCopies(char** argv, long rows, int rounds, const std::filesystem::pa
     std::printf("destinations match the source: %s\n", same ? "yes" : "NO");
     ok = ok && same;
 
-    if (std::getenv("VENDRASOL_SERVER_PASSWORD")) {
-        std::printf("\nthrough the Firebird server on loopback, beside the plain copy of %.0f rows/s\n",
-                    ceiling.rows / ceiling.seconds);
-        const ServerFigures server = CopyThroughServer(source, rows, rounds, folder.string());
-        std::printf("\nbest rounds: remote loopback %.0f rows/s, remote 0.5ms %.0f rows/s; 1%% rejected %.0f rows/s\n",
-                    Pace(server.loopback), Pace(server.delayed), Pace(server.rejecting));
-        std::printf("one INSERT a round trip: loopback %.0f rows/s, 0.5 ms %.0f rows/s\n",
-                    server.perRowLoopback.rows / server.perRowLoopback.seconds,
-                    server.perRowDelayed.rows / server.perRowDelayed.seconds);
-        std::printf("ratio remote loopback/plain: %.2f by the clock\n", ceiling.seconds / server.loopback.seconds);
-        std::printf("ratio remote 0.5ms/plain: %.2f by the clock\n", ceiling.seconds / server.delayed.seconds);
-        std::printf("ratio remote 0.5ms 1%% rejected/plain: %.2f by the clock\n",
-                    ceiling.seconds / server.rejecting.seconds);
-        std::printf("longest gap between message processings through the server: %.0f ms\n",
-                    std::max({server.loopback.longestGapMs, server.delayed.longestGapMs, server.rejecting.longestGapMs}));
-        const WindowCopy& rejecting = server.rejecting;
-        std::printf("rejected rows: %lld of %ld expected, %ld log lines, %ld distinct: %s\n", rejecting.rejected,
-                    server.expectedRejected, rejecting.rejectedLines, rejecting.distinctRejectedLines,
-                    server.logged ? "each logged once" : "NOT each logged once");
-        std::printf("server destinations match the source: %s\n", server.same ? "yes" : "NO");
-        ok = ok && server.logged && server.same;
-    }
+    if (std::getenv("VENDRASOL_SERVER_PASSWORD")) ok = CompareThroughServer(source, rows, rounds, folder, ceiling) && ok;
     return ok;
 }
 
@@ -710,12 +741,14 @@ int main(int argc, char** argv) {
     long rows = 500000;
     long rejected = 0;
     int rounds = 3;
-    bool keep = false, resume = false;
+    bool keep = false, resume = false, serverOnly = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--keep") == 0)
             keep = true;
         else if (std::strcmp(argv[i], "--resume") == 0)
             resume = true;
+        else if (std::strcmp(argv[i], "--server") == 0)
+            serverOnly = true;
         else if (std::strncmp(argv[i], "--rounds=", 9) == 0)
             rounds = std::atoi(argv[i] + 9);
         else if (std::strncmp(argv[i], "--rejected=", 11) == 0)
@@ -724,7 +757,7 @@ int main(int argc, char** argv) {
             rows = std::atol(argv[i]);
     }
     if (rows <= 0 || rounds <= 0 || rejected < 0) {
-        std::fprintf(stderr, "usage: bench_copy [rows] [--resume] [--rounds=N] [--keep]\n"
+        std::fprintf(stderr, "usage: bench_copy [rows] [--resume | --server] [--rounds=N] [--keep]\n"
                              "       bench_copy --rejected=N [--keep]\n");
         return 2;
     }
@@ -740,6 +773,7 @@ int main(int argc, char** argv) {
     try {
         const bool ok = rejected > 0 ? MeasureRejected(argv[0], rejected, folder)
                         : resume     ? MeasureResume(argv, rows, rounds, folder)
+                        : serverOnly ? MeasureServer(argv, rows, rounds, folder)
                                      : CompareCopies(argv, rows, rounds, folder);
         if (!ok) code = 1;
     } catch (const FbException& error) {

@@ -59,7 +59,7 @@ bool DestinationQueue::AwaitInFlight() {
             while (!destino_.AwaitInFlight(milliseconds(1000))) {
             }
         },
-        ServerWait::OnStop::Cancel);
+        ServerWait::OnStop::Cancel, context_.transaction.RowsConnection());
     return true;
 }
 

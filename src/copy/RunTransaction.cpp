@@ -38,6 +38,9 @@ TSQLTransaction* RunTransaction::Beside() {
     connection->Params = destino_->Params;
     try {
         connection->Open();
+        // Asked now, while the server answered a moment ago: the rows' first send asks it, on the
+        // window's thread, where a server frozen since would hold the window.
+        connection->Remote();
     } catch (const EDatabaseError&) {
         // The commits are then made in turn with the rows, as through a server.
         besideRefused_ = true;
@@ -45,12 +48,13 @@ TSQLTransaction* RunTransaction::Beside() {
     }
     besideConnection_ = std::move(connection);
     beside_ = std::make_unique<TSQLTransaction>(besideConnection_.get());
+    wait_.AlsoOn(besideConnection_.get());
     return beside_.get();
 }
 
 void RunTransaction::CommitRowsIfDue() {
     if (background_ > 0 || Clock::now() - lastCommit_ < std::chrono::seconds(1)) return;
-    if (!destino_->Connected() || destino_->Remote()) return;
+    if (!destino_->Connected()) return;
     TakeCommitBeside();
     TSQLTransaction* committing = rows_;
     if (!committing->InTransaction()) return;
@@ -66,7 +70,10 @@ void RunTransaction::CommitRowsIfDue() {
 
 void RunTransaction::TakeCommitBeside() {
     if (!committing_.valid()) return;
-    AwaitWatching([this] { return committing_.wait_for(std::chrono::milliseconds(0)) == std::future_status::ready; });
+    // Watched as any commit: a stop lets it finish, a frozen server is abandoned.
+    wait_.Run([this] { committing_.wait(); }, ServerWait::OnStop::LetFinish);
+    // Taken meanwhile by a command run while the window handled its messages.
+    if (!committing_.valid()) return;
     const QMap<QString, long long> rows = std::exchange(committingRows_, {});
     try {
         committing_.get();
@@ -92,6 +99,7 @@ void RunTransaction::End() {
     const auto closed = qScopeGuard([this] {
         rows_ = &transaction_;
         uncommitted_.erase(beside_.get());
+        wait_.AlsoOn(nullptr);
         beside_.reset();
         besideConnection_.reset();
         besideRefused_ = false;
@@ -115,7 +123,11 @@ void RunTransaction::CommitBoth(bool end) {
     if (failure) std::rethrow_exception(failure);
 }
 
-void RunTransaction::InBackground(const std::function<void()>& work, ServerWait::OnStop onStop) {
+TSQLConnection* RunTransaction::RowsConnection() const {
+    return rows_ == &transaction_ ? destino_ : besideConnection_.get();
+}
+
+void RunTransaction::InBackground(const std::function<void()>& work, ServerWait::OnStop onStop, TSQLConnection* on) {
     ++background_;
     std::atomic<bool> started{false};
     // Work that never started is counted off here.
@@ -128,7 +140,7 @@ void RunTransaction::InBackground(const std::function<void()>& work, ServerWait:
         started = true;
         const auto done = qScopeGuard([this] { --background_; });
         work();
-    }, onStop);
+    }, onStop, on);
 }
 
 void RunTransaction::CountWritten(const QString& table, long long rows) {
@@ -170,11 +182,7 @@ void RunTransaction::CommitFailed(const QMap<QString, long long>& rows, const TS
 }
 
 void RunTransaction::AwaitBackgroundWork() {
-    AwaitWatching([this] { return background_ == 0; });
-}
-
-void RunTransaction::AwaitWatching(const std::function<bool()>& done) {
-    while (!done()) {
+    while (background_ > 0) {
         WaitForMessages(5);
         wait_.Watch();
     }

@@ -21,9 +21,10 @@ class TSQLConnection;
 // and every other wait on the server that the copy hands over, runs in the background under the
 // watch of ServerWait. Rows the server took count as inserted as they are answered, each run its
 // own; a commit that fails takes back those it lost.
-// Embedded, a table's rows take turns between that transaction and a second one, on a second
-// connection to the destination opened for the run: the once-a-second commit of one runs beside
-// the rows going on into the other, so that the inserts never wait for the disk.
+// A table's rows take turns between that transaction and a second one, on a second connection
+// to the destination opened for the run: the once-a-second commit of one runs beside the rows
+// going on into the other, so that the inserts never wait for the disk (nor, through a server, for
+// its flush). The waits on the server act on both connections.
 // Threads: the main thread runs all of it; a commit and the work given to InBackground run on
 // ServerWait's thread, the main thread handling the window's messages until they end; a commit
 // beside the rows runs on a thread of its own, taken by the main thread at the next turn.
@@ -40,7 +41,7 @@ public:
     // For a table's rows, none in flight: once a second has passed since the last commit, the
     // rows' transaction commits on a thread of its own and the rows go on into the other one (the
     // caller's dataset is then given RowsTransaction). The commit before is taken first, and what
-    // it raised is raised here. Embedded only; through a server CommitIfDue commits.
+    // it raised is raised here. When the second connection cannot be had, CommitIfDue commits.
     void CommitRowsIfDue();
     // Makes what went in permanent, in both transactions, and goes on with the prepared
     // statements intact.
@@ -51,8 +52,11 @@ public:
     // Commits and ends the transaction, at the end of the outermost run.
     void End();
     // Runs work that uses the transaction on a thread of its own while the window handles its
-    // messages; a command run meanwhile that uses the transaction waits for the work first.
-    void InBackground(const std::function<void()>& work, ServerWait::OnStop onStop);
+    // messages; a command run meanwhile that uses the transaction waits for the work first. A stop
+    // cancels the request on `on`, the destination connection when null.
+    void InBackground(const std::function<void()>& work, ServerWait::OnStop onStop, TSQLConnection* on = nullptr);
+    // The connection of RowsTransaction.
+    TSQLConnection* RowsConnection() const;
 
     // Rows of the table the server took in the transaction, counted as inserted. When the next
     // commit fails and they are lost, they are taken back, and one line of the log says how many.
@@ -64,9 +68,9 @@ public:
 
 private:
     using Clock = std::chrono::steady_clock;
+    // Handles the window's messages, and looks at the waits on the server, until the work given
+    // to InBackground has ended.
     void AwaitBackgroundWork();
-    // Handles the window's messages, and looks at the waits on the server, until done.
-    void AwaitWatching(const std::function<bool()>& done);
     // Commits the transaction (ends it with end) in the background and counts the rows it made
     // permanent, or says in the log which were lost.
     void Committing(TSQLTransaction& transaction, bool end);

@@ -5,6 +5,8 @@
 #include "platform/EDatabaseError.h"
 #include "platform/TSQLConnection.h"
 
+#include <algorithm>
+
 namespace {
 
 // Rows in the air land by themselves within this, unless the server holds them (a lock, a freeze):
@@ -20,18 +22,18 @@ ServerWait::ServerWait(TSQLConnection* server, Tell tell) : server_(server), tel
 
 ServerWait::~ServerWait() { Finish(); }
 
-void ServerWait::Run(const std::function<void()>& work, OnStop onStop) {
+void ServerWait::Run(const std::function<void()>& work, OnStop onStop, TSQLConnection* on) {
     if (waits_++ == 0) {
         since_ = Clock::now();
         silentShown_ = 0;
     }
-    const int cancellable = onStop == OnStop::Cancel ? 1 : 0;
-    cancellable_ += cancellable;
+    const bool cancellable = onStop == OnStop::Cancel;
+    if (cancellable) cancellable_.push_back(on ? on : server_);
     struct Counted {
         ServerWait& wait;
-        const int cancellable;
+        const bool cancellable;
         ~Counted() {
-            wait.cancellable_ -= cancellable;
+            if (cancellable) wait.cancellable_.pop_back();
             if (--wait.waits_ == 0) wait.Ended();
         }
     } counted{*this, cancellable};
@@ -47,16 +49,19 @@ void ServerWait::Watch() {
         PararProcesso = false;
         stopAsked_ = true;
         if (!stoppedAt_) stoppedAt_ = now;
-        if (cancellable_ == 0) tell_(QStringLiteral("Parando: o servidor termina de gravar as linhas enviadas..."));
+        if (cancellable_.empty()) tell_(QStringLiteral("Parando: o servidor termina de gravar as linhas enviadas..."));
     } else if (Encerrando && !stoppedAt_) {
         // A wait begun once the program was ending (the commit of what went in) gets its moment too.
         stoppedAt_ = now;
     }
     // Again now and then: a cancel that came between two requests of the wait found nothing to cancel.
-    if (stoppedAt_ && cancellable_ > 0 && now - *stoppedAt_ >= LandingTime && now - lastCancel_ >= AnswerToStop) {
-        server_->CancelOperation();
+    if (stoppedAt_ && !cancellable_.empty() && now - *stoppedAt_ >= LandingTime && now - lastCancel_ >= AnswerToStop) {
+        for (TSQLConnection* connection : cancellable_) {
+            connection->CancelOperation();
+            if (std::find(cancelled_.begin(), cancelled_.end(), connection) == cancelled_.end())
+                cancelled_.push_back(connection);
+        }
         lastCancel_ = now;
-        cancelled_ = true;
     }
     if (stoppedAt_ && !abandoned_ && (Encerrando ? now - *stoppedAt_ >= std::chrono::seconds(1) : Frozen(now)))
         Abandon();
@@ -91,6 +96,7 @@ bool ServerWait::Frozen(Clock::time_point now) {
 
 void ServerWait::Abandon() {
     server_->Abandon();
+    if (alsoOn_) alsoOn_->Abandon();
     // The ping waiting on the frozen server returns.
     if (spare_) spare_->Abandon();
     if (ping_.joinable()) ping_.join();
@@ -101,8 +107,9 @@ void ServerWait::Ended() {
     // A live server answers the ping under way at once.
     if (ping_.joinable()) ping_.join();
     // A cancel that reached the server after its request ended must not end the next one.
-    if (cancelled_ && !abandoned_) server_->ForgetCancel();
-    cancelled_ = false;
+    if (!abandoned_)
+        for (TSQLConnection* connection : cancelled_) connection->ForgetCancel();
+    cancelled_.clear();
     stoppedAt_.reset();
 }
 

@@ -7,18 +7,19 @@
 #include <memory>
 #include <optional>
 #include <thread>
+#include <vector>
 
 class TSQLConnection;
 
 // The waits of an import on the destination server. Each runs on a thread of its own while the
 // window (the main thread) handles its messages and looks at the wait a few times a second:
 //  - a server silent for 30 s is said in the status line, with what "Parar" does;
-//  - "Parar", or the program ending, asks the server to cancel the rows it is writing (a commit is
-//    let finish). A live server answers the cancel at once, or at least a ping on a second
-//    connection opened when the run began; one that answers neither is frozen, and is abandoned:
-//    the connection is closed on this side, so that it never holds the stop. The program ending
-//    gives any server a second at most. What the server had not committed is then lost, and the
-//    commit that fails says so.
+//  - "Parar", or the program ending, asks the server to cancel the rows it is writing, on the
+//    connection they go through (a commit is let finish). A live server answers the cancel at
+//    once, or at least a ping on a second connection opened when the run began; one that answers
+//    neither is frozen, and is abandoned: the connections are closed on this side, so that they
+//    never hold the stop. The program ending gives any server a second at most. What the server
+//    had not committed is then lost, and the commit that fails says so.
 // Threads: the main thread runs everything here but the work handed to Run, which runs on a thread
 // of its own, and the ping, which runs on another; neither touches a table record or a widget.
 class ServerWait {
@@ -31,8 +32,9 @@ public:
 
     // What a stop may do to the request waited for.
     enum class OnStop { Cancel, LetFinish };
-    // Runs the work on a thread of its own, watched, and returns once it is done; raises what it raised.
-    void Run(const std::function<void()>& work, OnStop onStop);
+    // Runs the work on a thread of its own, watched, and returns once it is done; raises what it
+    // raised. A stop cancels the request on `on` (the server's connection when null).
+    void Run(const std::function<void()>& work, OnStop onStop, TSQLConnection* on = nullptr);
     // One look at the waits under way; for a loop that waits for them inside a command run nested in one.
     void Watch();
 
@@ -46,6 +48,9 @@ public:
     void Begin();
     // The run is over: the second connection is closed.
     void Finish();
+    // Another connection of the run to the same server, which the copy writes through by turns
+    // (null once closed): a frozen server's connections are all abandoned.
+    void AlsoOn(TSQLConnection* connection) { alsoOn_ = connection; }
 
     // How long the server may be silent before the status line says so.
     std::chrono::milliseconds SilenceShownAfter{30000};
@@ -59,12 +64,13 @@ private:
 
     TSQLConnection* server_;
     Tell tell_;
-    int waits_ = 0;         // nested waits under way
-    int cancellable_ = 0;   // those of them a stop cancels
+    int waits_ = 0;   // nested waits under way
+    std::vector<TSQLConnection*> cancellable_;   // the connections of those a stop cancels
+    std::vector<TSQLConnection*> cancelled_;     // those a cancel was sent to in this wait
+    TSQLConnection* alsoOn_ = nullptr;
     Clock::time_point since_;                         // when the outermost of them began
     std::optional<Clock::time_point> stoppedAt_;      // when the stop reached the waits under way
     Clock::time_point lastCancel_;
-    bool cancelled_ = false;
     int silentShown_ = 0;   // the seconds of silence shown last
     bool stopAsked_ = false;
     bool abandoned_ = false;

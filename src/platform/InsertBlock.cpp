@@ -54,16 +54,14 @@ int InsertBlock::Capacity(const FieldList& fields) {
 
 void InsertBlock::Reset() {
     unprepared_ = false;
-    statement_.Reset();
-    output_.Reset();
-    rows_ = 0;
+    prepared_.clear();
 }
 
-void InsertBlock::Prepare(const QString& table, const FieldList& fields, int rows, TSQLConnection& connection,
-                          ITransaction* transaction) {
-    statement_.Reset();
-    output_.Reset();
-    rows_ = 0;
+void InsertBlock::Prepare(Prepared& prepared, const QString& table, const FieldList& fields, int rows,
+                          TSQLConnection& connection, ITransaction* transaction) {
+    prepared.statement.Reset();
+    prepared.output.Reset();
+    prepared.rows = 0;
     const QString target = quoteIdentifier(table);
     const std::vector<size_t> inserted = InsertedFields(fields);
     QStringList columns;
@@ -90,19 +88,19 @@ void InsertBlock::Prepare(const QString& table, const FieldList& fields, int row
                             .arg(rows * RefusedTextPerRow)
                             .arg(body);
     FbStatus status;
-    statement_.Reset(
+    prepared.statement.Reset(
         connection.Attachment()->prepare(&status, transaction, 0, ServerText(sql).constData(), connection.Dialect(), 0));
-    output_.Reset(statement_->getOutputMetadata(&status));
-    outputBuffer_ = QByteArray(int(output_->getMessageLength(&status)), '\0');
-    rows_ = rows;
+    prepared.output.Reset(prepared.statement->getOutputMetadata(&status));
+    prepared.outputBuffer = QByteArray(int(prepared.output->getMessageLength(&status)), '\0');
+    prepared.rows = rows;
 }
 
-void InsertBlock::Fill(const FieldList& fields, const std::vector<Row>& rows) {
+void InsertBlock::Fill(const FieldList& fields, const std::vector<Row>& rows, int blockRows) {
     const std::vector<size_t> inserted = InsertedFields(fields);
     values_.clear();
-    values_.reserve(1 + size_t(rows_) * inserted.size());
+    values_.reserve(1 + size_t(blockRows) * inserted.size());
     values_.push_back(Integer(int(rows.size())));
-    for (size_t row = 0; row < size_t(rows_); ++row) {
+    for (size_t row = 0; row < size_t(blockRows); ++row) {
         for (size_t i : inserted) {
             if (row < rows.size()) {
                 values_.push_back(Inlined((*rows[row])[i], *fields[i]));
@@ -124,9 +122,9 @@ void InsertBlock::Fill(const FieldList& fields, const std::vector<Row>& rows) {
     }
 }
 
-std::vector<size_t> InsertBlock::Refused(size_t rows) const {
+std::vector<size_t> InsertBlock::Refused(const Prepared& prepared, size_t rows) {
     FbStatus status;
-    const char* slot = outputBuffer_.constData() + output_->getOffset(&status, 0);
+    const char* slot = prepared.outputBuffer.constData() + prepared.output->getOffset(&status, 0);
     ISC_USHORT length;
     std::memcpy(&length, slot, sizeof length);
     std::vector<size_t> refused;
@@ -150,22 +148,29 @@ std::vector<size_t> InsertBlock::Send(const QString& table, const FieldList& fie
         return positions;
     };
     if (unprepared_) return every();
+    IAttachment* attachment = connection.Attachment();
+    auto on = std::find_if(prepared_.begin(), prepared_.end(), [&](const Prepared& p) { return p.on == attachment; });
+    if (on == prepared_.end()) {
+        on = prepared_.emplace(prepared_.end());
+        on->on = attachment;
+    }
+    Prepared& prepared = *on;
     try {
         // Blocks grow by powers of two, so that a small table does not prepare a large one.
         const int wanted = std::min(int(std::bit_ceil(rows.size())), capacity);
-        if (!statement_ || rows_ < wanted) Prepare(table, fields, wanted, connection, transaction);
-        Fill(fields, rows);
-        writer_.Write(parameters_, connection.Attachment(), transaction);
+        if (!prepared.statement || prepared.rows < wanted) Prepare(prepared, table, fields, wanted, connection, transaction);
+        Fill(fields, rows, prepared.rows);
+        writer_.Write(parameters_, attachment, transaction);
         FbStatus status;
-        statement_->execute(&status, transaction, writer_.Metadata(), writer_.Buffer(), output_.get(),
-                            reinterpret_cast<unsigned char*>(outputBuffer_.data()));
+        prepared.statement->execute(&status, transaction, writer_.Metadata(), writer_.Buffer(), prepared.output.get(),
+                                    reinterpret_cast<unsigned char*>(prepared.outputBuffer.data()));
     } catch (const EDatabaseError& error) {
         if (IsInterruption(error)) throw;
         // A block the server cannot prepare for this table never will be (a column it refuses);
         // the rows go alone from then on.
-        if (!statement_) unprepared_ = true;
+        if (!prepared.statement) unprepared_ = true;
         // The failed statement wrote nothing; alone, each row gets its own answer.
         return every();
     }
-    return Refused(rows.size());
+    return Refused(prepared, rows.size());
 }

@@ -31,16 +31,22 @@ public:
     void Reset();
 
 private:
-    void Prepare(const QString& table, const FieldList& fields, int rows, TSQLConnection& connection,
-                 Firebird::ITransaction* transaction);
-    void Fill(const FieldList& fields, const std::vector<Row>& rows);
-    std::vector<size_t> Refused(size_t rows) const;
+    // The block prepared on one connection: the copy's transactions take turns on two connections
+    // to the same database, and a statement runs only in a transaction of its own connection.
+    struct Prepared {
+        Firebird::IAttachment* on = nullptr;
+        FbRef<Firebird::IStatement> statement;
+        int rows = 0;   // the rows the block holds; fewer are sent with the rest left NULL
+        FbRef<Firebird::IMessageMetadata> output;
+        QByteArray outputBuffer;
+    };
+    void Prepare(Prepared& prepared, const QString& table, const FieldList& fields, int rows,
+                 TSQLConnection& connection, Firebird::ITransaction* transaction);
+    void Fill(const FieldList& fields, const std::vector<Row>& rows, int blockRows);
+    static std::vector<size_t> Refused(const Prepared& prepared, size_t rows);
 
-    FbRef<Firebird::IStatement> statement_;
+    std::vector<Prepared> prepared_;
     bool unprepared_ = false;   // the server refused to prepare a block for these fields
-    int rows_ = 0;   // the rows the prepared block holds; fewer are sent with the rest left NULL
-    FbRef<Firebird::IMessageMetadata> output_;
-    QByteArray outputBuffer_;
     std::vector<TFieldValue> values_;
     std::vector<ParameterValue> parameters_;
     ParameterWriter writer_;

@@ -118,16 +118,9 @@ TEST_F(CommandLineImport, ARefusedRowEndsWithOneAndIsInTheLogFile) {
 // every row arrives once, a row referencing one of the turn before too, and the refused one alone.
 // Marked with its dependences, a table referencing itself waits for no other table.
 TEST_F(CommandLineImport, ACopyOfSeveralCommitsKeepsEveryRowOnceAcrossTheTurns) {
-    const QString arvore = QStringLiteral("CREATE TABLE ARVORE (ID INTEGER NOT NULL PRIMARY KEY, PAI INTEGER REFERENCES ARVORE);");
-    origem = databases.Create(QStringLiteral("origem"), arvore + QStringLiteral(
-        "SET TERM ^ ; EXECUTE BLOCK AS DECLARE I INTEGER = 1; BEGIN INSERT INTO ARVORE VALUES (0, NULL);"
-        " WHILE (I < 2000) DO BEGIN INSERT INTO ARVORE VALUES (:I, :I - 1); I = I + 1; END END^ SET TERM ; ^"));
-    destino = databases.Create(QStringLiteral("destino"), arvore + QStringLiteral(
-        "INSERT INTO ARVORE VALUES (1250, NULL);"
-        // Each row waits for the server's clock to turn a millisecond: some seconds on any machine.
-        "SET TERM ^ ; CREATE TRIGGER LENTO FOR ARVORE BEFORE INSERT AS DECLARE T TIMESTAMP; BEGIN"
-        " T = CAST('NOW' AS TIMESTAMP); WHILE (DATEDIFF(MILLISECOND FROM T TO CAST('NOW' AS TIMESTAMP)) < 1) DO T = T; END^"
-        " SET TERM ; ^"));
+    origem = databases.Create(QStringLiteral("origem"), Arvore + ArvoreRows(2000));
+    destino = databases.Create(QStringLiteral("destino"),
+                               Arvore + QStringLiteral("INSERT INTO ARVORE VALUES (1250, NULL);") + SlowInserts(QStringLiteral("ARVORE")));
     QElapsedTimer took;
     took.start();
     const Outcome outcome = Run({QStringLiteral("--tabelas"), QStringLiteral("ARVORE")});

@@ -10,6 +10,7 @@
 #include "support/LoopbackServer.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QProgressBar>
 #include <QTimer>
 #include <atomic>
@@ -280,6 +281,25 @@ TEST_F(ServerCopy, ARefusedRowsLineEndsWithItsKey) {
                                QStringLiteral(" [chave: A=1, B=") + cut + QStringLiteral(", C=NULL]")})
         EXPECT_EQ(refused.filter(end).size(), 1) << end << refused;
     for (const QString& line : refused) EXPECT_TRUE(line.endsWith(QLatin1Char(']'))) << line;
+}
+
+// Through the server too, a copy of some seconds commits once a second beside the rows, its two
+// connections taking turns: every row arrives once, a row referencing one of the turn before too,
+// and the refused one alone, with the server's message.
+TEST_F(ServerCopy, ACopyOfSeveralCommitsKeepsEveryRowOnceAcrossTheTurns) {
+    ConnectToServer(Arvore, ArvoreRows(2000),
+                    QStringLiteral("INSERT INTO ARVORE VALUES (1250, NULL);") + SlowInserts(QStringLiteral("ARVORE")));
+    Mark("ARVORE");
+    QElapsedTimer took;
+    took.start();
+    Import();
+    EXPECT_GT(took.elapsed(), 1500) << "too quick to commit in turns";
+    EXPECT_TRUE(Log().contains(QStringLiteral("ARVORE: 2000 lidos, 1999 inseridos, 1 rejeitados"))) << Log();
+    const QStringList refused = Log().filter(QStringLiteral("ARVORE ERRO INSERIR violation of PRIMARY or UNIQUE KEY"));
+    ASSERT_EQ(refused.size(), 1) << Log();
+    EXPECT_TRUE(refused[0].endsWith(QStringLiteral(" [chave: ID=1250]"))) << refused[0];
+    EXPECT_EQ(Destino(QStringLiteral("SELECT COUNT(DISTINCT ID) || ' ' || SUM(PAI) FROM ARVORE")),
+              QStringLiteral("2000 %1").arg(1998 * 1999 / 2 - 1249));
 }
 
 // What was read and not sent when the stop came is in the log, and the bar stays on what went in.

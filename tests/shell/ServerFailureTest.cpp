@@ -19,7 +19,8 @@ protected:
         DatabaseFactory::Execute(origem, ManyRows(QStringLiteral("GRANDE"), 300000));
         destino = server.Database(QStringLiteral("destino"));
         DatabaseFactory::CreateAt(destino, OwnServer::Password());
-        DatabaseFactory::Execute(destino, Grande + Lento);
+        // Some seconds of copy: killed or frozen in its middle, between two commits.
+        DatabaseFactory::Execute(destino, Grande + SlowInserts(QStringLiteral("GRANDE"), 100));
         window.workspace.SQLConnectionDestino->Params.SetValue(QStringLiteral("Password"), OwnServer::Password());
         Reconnect();
         Mark("GRANDE");
@@ -38,19 +39,14 @@ protected:
 
     static inline const QString Grande =
         QStringLiteral("CREATE TABLE GRANDE (ID INTEGER NOT NULL PRIMARY KEY, NOME VARCHAR(30));");
-    // Every hundredth row waits for the server's clock to turn a millisecond: the copy lasts some
-    // seconds on any machine, so the server is killed or frozen in its middle, between two commits.
-    static inline const QString Lento = QStringLiteral(
-        "SET TERM ^ ; CREATE TRIGGER LENTO FOR GRANDE BEFORE INSERT AS DECLARE T TIMESTAMP; BEGIN"
-        " IF (MOD(NEW.ID, 100) = 0) THEN BEGIN T = CAST('NOW' AS TIMESTAMP);"
-        " WHILE (DATEDIFF(MILLISECOND FROM T TO CAST('NOW' AS TIMESTAMP)) < 1) DO T = T; END END^ SET TERM ; ^");
     OwnServer server;
     QTimer look_;
 };
 
 }  // namespace
 
-// The summary counts only what was committed; the log says how many rows sent were lost. The next
+// The summary counts only what was committed; the log says how many rows sent were lost, a line
+// for each of the two transactions that take turns with the rows when both lost some. The next
 // import, on the connection the kill left dead, says it was interrupted and to connect again.
 TEST_F(ServerFailure, AServerKilledBetweenTwoCommitsLosesNoRowTheSummaryCounts) {
     // Killed a moment later, when rows have been sent since.
@@ -58,9 +54,11 @@ TEST_F(ServerFailure, AServerKilledBetweenTwoCommitsLosesNoRowTheSummaryCounts) 
     Import();
     const int inserted = InsertedWhenInterrupted(Log().last());
     EXPECT_GT(inserted, 0) << Log();
-    EXPECT_EQ(Log().filter(QRegularExpression(QStringLiteral("^GRANDE ERRO ao gravar as linhas já enviadas: [1-9]\\d* "
-                                                             "registro\\(s\\) enviado\\(s\\) desde a última confirmação não "
-                                                             "foram gravados: "))).size(), 1) << Log();
+    const qsizetype lostLines =
+        Log().filter(QRegularExpression(QStringLiteral("^GRANDE ERRO ao gravar as linhas já enviadas: [1-9]\\d* "
+                                                       "registro\\(s\\) enviado\\(s\\) desde a última confirmação não "
+                                                       "foram gravados: "))).size();
+    EXPECT_TRUE(lostLines == 1 || lostLines == 2) << Log();
     EXPECT_FALSE(Tabela("GRANDE")->Importada());
     ASSERT_EQ(Errors().size(), 1);
     EXPECT_TRUE(Errors()[0].contains(QStringLiteral("Pressione \"Conectar\""))) << Errors()[0];

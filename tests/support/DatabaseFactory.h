@@ -29,3 +29,25 @@ public:
 private:
     QTemporaryDir dir_;
 };
+
+// A trigger that makes the inserts into the table wait for the server's clock to turn a
+// millisecond, on every row whose ID is a multiple of `every`: a copy lasts some seconds on any
+// machine, long enough for several commits or for something to happen in its middle.
+inline QString SlowInserts(const QString& table, int every = 1) {
+    return QStringLiteral("SET TERM ^ ; CREATE TRIGGER LENTO FOR %1 BEFORE INSERT AS DECLARE T TIMESTAMP; BEGIN"
+                          " IF (MOD(NEW.ID, %2) = 0) THEN BEGIN T = CAST('NOW' AS TIMESTAMP);"
+                          " WHILE (DATEDIFF(MILLISECOND FROM T TO CAST('NOW' AS TIMESTAMP)) < 1) DO T = T; END END^"
+                          " SET TERM ; ^")
+        .arg(table)
+        .arg(every);
+}
+
+// A table whose rows each reference the one before: ID 0 to rows - 1, PAI the ID before.
+inline const QString Arvore =
+    QStringLiteral("CREATE TABLE ARVORE (ID INTEGER NOT NULL PRIMARY KEY, PAI INTEGER REFERENCES ARVORE);");
+inline QString ArvoreRows(int rows) {
+    return QStringLiteral("SET TERM ^ ; EXECUTE BLOCK AS DECLARE I INTEGER = 1; BEGIN INSERT INTO ARVORE VALUES (0, NULL);"
+                          " WHILE (I < %1) DO BEGIN INSERT INTO ARVORE VALUES (:I, :I - 1); I = I + 1; END END^"
+                          " SET TERM ; ^")
+        .arg(rows);
+}
