@@ -8,6 +8,7 @@
 #include "platform/TSQLConnection.h"
 
 #include <QScopeGuard>
+#include <thread>
 
 RunTransaction::RunTransaction(TSQLConnection* destino, long long& insertedRows, ServerWait::Tell tell)
     : destino_(destino), transaction_(destino), insertedRows_(insertedRows), wait_(destino, std::move(tell)) {}
@@ -32,29 +33,43 @@ TSQLTransaction* RunTransaction::Started(TSQLTransaction& transaction) {
     return &transaction;
 }
 
+void RunTransaction::OpenBeside() {
+    std::promise<std::unique_ptr<TSQLConnection>> opened;
+    opening_ = opened.get_future();
+    std::thread([params = destino_->Params, opened = std::move(opened)]() mutable {
+        try {
+            auto connection = std::make_unique<TSQLConnection>();
+            connection->Params = params;
+            connection->Open();
+            // Asked here: the rows' first send asks it, on the window's thread.
+            connection->Remote();
+            opened.set_value(std::move(connection));
+        } catch (...) {
+            opened.set_exception(std::current_exception());
+        }
+    }).detach();
+}
+
 TSQLTransaction* RunTransaction::Beside() {
     if (beside_ || besideRefused_) return beside_.get();
-    auto connection = std::make_unique<TSQLConnection>();
-    connection->Params = destino_->Params;
+    // Until it is open the commits are made in turn with the rows.
+    if (opening_.wait_for(std::chrono::seconds(0)) != std::future_status::ready) return nullptr;
     try {
-        connection->Open();
-        // Asked now, while the server answered a moment ago: the rows' first send asks it, on the
-        // window's thread, where a server frozen since would hold the window.
-        connection->Remote();
+        besideConnection_ = opening_.get();
     } catch (const EDatabaseError&) {
-        // The commits are then made in turn with the rows, as through a server.
         besideRefused_ = true;
         return nullptr;
     }
-    besideConnection_ = std::move(connection);
     beside_ = std::make_unique<TSQLTransaction>(besideConnection_.get());
     wait_.AlsoOn(besideConnection_.get());
     return beside_.get();
 }
 
 void RunTransaction::CommitRowsIfDue() {
-    if (background_ > 0 || Clock::now() - lastCommit_ < std::chrono::seconds(1)) return;
     if (!destino_->Connected()) return;
+    // Opened from the first rows on, to be there for the first commit.
+    if (!opening_.valid() && !beside_ && !besideRefused_) OpenBeside();
+    if (background_ > 0 || Clock::now() - lastCommit_ < std::chrono::seconds(1)) return;
     TakeCommitBeside();
     TSQLTransaction* committing = rows_;
     if (!committing->InTransaction()) return;
@@ -100,6 +115,7 @@ void RunTransaction::End() {
         rows_ = &transaction_;
         uncommitted_.erase(beside_.get());
         wait_.AlsoOn(nullptr);
+        opening_ = {};
         beside_.reset();
         besideConnection_.reset();
         besideRefused_ = false;

@@ -82,7 +82,11 @@ private:
                       const EDatabaseError& error);
     // The transaction, started when it is not.
     TSQLTransaction* Started(TSQLTransaction& transaction);
-    // The second transaction, its connection opened the first time; null when it cannot be had.
+    // The second connection, opened on a thread of its own: an attach can take the server a
+    // moment, which the window must not wait for.
+    void OpenBeside();
+    // The second transaction; null while its connection (OpenBeside) is opening, or when it
+    // cannot be had.
     TSQLTransaction* Beside();
     // Waits for the commit made beside the rows, the window handling its messages, and raises
     // what it raised.
@@ -99,6 +103,8 @@ private:
     std::atomic<int> background_{0};   // works running in the background, nested ones included
     // The turns: the second connection and its transaction (destroyed in that order, reversed),
     // the rows' transaction, and the commit under way beside the rows with the rows it commits.
+    // An opening not taken when the run ends closes its connection itself once it is open.
+    std::future<std::unique_ptr<TSQLConnection>> opening_;
     std::unique_ptr<TSQLConnection> besideConnection_;
     std::unique_ptr<TSQLTransaction> beside_;
     bool besideRefused_ = false;   // the second connection could not be opened in this run
