@@ -20,12 +20,16 @@ void WaitForMessages(uint32_t milliseconds) {
 }
 
 void RunWhileProcessingMessages(const std::function<void()>& work, const std::function<void()>& meanwhile) {
-    // The messages first, as a wait on them would: the caller may have been busy a while.
-    ProcessMessages();
-    RunCallingIdle(work, [&meanwhile] {
-        ProcessMessages();
-        if (meanwhile) meanwhile();
-    });
+    // The messages at once, as a wait on them would (the caller may have been busy a while), but
+    // with the work under way: a command they run may wait for it, which it could not do for work
+    // that starts only once that command has returned.
+    RunCallingIdle(
+        work,
+        [&meanwhile] {
+            ProcessMessages();
+            if (meanwhile) meanwhile();
+        },
+        true);
 }
 
 uint32_t GetTickCount() {

@@ -6,7 +6,7 @@
 #include <mutex>
 #include <thread>
 
-void RunCallingIdle(const std::function<void()>& work, const std::function<void()>& idle) {
+void RunCallingIdle(const std::function<void()>& work, const std::function<void()>& idle, bool idleAtOnce) {
     std::mutex mutex;
     std::condition_variable ended;
     bool done = false;
@@ -22,6 +22,7 @@ void RunCallingIdle(const std::function<void()>& work, const std::function<void(
         ended.notify_one();
     });
     try {
+        if (idleAtOnce) idle();
         for (;;) {
             {
                 std::unique_lock lock(mutex);

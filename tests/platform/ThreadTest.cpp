@@ -93,3 +93,18 @@ TEST(Thread, SlowWorkRunsApartWhileTheWindowKeepsHandlingItsMessages) {
     EXPECT_TRUE(handled);
     EXPECT_THROW(RunWhileProcessingMessages([] { throw std::runtime_error("falhou"); }), std::runtime_error);
 }
+
+// A command the window runs as the wait begins (closing the window during a copy, say) may itself
+// wait for the work: the work is already under way, or the two would wait for each other.
+TEST(Thread, ACommandHandledAsTheWaitBeginsCanWaitForTheWork) {
+    std::atomic<bool> working{false};
+    bool sawTheWork = false;
+    QTimer::singleShot(0, [&] {
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!working && std::chrono::steady_clock::now() < giveUp)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        sawTheWork = working;
+    });
+    RunWhileProcessingMessages([&] { working = true; });
+    EXPECT_TRUE(sawTheWork);
+}
