@@ -15,6 +15,8 @@ namespace {
 constexpr auto LandingTime = std::chrono::milliseconds(300);
 // A live server answers a cancel, and a ping, at its next rescheduling point: well within this.
 constexpr auto AnswerToStop = std::chrono::milliseconds(500);
+// Longer between two looks at the waits, the window was held elsewhere (a box it showed).
+constexpr auto AwayAfter = std::chrono::milliseconds(250);
 
 }  // namespace
 
@@ -24,7 +26,7 @@ ServerWait::~ServerWait() { Finish(); }
 
 void ServerWait::Run(const std::function<void()>& work, OnStop onStop, TSQLConnection* on) {
     if (waits_++ == 0) {
-        since_ = Clock::now();
+        since_ = lastWatch_ = Clock::now();
         silentShown_ = 0;
     }
     const bool cancellable = onStop == OnStop::Cancel;
@@ -43,6 +45,10 @@ void ServerWait::Run(const std::function<void()>& work, OnStop onStop, TSQLConne
 void ServerWait::Watch() {
     if (waits_ == 0) return;
     const Clock::time_point now = Clock::now();
+    // The time the user spent on a box the window showed meanwhile is not the server's: the
+    // stop's clock skips it, so that a close answered slowly still commits what went in.
+    if (stoppedAt_ && now - lastWatch_ > AwayAfter) *stoppedAt_ += now - lastWatch_;
+    lastWatch_ = now;
     if (PararProcesso) {
         // Taken here: the copy stops on the answer to what is waited for, and the next import
         // does not find the request still pending.

@@ -18,8 +18,9 @@ class TSQLConnection;
 //    connection they go through (a commit is let finish). A live server answers the cancel at
 //    once, or at least a ping on a second connection opened when the run began; one that answers
 //    neither is frozen, and is abandoned: the connections are closed on this side, so that they
-//    never hold the stop. The program ending gives any server a second at most. What the server
-//    had not committed is then lost, and the commit that fails says so.
+//    never hold the stop. The program ending gives any server a second of waiting at most (the
+//    time the user spends on a box shown meanwhile not counted). What the server had not committed
+//    is then lost, and the commit that fails says so.
 // Threads: the main thread runs everything here but the work handed to Run, which runs on a thread
 // of its own, and the ping, which runs on another; neither touches a table record or a widget.
 class ServerWait {
@@ -71,6 +72,7 @@ private:
     Clock::time_point since_;                         // when the outermost of them began
     std::optional<Clock::time_point> stoppedAt_;      // when the stop reached the waits under way
     Clock::time_point lastCancel_;
+    Clock::time_point lastWatch_;
     int silentShown_ = 0;   // the seconds of silence shown last
     bool stopAsked_ = false;
     bool abandoned_ = false;

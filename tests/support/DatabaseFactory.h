@@ -42,6 +42,16 @@ inline QString SlowInserts(const QString& table, int every = 1) {
         .arg(every);
 }
 
+// The same wait in a check constraint, which switching the triggers off leaves in place.
+inline QString SlowChecks(const QString& table, int every = 1) {
+    return QStringLiteral("SET TERM ^ ; CREATE FUNCTION LENTA (ID INTEGER) RETURNS INTEGER AS DECLARE T TIMESTAMP; BEGIN"
+                          " IF (MOD(ID, %2) = 0) THEN BEGIN T = CAST('NOW' AS TIMESTAMP);"
+                          " WHILE (DATEDIFF(MILLISECOND FROM T TO CAST('NOW' AS TIMESTAMP)) < 1) DO T = T; END"
+                          " RETURN 0; END^ SET TERM ; ^ ALTER TABLE %1 ADD CHECK (LENTA(ID) = 0);")
+        .arg(table)
+        .arg(every);
+}
+
 // A table whose rows each reference the one before: ID 0 to rows - 1, PAI the ID before.
 inline const QString Arvore =
     QStringLiteral("CREATE TABLE ARVORE (ID INTEGER NOT NULL PRIMARY KEY, PAI INTEGER REFERENCES ARVORE);");

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QGuiApplication>
 #include <gtest/gtest.h>
+#include <thread>
 
 ScriptedDialogs::ScriptedDialogs() : previous_(&Dialogs()) { SetDialogProvider(this); }
 
@@ -14,6 +15,7 @@ ScriptedDialogs::~ScriptedDialogs() {
 
 int ScriptedDialogs::MessageBox(const QString& text, const QString& caption, int flags) {
     messages.push_back({text, caption, flags, QGuiApplication::overrideCursor() != nullptr});
+    std::this_thread::sleep_for(readingTime);
     if ((flags & 0x0F) != MB_YESNO) return IDOK;
     if (questionAnswers_.empty()) {
         ADD_FAILURE() << "a question came with no answer queued: " << text.toStdString();

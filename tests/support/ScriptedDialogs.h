@@ -3,6 +3,7 @@
 #include "platform/Dialogs.h"
 
 #include <QString>
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -32,6 +33,8 @@ public:
     void AnswerQuestion(int answer) { questionAnswers_.push_back(answer); }
     // Plays the part of the user in the next modal dialogs; returns the dialog's result.
     std::function<int(QDialog&)> OnModal;
+    // How long the user reads each message box before answering it.
+    std::chrono::milliseconds readingTime{0};
 
     std::vector<Message> messages;
     std::vector<QString> fileFilters;   // the filter each file dialog was opened with
