@@ -30,26 +30,29 @@ private:
     QTemporaryDir dir_;
 };
 
+// PSQL that waits for the server's clock to turn a millisecond when id is a multiple of every
+// (T a TIMESTAMP variable).
+inline QString WaitAMillisecond(const QString& id, int every) {
+    return QStringLiteral("IF (MOD(%1, %2) = 0) THEN BEGIN T = CAST('NOW' AS TIMESTAMP);"
+                          " WHILE (DATEDIFF(MILLISECOND FROM T TO CAST('NOW' AS TIMESTAMP)) < 1) DO T = T; END")
+        .arg(id)
+        .arg(every);
+}
+
 // A trigger that makes the inserts into the table wait for the server's clock to turn a
 // millisecond, on every row whose ID is a multiple of `every`: a copy lasts some seconds on any
 // machine, long enough for several commits or for something to happen in its middle.
 inline QString SlowInserts(const QString& table, int every = 1) {
-    return QStringLiteral("SET TERM ^ ; CREATE TRIGGER LENTO FOR %1 BEFORE INSERT AS DECLARE T TIMESTAMP; BEGIN"
-                          " IF (MOD(NEW.ID, %2) = 0) THEN BEGIN T = CAST('NOW' AS TIMESTAMP);"
-                          " WHILE (DATEDIFF(MILLISECOND FROM T TO CAST('NOW' AS TIMESTAMP)) < 1) DO T = T; END END^"
+    return QStringLiteral("SET TERM ^ ; CREATE TRIGGER LENTO FOR %1 BEFORE INSERT AS DECLARE T TIMESTAMP; BEGIN %2 END^"
                           " SET TERM ; ^")
-        .arg(table)
-        .arg(every);
+        .arg(table, WaitAMillisecond(QStringLiteral("NEW.ID"), every));
 }
 
 // The same wait in a check constraint, which switching the triggers off leaves in place.
 inline QString SlowChecks(const QString& table, int every = 1) {
-    return QStringLiteral("SET TERM ^ ; CREATE FUNCTION LENTA (ID INTEGER) RETURNS INTEGER AS DECLARE T TIMESTAMP; BEGIN"
-                          " IF (MOD(ID, %2) = 0) THEN BEGIN T = CAST('NOW' AS TIMESTAMP);"
-                          " WHILE (DATEDIFF(MILLISECOND FROM T TO CAST('NOW' AS TIMESTAMP)) < 1) DO T = T; END"
-                          " RETURN 0; END^ SET TERM ; ^ ALTER TABLE %1 ADD CHECK (LENTA(ID) = 0);")
-        .arg(table)
-        .arg(every);
+    return QStringLiteral("SET TERM ^ ; CREATE FUNCTION LENTA (ID INTEGER) RETURNS INTEGER AS DECLARE T TIMESTAMP;"
+                          " BEGIN %2 RETURN 0; END^ SET TERM ; ^ ALTER TABLE %1 ADD CHECK (LENTA(ID) = 0);")
+        .arg(table, WaitAMillisecond(QStringLiteral("ID"), every));
 }
 
 // A table whose rows each reference the one before: ID 0 to rows - 1, PAI the ID before.
