@@ -1,7 +1,9 @@
 #include "TTabela.h"
 
+#include "RecordsGuard.h"
 #include "TListaTabelas.h"
 #include "Workspace.h"
+#include "platform/Application.h"
 #include "platform/IdleWait.h"
 #include "platform/SqlNames.h"
 #include "platform/TClientDataSet.h"
@@ -49,7 +51,7 @@ void TTabela::RemoveComputedFields() {
         RemoveName(fieldNames_, computed.FieldByName(QStringLiteral("RDB$FIELD_NAME"))->AsString().trimmed());
 }
 
-void TTabela::VerificarImportada(const std::function<void()>& idle) {
+void TTabela::VerificarImportada() {
     // Datasets of its own: another command may use the shared ones while the window waits here.
     TSQLDataSet origem(workspace_.SQLConnection);
     TSQLDataSet destino(workspace_.SQLConnectionDestino);
@@ -63,8 +65,11 @@ void TTabela::VerificarImportada(const std::function<void()>& idle) {
         origem.Open();
         destino.Open();
     };
-    if (idle)
-        RunCallingIdle(counting, idle);
+    // While a command holds the records (a load, an import, a verification), none is replaced
+    // meanwhile: the window handles its messages as the table is counted, which takes the engine
+    // about a second for three million rows, and once at each table whatever the count takes.
+    if (RecordsGuard::Running())
+        RunCallingIdle(counting, ProcessMessages, true);
     else
         counting();
     const qint64 sourceRows = origem.Fields(0)->AsLargeInt();

@@ -7,7 +7,6 @@
 #include <QObject>
 #include <QString>
 #include <cstdint>
-#include <functional>
 
 struct Workspace;
 class TThreadExport;
@@ -87,10 +86,10 @@ public:
     // Importada := the source and the destination hold the same number of rows, and no second
     // pass of the table is left to finish. With the same number of rows, a second pass is left to
     // finish when a cut column holds fewer values in the destination than in the source: what the
-    // databases hold says so after a stop, an error, a new connection or a restart alike. With
-    // idle, the counts run on a thread of their own and idle is called meanwhile (the window
-    // handling its messages: a large table takes a while to count).
-    void VerificarImportada(const std::function<void()>& idle = {});
+    // databases hold says so after a stop, an error, a new connection or a restart alike. While a
+    // command holds the records (RecordsGuard), the counts run on a thread of their own and the
+    // window handles its messages meanwhile.
+    void VerificarImportada();
     // What the last VerificarImportada counted, whatever is left to finish.
     bool RowCountsEqual() const { return rowCountsEqual_; }
     // The rows of each side that the last VerificarImportada counted.

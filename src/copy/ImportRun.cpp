@@ -203,11 +203,12 @@ void ImportRun::btnAtualizarClick() {
     workspace_.RequireConnections();
     // Rows a running copy has sent count too.
     if (workspace_.CommitCopy) workspace_.CommitCopy();
-    // Inside an import or a verification, which hold the records so that no load replaces them,
-    // the window handles its messages while each table is counted.
-    const std::function<void()> idle = RecordsGuard::Running() ? std::function<void()>(ProcessMessages) : nullptr;
+    // The records are held while they are counted, so that the window handles its messages
+    // meanwhile and no command run then replaces them; an import or a verification holds them.
+    std::optional<RecordsGuard> counting;
+    if (!RecordsGuard::Running()) counting.emplace(RecordsGuard::Load);
     for (TTabela* tabela : ListaTabelas.Items()) {
-        tabela->VerificarImportada(idle);
+        tabela->VerificarImportada();
         tabela->SetWaitDependence(false);
         tabela->SetDeletada(false);
     }

@@ -1,6 +1,7 @@
 #include "CatalogueWindowTest.h"
 
 #include <QLabel>
+#include <QTimer>
 
 namespace {
 
@@ -87,6 +88,19 @@ TEST_F(CatalogueWindow, MarkingDuringTheLoadIsRefused) {
 
     EXPECT_EQ(Errors(), QStringList({"Aguarde: o carregamento das tabelas está em andamento."}));
     EXPECT_FALSE(Tabela("AVULSA")->Checked());
+}
+
+// Counting millions of rows takes the engine seconds: the window handles its messages
+// meanwhile, and what would change the records waits.
+TEST_F(CatalogueWindow, AtualizarHandlesTheWindowsMessagesWhileItCountsAndRefusesMarkingMeanwhile) {
+    Connect(Vendas, Vendas);
+    QTimer::singleShot(0, window.btnCheckAll, &QAbstractButton::click);
+    window.btnAtualizar->click();
+
+    EXPECT_EQ(Errors(), QStringList({"Aguarde: o carregamento das tabelas está em andamento."}));
+    EXPECT_FALSE(Tabela("AVULSA")->Checked());
+    window.btnCheckAll->click();
+    EXPECT_TRUE(Tabela("AVULSA")->Checked());
 }
 
 TEST_F(CatalogueWindow, AFailedLoadLeavesBothTreesEmptyAndALaterConnectWorks) {
