@@ -3,6 +3,6 @@
 
 int main(int argc, char* argv[]) {
     const int code = RunProgram(argc, argv);
-    ShutDownDatabaseClient();
+    ShutDownDatabaseClient(code);
     return code;
 }

@@ -2,6 +2,11 @@
 
 #include <ibase.h>
 
+#include <QScopeGuard>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+
 using namespace Firebird;
 
 IMaster* FbMaster() {
@@ -38,4 +43,25 @@ void FbEndTransaction(FbRef<ITransaction>& transaction, bool commit) {
     });
 }
 
-void ShutDownDatabaseClient() { fb_shutdown(0, fb_shutrsn_app_stopped); }
+namespace {
+
+std::atomic<int> attachesUnderWay{0};
+
+}  // namespace
+
+IAttachment* FbAttachDatabase(FbStatus& status, const QByteArray& database, const QByteArray& dpb) {
+    ++attachesUnderWay;
+    const auto attached = qScopeGuard([] { --attachesUnderWay; });
+    FbRef<IProvider> provider(FbMaster()->getDispatcher());
+    return provider->attachDatabase(&status, database.constData(), unsigned(dpb.size()),
+                                    reinterpret_cast<const unsigned char*>(dpb.constData()));
+}
+
+void ShutDownDatabaseClient(int exitCode) {
+    if (attachesUnderWay > 0) {
+        // Nothing of the program's is open by now; what stdio holds is all that is left to write.
+        std::fflush(nullptr);
+        std::_Exit(exitCode);
+    }
+    fb_shutdown(0, fb_shutrsn_app_stopped);
+}

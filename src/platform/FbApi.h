@@ -20,9 +20,16 @@ FbRef<Firebird::ITransaction> FbStartTransaction(Firebird::IAttachment* attachme
 // interface has been released, so nothing dangles.
 void FbEndTransaction(FbRef<Firebird::ITransaction>& transaction, bool commit);
 
+// Attaches to the database through the client's dispatcher, with the parameter block's bytes.
+// The attach is counted while it is under way, for ShutDownDatabaseClient.
+Firebird::IAttachment* FbAttachDatabase(FbStatus& status, const QByteArray& database, const QByteArray& dpb);
+
 // Ends the client's and the embedded engine's own threads, once every connection is closed and
 // before the program unloads the library: a thread still ending a lost attachment crashed there.
-void ShutDownDatabaseClient();
+// An attach still under way on a thread of its own (to a server that stopped answering) would
+// hold that, and the exit after it, spinning until the client's connect timeout (three minutes by
+// default) with the program's databases held: the process then ends here at once, with exitCode.
+void ShutDownDatabaseClient(int exitCode);
 
 // The dialect databases are made in, and the one a connection uses unless told otherwise.
 constexpr unsigned SqlDialect = 3;

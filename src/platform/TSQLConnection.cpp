@@ -1,5 +1,6 @@
 #include "TSQLConnection.h"
 
+#include "AttachWhile.h"
 #include "DatabaseErrors.h"
 #include "EDatabaseError.h"
 #include "TSQLDataSet.h"
@@ -95,7 +96,7 @@ TSQLConnection::~TSQLConnection() {
     for (TSQLTransaction* transaction : d->transactions) transaction->ConnectionGone();
 }
 
-void TSQLConnection::Open() {
+void TSQLConnection::Open(const std::function<bool()>& meanwhile) {
     if (Connected()) return;
     const Settings settings = ReadSettings(Params);
     const QString database = d->Database(Params);
@@ -115,9 +116,14 @@ void TSQLConnection::Open() {
               if (CachePages > 0)
                   dpb->insertString(&status, isc_dpb_config,
                                     QStringLiteral("DefaultDbCachePages = %1").arg(CachePages).toLatin1().constData());
-              FbRef<IProvider> provider(FbMaster()->getDispatcher());
-              d->attachment.Reset(provider->attachDatabase(&status, ServerText(database).constData(),
-                                                           dpb->getBufferLength(&status), dpb->getBuffer(&status)));
+              const QByteArray block(reinterpret_cast<const char*>(dpb->getBuffer(&status)), int(dpb->getBufferLength(&status)));
+              if (!meanwhile) {
+                  d->attachment.Reset(FbAttachDatabase(status, ServerText(database), block));
+                  return;
+              }
+              d->attachment.Reset(AttachWhile(ServerText(database), block, meanwhile));
+              if (!d->attachment)
+                  throw EDatabaseError(QStringLiteral("A conexão foi interrompida antes que o servidor respondesse."));
           });
     d->settings = settings;
     d->remote.reset();

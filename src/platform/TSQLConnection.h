@@ -6,6 +6,7 @@
 #include "TStringList.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 class TSQLTransaction;
@@ -38,8 +39,10 @@ public:
     int CachePages = 0;
 
     // Raises, with the server's message, when the database cannot be opened or a parameter
-    // holds a value it cannot take.
-    void Open();
+    // holds a value it cannot take. With meanwhile, the attach runs on a thread of its own and
+    // meanwhile is called every few milliseconds until it ends; when it returns false, the opening
+    // is given up (raised) and the attach left to end by itself.
+    void Open(const std::function<bool()>& meanwhile = {});
     // Commits every TSQLTransaction still open on it; a failed commit is raised after the
     // connection has closed.
     void Close();

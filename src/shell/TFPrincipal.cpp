@@ -13,6 +13,7 @@
 #include "copy/DataVerification.h"
 #include "copy/ImportRun.h"
 #include "copy/ResumeByKey.h"
+#include "copy/RunControl.h"
 #include "maintenance/DestinationMaintenance.h"
 #include "platform/Application.h"
 #include "platform/DatabaseIdentity.h"
@@ -27,11 +28,13 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSplitter>
 #include <QStyle>
@@ -42,6 +45,9 @@ namespace {
 
 const QString OpenDialogFilter = QStringLiteral(
     "Arquivo Firebird (.fdb)|*.fdb|Arquivo Interbase (.gdb)|*.gdb|Todos os Arquivos (*.*)|*.*");
+
+// A connection not made by then is said in the status line, with what "Parar" does.
+constexpr qint64 ConnectingShownAfterMs = 2000;
 
 QFrame* NewPanel(const QString& name, QWidget* parent) {
     auto* panel = new QFrame(parent);
@@ -386,6 +392,7 @@ void TFPrincipal::closeEvent(QCloseEvent* event) {
         return;
     }
     if (Settings) Settings->RememberWindow(*this);
+    closing_ = true;
     RunGuarded([this] { FormClose(); });
     event->accept();
 }
@@ -442,6 +449,8 @@ void TFPrincipal::btnConectaClick() {
         Conectar();
     } catch (...) {
         Disconnect();
+        // The window is gone: nobody is left to read why.
+        if (closing_) return;
         throw;
     }
 }
@@ -499,7 +508,23 @@ void TFPrincipal::Disconnect() noexcept {
 void TFPrincipal::OpenDatabase(TSQLConnection& connection, const QString& path, const QString& failure) {
     connection.Close();
     connection.Params.SetValue(QStringLiteral("DATABASE"), path);
-    connection.Open();
+    // A server that took the connection and does not answer holds the attach for minutes.
+    QElapsedTimer waited;
+    waited.start();
+    bool told = false;
+    PararProcesso = false;
+    const auto ended = qScopeGuard([&] {
+        PararProcesso = false;
+        if (told && !connection.Connected()) SetStatus(failure);
+    });
+    connection.Open([&] {
+        ProcessMessages();
+        if (!told && waited.elapsed() >= ConnectingShownAfterMs) {
+            told = true;
+            SetStatus(QStringLiteral("Conectando a %1... Pressione \"Parar\" para desistir.").arg(path));
+        }
+        return !PararProcesso && !closing_;
+    });
     if (!connection.Connected()) ErroCritico(failure);
 }
 

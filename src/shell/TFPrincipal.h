@@ -153,7 +153,8 @@ private:
     // Widens the table pages when the trees' names and counts do not fit them.
     void FitTablePages();
     void SetStatus(const QString& text);
-    // Reopens a connection on a path; a connection that stays closed is the given failure.
+    // Reopens a connection on a path; a connection that stays closed is the given failure. The
+    // window handles its messages meanwhile, and "Parar" or closing it gives the opening up.
     void OpenDatabase(TSQLConnection& connection, const QString& path, const QString& failure);
     // The steps of "Conectar"; when one fails, Disconnect leaves no catalogue, no progress row
     // and no connection, so nothing of the pair connected before is taken for the new one.
@@ -164,6 +165,7 @@ private:
     // Hands the log's lines to the system, starting the file when there is none yet.
     void WriteLog();
 
+    bool closing_ = false;   // the window accepted to close
     QSplitter* splitter_;   // the table pages beside the progress and the log
     std::unique_ptr<CatalogueTrees> catalogue_;
     std::unique_ptr<ActivityLogFile> logFile_;

@@ -3,10 +3,12 @@
 #include "catalogue/TListaTabelas.h"
 #include "catalogue/TTabela.h"
 #include "support/DatabaseFactory.h"
+#include "support/SilentServer.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 
 namespace {
 
@@ -103,6 +105,20 @@ TEST_F(ConnectTest, GoodPairConnectsAndConnectingAgainReopensOnTheNewPaths) {
 }
 
 // The cleanup empties the destination: the source reached under another spelling must not be it.
+// The attach to a server that never answers holds for minutes: the window answers meanwhile.
+TEST_F(ConnectTest, PararGivesUpAServerThatNeverAnswersAndTheNextConnectWorks) {
+    const SilentServer server;
+    QTimer::singleShot(100, window.btnParar, &QAbstractButton::click);
+    Connect(origem, QString::fromLatin1(server.Database()));
+    ExpectOneStopMessage(QStringLiteral("A conexão foi interrompida antes que o servidor respondesse."));
+    EXPECT_FALSE(window.SQLConnection.Connected());
+    EXPECT_FALSE(window.SQLConnectionDestino.Connected());
+
+    Connect(origem, destino);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_TRUE(window.SQLConnectionDestino.Connected());
+}
+
 TEST_F(ConnectTest, SameDatabaseUnderAnotherSpellingIsRefusedAndLeftClosed) {
     const QFileInfo file(origem);
     const QString link = FileInFolder(QStringLiteral("atalho.fdb"));

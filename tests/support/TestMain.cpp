@@ -11,6 +11,6 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
-    ShutDownDatabaseClient();
+    ShutDownDatabaseClient(result);
     return result;
 }
