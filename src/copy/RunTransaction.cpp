@@ -115,6 +115,15 @@ void RunTransaction::End() {
         rows_ = &transaction_;
         uncommitted_.erase(beside_.get());
         wait_.AlsoOn(nullptr);
+        // Opened and not taken: closed at once when the server was abandoned, which would hold its
+        // close for good. One still opening closes itself on its thread.
+        if (wait_.Abandoned() && opening_.valid() && opening_.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
+            try {
+                opening_.get()->Abandon();
+            } catch (const EDatabaseError&) {
+                // It never opened.
+            }
+        }
         opening_ = {};
         beside_.reset();
         besideConnection_.reset();

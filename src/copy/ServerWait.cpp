@@ -3,6 +3,7 @@
 #include "RunControl.h"
 #include "platform/Application.h"
 #include "platform/EDatabaseError.h"
+#include "platform/IdleWait.h"
 #include "platform/TSQLConnection.h"
 
 #include <algorithm>
@@ -119,18 +120,44 @@ void ServerWait::Ended() {
     stoppedAt_.reset();
 }
 
+bool ServerWait::TakeStopBeforeWaits(bool pressedBefore) {
+    // One pressed while nothing ran is the copy's, which stops at its first row.
+    if (!(PararProcesso && !pressedBefore) && !Encerrando) return false;
+    PararProcesso = false;
+    stopAsked_ = true;
+    return true;
+}
+
 void ServerWait::Begin() {
     stopAsked_ = false;
     abandoned_ = false;
     Finish();
-    if (!server_->Connected() || !server_->Remote()) return;
+    if (!server_->Connected()) return;
+    // Nothing watches these two requests: a server that stopped answering since the connect would
+    // hold them for good. The window handles its messages meanwhile, and a stop gives the server up.
+    const bool pressedBefore = PararProcesso;
+    bool remote = false;
+    RunCallingIdle([&] { remote = server_->Remote(); },
+                   [&] {
+                       ProcessMessages();
+                       if (!abandoned_ && TakeStopBeforeWaits(pressedBefore)) Abandon();
+                   });
+    if (!remote) return;
     spare_ = std::make_unique<TSQLConnection>();
     spare_->Params = server_->Params;
     try {
-        spare_->Open();
+        spare_->Open([&] {
+            ProcessMessages();
+            return !TakeStopBeforeWaits(pressedBefore);
+        });
     } catch (const EDatabaseError&) {
         // Without it a stop waits for the server's answer, however long.
         spare_.reset();
+        // One that did not answer the attach before the stop is let go.
+        if (stopAsked_) {
+            Abandon();
+            throw;
+        }
     }
 }
 

@@ -2,7 +2,6 @@
 
 #include <ibase.h>
 
-#include <QScopeGuard>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -45,20 +44,23 @@ void FbEndTransaction(FbRef<ITransaction>& transaction, bool commit) {
 
 namespace {
 
-std::atomic<int> attachesUnderWay{0};
+std::atomic<int> connectingCalls{0};
 
 }  // namespace
 
+FbConnectingCall::FbConnectingCall() { ++connectingCalls; }
+
+FbConnectingCall::~FbConnectingCall() { --connectingCalls; }
+
 IAttachment* FbAttachDatabase(FbStatus& status, const QByteArray& database, const QByteArray& dpb) {
-    ++attachesUnderWay;
-    const auto attached = qScopeGuard([] { --attachesUnderWay; });
+    const FbConnectingCall attaching;
     FbRef<IProvider> provider(FbMaster()->getDispatcher());
     return provider->attachDatabase(&status, database.constData(), unsigned(dpb.size()),
                                     reinterpret_cast<const unsigned char*>(dpb.constData()));
 }
 
 void ShutDownDatabaseClient(int exitCode) {
-    if (attachesUnderWay > 0) {
+    if (connectingCalls > 0) {
         // Nothing of the program's is open by now; what stdio holds is all that is left to write.
         std::fflush(nullptr);
         std::_Exit(exitCode);

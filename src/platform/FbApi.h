@@ -20,15 +20,23 @@ FbRef<Firebird::ITransaction> FbStartTransaction(Firebird::IAttachment* attachme
 // interface has been released, so nothing dangles.
 void FbEndTransaction(FbRef<Firebird::ITransaction>& transaction, bool commit);
 
+// An attach or a detach under way, counted for as long as it lives (see ShutDownDatabaseClient).
+class FbConnectingCall {
+public:
+    FbConnectingCall();
+    ~FbConnectingCall();
+    FbConnectingCall(const FbConnectingCall&) = delete;
+    FbConnectingCall& operator=(const FbConnectingCall&) = delete;
+};
+
 // Attaches to the database through the client's dispatcher, with the parameter block's bytes.
-// The attach is counted while it is under way, for ShutDownDatabaseClient.
 Firebird::IAttachment* FbAttachDatabase(FbStatus& status, const QByteArray& database, const QByteArray& dpb);
 
 // Ends the client's and the embedded engine's own threads, once every connection is closed and
 // before the program unloads the library: a thread still ending a lost attachment crashed there.
-// An attach still under way on a thread of its own (to a server that stopped answering) would
-// hold that, and the exit after it, spinning until the client's connect timeout (three minutes by
-// default) with the program's databases held: the process then ends here at once, with exitCode.
+// An attach or a detach still under way on a thread of its own (with a server that stopped
+// answering) would hold that, and the exit after it, spinning until the client gives up (minutes,
+// or never) with the program's databases held: the process then ends here at once, with exitCode.
 void ShutDownDatabaseClient(int exitCode);
 
 // The dialect databases are made in, and the one a connection uses unless told otherwise.

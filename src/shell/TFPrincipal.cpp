@@ -526,6 +526,8 @@ void TFPrincipal::OpenDatabase(TSQLConnection& connection, const QString& path, 
         return !PararProcesso && !closing_;
     });
     if (!connection.Connected()) ErroCritico(failure);
+    // Asked now that the server has just answered: an import begins by asking it.
+    connection.Remote();
 }
 
 void TFPrincipal::PickDatabase(QLineEdit* field) {

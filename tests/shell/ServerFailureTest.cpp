@@ -96,3 +96,14 @@ TEST_F(ServerFailure, PararFreesTheWindowFromAFrozenServerWithinTwoSeconds) {
     server.Signal(SIGCONT);
     EXPECT_EQ(DestinoCount("GRANDE"), InsertedWhenInterrupted(Log().last())) << Log();
 }
+
+// Frozen since "Conectar": the import's first requests, before any row, are given up on "Parar" too.
+TEST_F(ServerFailure, PararFreesTheWindowFromAServerFrozenBeforeTheImportBegan) {
+    server.Signal(SIGSTOP);
+    QTimer::singleShot(300, window.btnParar, &QAbstractButton::click);
+    Import();
+    ASSERT_EQ(Errors().size(), 1);
+    EXPECT_TRUE(Errors()[0].contains(QStringLiteral("Pressione \"Conectar\""))) << Errors()[0];
+    server.Signal(SIGCONT);
+    EXPECT_EQ(DestinoCount("GRANDE"), 0);
+}
