@@ -3,7 +3,6 @@
 #include "RunControl.h"
 #include "platform/Application.h"
 #include "platform/EDatabaseError.h"
-#include "platform/IdleWait.h"
 #include "platform/TSQLConnection.h"
 
 #include <algorithm>
@@ -120,35 +119,25 @@ void ServerWait::Ended() {
     stoppedAt_.reset();
 }
 
-bool ServerWait::TakeStopBeforeWaits(bool pressedBefore) {
-    // One pressed while nothing ran is the copy's, which stops at its first row.
-    if (!(PararProcesso && !pressedBefore) && !Encerrando) return false;
-    PararProcesso = false;
-    stopAsked_ = true;
-    return true;
-}
-
 void ServerWait::Begin() {
     stopAsked_ = false;
     abandoned_ = false;
     Finish();
-    if (!server_->Connected()) return;
-    // Nothing watches these two requests: a server that stopped answering since the connect would
-    // hold them for good. The window handles its messages meanwhile, and a stop gives the server up.
+    // Known since "Conectar", which asked it as the server answered.
+    if (!server_->Connected() || !server_->Remote()) return;
+    // Nothing watches this attach: a server that stopped answering since the connect would hold it
+    // for minutes. The window handles its messages meanwhile, and a stop gives the server up.
     const bool pressedBefore = PararProcesso;
-    bool remote = false;
-    RunCallingIdle([&] { remote = server_->Remote(); },
-                   [&] {
-                       ProcessMessages();
-                       if (!abandoned_ && TakeStopBeforeWaits(pressedBefore)) Abandon();
-                   });
-    if (!remote) return;
     spare_ = std::make_unique<TSQLConnection>();
     spare_->Params = server_->Params;
     try {
         spare_->Open([&] {
             ProcessMessages();
-            return !TakeStopBeforeWaits(pressedBefore);
+            // One pressed while nothing ran is the copy's, which stops at its first row.
+            if (!(PararProcesso && !pressedBefore) && !Encerrando) return true;
+            PararProcesso = false;
+            stopAsked_ = true;
+            return false;
         });
     } catch (const EDatabaseError&) {
         // Without it a stop waits for the server's answer, however long.

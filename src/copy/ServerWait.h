@@ -46,7 +46,7 @@ public:
     // The connection was closed on this side because the server did not answer.
     bool Abandoned() const { return abandoned_; }
     // A new run: no stop asked, nothing abandoned, and the second connection opened to a server.
-    // A stop while the server keeps these waiting abandons it (raised).
+    // A stop while the server keeps that attach waiting abandons the server (raised).
     void Begin();
     // The run is over: the second connection is closed.
     void Finish();
@@ -60,8 +60,6 @@ public:
 private:
     using Clock = std::chrono::steady_clock;
     void Ended();
-    // Takes "Parar", or the program ending, that came before any wait: true when one did.
-    bool TakeStopBeforeWaits(bool pressedBefore);
     // Whether the server answers neither the stop nor a ping; asks it the first time.
     bool Frozen(Clock::time_point now);
     void Abandon();

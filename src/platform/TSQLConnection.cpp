@@ -8,7 +8,6 @@
 
 #include <QtGlobal>
 #include <algorithm>
-#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -64,8 +63,6 @@ Settings ReadSettings(const TStringList& params) {
 struct TSQLConnection::Impl {
     FbRef<IAttachment> attachment;
     Settings settings;
-    // Statements come and go on the threads that wait on the server as well.
-    std::mutex registered;
     std::vector<ConnectionClient*> clients;
     std::vector<TSQLTransaction*> transactions;
     std::optional<bool> remote;
@@ -136,11 +133,7 @@ void TSQLConnection::Close() {
     if (!d->attachment) return;
     // The newest first: a dataset walking another one (reading its rows on a thread of its own)
     // lets go of it before that one drops its statement.
-    std::vector<ConnectionClient*> clients;
-    {
-        const std::lock_guard lock(d->registered);
-        clients.assign(d->clients.rbegin(), d->clients.rend());
-    }
+    const std::vector<ConnectionClient*> clients(d->clients.rbegin(), d->clients.rend());
     for (ConnectionClient* client : clients) client->ConnectionClosing();
     // Work done in a held transaction is kept: a close never throws away applied rows, and a
     // commit that fails is the error the caller must see.
@@ -233,25 +226,13 @@ FbRef<ITransaction> TSQLConnection::BeginTransaction(TransactionUse use) const {
                  [&] { return FbStartTransaction(Attachment(), options); });
 }
 
-void TSQLConnection::AddClient(ConnectionClient* client) {
-    const std::lock_guard lock(d->registered);
-    d->clients.push_back(client);
-}
+void TSQLConnection::AddClient(ConnectionClient* client) { d->clients.push_back(client); }
 
-void TSQLConnection::RemoveClient(ConnectionClient* client) {
-    const std::lock_guard lock(d->registered);
-    std::erase(d->clients, client);
-}
+void TSQLConnection::RemoveClient(ConnectionClient* client) { std::erase(d->clients, client); }
 
-void TSQLConnection::AddTransaction(TSQLTransaction* transaction) {
-    const std::lock_guard lock(d->registered);
-    d->transactions.push_back(transaction);
-}
+void TSQLConnection::AddTransaction(TSQLTransaction* transaction) { d->transactions.push_back(transaction); }
 
-void TSQLConnection::RemoveTransaction(TSQLTransaction* transaction) {
-    const std::lock_guard lock(d->registered);
-    std::erase(d->transactions, transaction);
-}
+void TSQLConnection::RemoveTransaction(TSQLTransaction* transaction) { std::erase(d->transactions, transaction); }
 
 namespace {
 
