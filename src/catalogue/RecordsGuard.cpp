@@ -13,6 +13,7 @@ QString Describe(RecordsGuard::Activity activity) {
     case RecordsGuard::Copy: return QStringLiteral("a importação dos dados");
     case RecordsGuard::Cleanup: return QStringLiteral("a limpeza das tabelas");
     case RecordsGuard::Verify: return QStringLiteral("a verificação dos dados");
+    case RecordsGuard::Maintenance: return QStringLiteral("a manutenção do destino");
     }
     return {};
 }
@@ -26,7 +27,8 @@ std::vector<RecordsGuard::Activity>& RecordsGuard::Held() {
 
 RecordsGuard::RecordsGuard(Activity activity) {
     if ((activity == Load || activity == Verify) && Running()) Refuse(Held().back());
-    if (std::find(Held().begin(), Held().end(), Verify) != Held().end()) Refuse(Verify);
+    for (const Activity held : Held())
+        if (held == Verify || held == Cleanup || held == Maintenance) Refuse(held);
     EnsureLoaded();
     Held().push_back(activity);
 }

@@ -2,8 +2,24 @@
 
 #include "platform/ECriticalError.h"
 #include "platform/TSQLConnection.h"
+#include "platform/TSQLDataSet.h"
 
 void Workspace::RequireConnections() const {
     if (!SQLConnection || !SQLConnection->Connected() || !SQLConnectionDestino || !SQLConnectionDestino->Connected())
         ErroCritico(QStringLiteral("Não há conexão com os bancos de dados: clique em \"Conectar\"."));
+}
+
+void Workspace::OnDestination(const std::function<void()>& work) const {
+    if (DestinationWait)
+        DestinationWait(work);
+    else
+        work();
+}
+
+void Workspace::ExecuteOnDestination(const QString& sql) const {
+    // Setting the text drops the statement before, which is a request to the server too.
+    OnDestination([&] {
+        SQLDSDestino->SetCommandText(sql);
+        SQLDSDestino->ExecSQL();
+    });
 }

@@ -14,6 +14,13 @@ struct Workspace {
     // Ends the command, saying so, unless both databases are connected: a "Conectar" that failed
     // leaves neither.
     void RequireConnections() const;
+    // Runs a step of a command that waits on the destination (and perhaps on the source): through
+    // DestinationWait when the main window set it, at once otherwise. The work may run on a thread
+    // of its own: it touches no table record, no widget and not the log.
+    void OnDestination(const std::function<void()>& work) const;
+    // Executes a statement that returns no rows with the shared statement executor on the
+    // destination, as such a step.
+    void ExecuteOnDestination(const QString& sql) const;
 
     TSQLConnection* SQLConnection = nullptr;          // source
     TSQLConnection* SQLConnectionDestino = nullptr;   // destination
@@ -44,4 +51,7 @@ struct Workspace {
     // Makes permanent the rows a running copy has sent, so that a command run nested inside the
     // copy finds no uncommitted rows of it in the way; does nothing when no copy runs.
     std::function<void()> CommitCopy;
+    // Runs a step of a command on a thread of its own while the window handles its messages, so
+    // that "Parar" can cancel it and give up a server that stopped answering.
+    std::function<void(const std::function<void()>& work)> DestinationWait;
 };

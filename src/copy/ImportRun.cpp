@@ -4,6 +4,7 @@
 #include "ResumeByKey.h"
 #include "RunControl.h"
 #include "RunDuration.h"
+#include "RunFailure.h"
 #include "SecondPass.h"
 #include "StructureCheck.h"
 #include "WaitRun.h"
@@ -135,48 +136,12 @@ void ImportRun::btnImportarClick() {
     } catch (...) {
         if (!failure) failure = std::current_exception();
     }
-    if (failure) Report(failure, waits.StopAsked(), connectionLost);
+    if (failure) RaiseRunFailure(failure, waits);
 }
 
 void ImportRun::PingConnections() {
     for (TSQLConnection* connection : {workspace_.SQLConnection, workspace_.SQLConnectionDestino})
         if (connection && connection->Connected()) connection->Ping();
-}
-
-bool ImportRun::LostConnection(const std::exception_ptr& failure) {
-    try {
-        if (failure) std::rethrow_exception(failure);
-    } catch (const EDatabaseError& error) {
-        return IsConnectionLost(error);
-    } catch (...) {
-    }
-    return false;
-}
-
-void ImportRun::Report(const std::exception_ptr& failure, bool stopped, bool connectionLost) {
-    if (!stopped && !connectionLost && !Encerrando) std::rethrow_exception(failure);
-    QString message;
-    try {
-        std::rethrow_exception(failure);
-    } catch (const std::exception& error) {
-        message = ErrorMessage(error);
-    }
-    // Whatever a wait that "Parar" cut short raised, the user asked for the stop.
-    if (stopped) message = QStringLiteral("Processo Parado!");
-    if (connectionLost)
-        message += QStringLiteral("\n\nA conexão com o banco de dados foi perdida%1. Pressione \"Conectar\" para "
-                                  "conectar de novo antes de importar.")
-                       .arg(context_.transaction.Waits().Abandoned()
-                                ? QStringLiteral(": o servidor não respondeu e a conexão foi encerrada")
-                                : QString());
-    // The window is gone: the log file keeps what went wrong.
-    if (Encerrando) {
-        if (!stopped) RegistrarLog(message);
-        return;
-    }
-    // The user's own stop is no error; a stop that also lost the connection says what to do next.
-    if (stopped && !connectionLost) throw ENotice(message, MB_ICONINFORMATION);
-    throw ECriticalError(message);
 }
 
 void ImportRun::StopForClose() {

@@ -29,10 +29,6 @@ public:
 private:
     // Raises a lost connection before anything is copied (the server was restarted, say).
     void PingConnections();
-    static bool LostConnection(const std::exception_ptr& failure);
-    // Raises the run's failure as the user reads it: a stop as the stop, a lost connection with
-    // what to do. Once the program is ending, only the log is told.
-    void Report(const std::exception_ptr& failure, bool stopped, bool connectionLost);
     void Summarize(const CopyTotals& before, double seconds, bool interrupted);
     void Connect();
 

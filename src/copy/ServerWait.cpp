@@ -22,7 +22,7 @@ constexpr auto AwayAfter = std::chrono::milliseconds(250);
 
 ServerWait::ServerWait(TSQLConnection* server, Tell tell) : server_(server), tell_(std::move(tell)) {}
 
-ServerWait::~ServerWait() { Finish(); }
+ServerWait::~ServerWait() { CloseSpare(); }
 
 void ServerWait::Run(const std::function<void()>& work, OnStop onStop, TSQLConnection* on) {
     if (waits_++ == 0) {
@@ -74,7 +74,7 @@ void ServerWait::Watch() {
     const auto silent = std::chrono::duration_cast<std::chrono::seconds>(now - since_);
     if (now - since_ >= SilenceShownAfter && silent.count() != silentShown_) {
         silentShown_ = int(silent.count());
-        tell_(QStringLiteral("O servidor não responde há %1 s. Pressione \"Parar\" para interromper a importação.")
+        tell_(QStringLiteral("O servidor não responde há %1 s. Pressione \"Parar\" para interromper.")
                   .arg(silentShown_));
     }
 }
@@ -120,9 +120,10 @@ void ServerWait::Ended() {
 }
 
 void ServerWait::Begin() {
+    if (runs_++ > 0) return;
     stopAsked_ = false;
     abandoned_ = false;
-    Finish();
+    CloseSpare();
     // Known since "Conectar", which asked it as the server answered.
     if (!server_->Connected() || !server_->Remote()) return;
     // Nothing watches this attach: a server that stopped answering since the connect would hold it
@@ -144,6 +145,7 @@ void ServerWait::Begin() {
         spare_.reset();
         // One that did not answer the attach before the stop is let go.
         if (stopAsked_) {
+            --runs_;
             Abandon();
             throw;
         }
@@ -151,6 +153,11 @@ void ServerWait::Begin() {
 }
 
 void ServerWait::Finish() {
+    if (runs_ > 0 && --runs_ > 0) return;
+    CloseSpare();
+}
+
+void ServerWait::CloseSpare() {
     try {
         if (spare_) spare_->Close();
     } catch (const EDatabaseError&) {

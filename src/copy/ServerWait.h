@@ -46,9 +46,10 @@ public:
     // The connection was closed on this side because the server did not answer.
     bool Abandoned() const { return abandoned_; }
     // A new run: no stop asked, nothing abandoned, and the second connection opened to a server.
-    // A stop while the server keeps that attach waiting abandons the server (raised).
+    // A stop while the server keeps that attach waiting abandons the server (raised). A run begun
+    // inside another (a command run nested in an import) is part of it.
     void Begin();
-    // The run is over: the second connection is closed.
+    // The run is over: the outermost one closes the second connection.
     void Finish();
     // Another connection of the run to the same server, which the copy writes through by turns
     // (null once closed): a frozen server's connections are all abandoned.
@@ -63,9 +64,11 @@ private:
     // Whether the server answers neither the stop nor a ping; asks it the first time.
     bool Frozen(Clock::time_point now);
     void Abandon();
+    void CloseSpare();
 
     TSQLConnection* server_;
     Tell tell_;
+    int runs_ = 0;    // nested runs begun
     int waits_ = 0;   // nested waits under way
     std::vector<TSQLConnection*> cancellable_;   // the connections of those a stop cancels
     std::vector<TSQLConnection*> cancelled_;     // those a cancel was sent to in this wait

@@ -34,9 +34,11 @@ QString Question(const QList<TTabela*>& ordem) {
     return text;
 }
 
-// Runs work under the busy cursor, then shows its closing message with the normal cursor.
+// Runs work under the busy cursor, then shows its closing message with the normal cursor. The
+// window may handle its messages meanwhile: no other command changes the destination then.
 void BusyThenWarn(const std::function<void()>& work, const QString& message) {
     {
+        RecordsGuard maintenance(RecordsGuard::Maintenance);
         BusyCursor busy;
         work();
     }

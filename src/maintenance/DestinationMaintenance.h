@@ -9,8 +9,9 @@ struct Workspace;
 
 // The main window's maintenance commands on the destination: the cleanup of the tables marked in
 // the cleanup tree, switching the user triggers off and on, and carrying the generators across.
-// Each runs to its end without letting the window process messages, under the busy cursor, and
-// ends with its message box.
+// Each runs under the busy cursor and ends with its message box. Their statements go through
+// Workspace::OnDestination, so that the window handles its messages while the server works; the
+// other commands that would use the destination meanwhile are refused.
 class DestinationMaintenance {
 public:
     DestinationMaintenance(Workspace& workspace, QTreeWidget& TreeViewDelecao);

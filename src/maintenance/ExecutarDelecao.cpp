@@ -47,30 +47,34 @@ QString UnlinkSql(const Unlink& link) {
 }
 
 // The links set NULL and the DELETE take effect together or not at all.
-void EmptyTable(TTabela& tabela, const QList<Unlink>& links, TSQLConnection& destino) {
-    TSQLTransaction transaction(&destino);
-    auto undo = qScopeGuard([&transaction] {
-        try {
-            if (transaction.InTransaction()) transaction.Rollback();
-        } catch (...) {
-            // The server undoes the work of a transaction that did not commit.
-        }
-    });
+void EmptyTable(TTabela& tabela, const QList<Unlink>& links, const Workspace& workspace) {
+    const QString nome = tabela.NomeTabela();
     try {
-        TSQLDataSet statement(&destino);
-        statement.Transaction = &transaction;
-        for (const Unlink& link : links) {
-            statement.SetCommandText(UnlinkSql(link));
+        workspace.OnDestination([&] {
+            TSQLConnection& destino = *workspace.SQLConnectionDestino;
+            TSQLTransaction transaction(&destino);
+            auto undo = qScopeGuard([&transaction] {
+                try {
+                    if (transaction.InTransaction()) transaction.Rollback();
+                } catch (...) {
+                    // The server undoes the work of a transaction that did not commit.
+                }
+            });
+            TSQLDataSet statement(&destino);
+            statement.Transaction = &transaction;
+            for (const Unlink& link : links) {
+                statement.SetCommandText(UnlinkSql(link));
+                statement.ExecSQL();
+            }
+            statement.SetCommandText(QStringLiteral("DELETE FROM ") + quoteIdentifier(nome));
             statement.ExecSQL();
-        }
-        statement.SetCommandText(QStringLiteral("DELETE FROM ") + quoteIdentifier(tabela.NomeTabela()));
-        statement.ExecSQL();
-        transaction.Commit();
+            transaction.Commit();
+            undo.dismiss();
+        });
     } catch (const std::exception& error) {
-        RegistrarLog(QStringLiteral("ExecutarDelecao ") + tabela.NomeTabela() + QLatin1Char('=') + ErrorMessage(error));
+        RegistrarLog(QStringLiteral("ExecutarDelecao ") + nome + QLatin1Char('=') + ErrorMessage(error));
         throw;
     }
-    undo.dismiss();
     tabela.SetDeletada(true);
     tabela.DestinationEmptied();
 }
@@ -89,7 +93,8 @@ void DeletionOrder(TTabela& tabela, QList<TTabela*>& ordem) {
 void ExecutarDelecao(TTabela& tabela, Workspace& workspace) {
     QList<TTabela*> ordem;
     DeletionOrder(tabela, ordem);
-    TSQLConnection& destino = *workspace.SQLConnectionDestino;
-    const QList<ForeignKey> keys = ForeignKeys(destino);
-    for (qsizetype i = 0; i < ordem.size(); ++i) EmptyTable(*ordem[i], LinksInto(*ordem[i], ordem.mid(i + 1), keys), destino);
+    QList<ForeignKey> keys;
+    workspace.OnDestination([&] { keys = ForeignKeys(*workspace.SQLConnectionDestino); });
+    for (qsizetype i = 0; i < ordem.size(); ++i)
+        EmptyTable(*ordem[i], LinksInto(*ordem[i], ordem.mid(i + 1), keys), workspace);
 }

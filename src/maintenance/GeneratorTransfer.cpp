@@ -9,18 +9,16 @@
 namespace {
 
 // The generator's current value on the source; an increment of 0 leaves it as it is.
-qint64 CurrentValue(TSQLDataSet& origem, const QString& generator) {
-    origem.SetCommandText(QStringLiteral("SELECT GEN_ID(") + quoteIdentifier(generator) +
-                          QStringLiteral(", 0) FROM RDB$DATABASE"));
-    origem.Open();
-    const qint64 value = origem.Fields(0)->AsLargeInt();
-    origem.Close();
+qint64 CurrentValue(const Workspace& workspace, TSQLDataSet& origem, const QString& generator) {
+    qint64 value = 0;
+    workspace.OnDestination([&] {
+        origem.SetCommandText(QStringLiteral("SELECT GEN_ID(") + quoteIdentifier(generator) +
+                              QStringLiteral(", 0) FROM RDB$DATABASE"));
+        origem.Open();
+        value = origem.Fields(0)->AsLargeInt();
+        origem.Close();
+    });
     return value;
-}
-
-void Execute(TSQLDataSet& destino, const QString& sql) {
-    destino.SetCommandText(sql);
-    destino.ExecSQL();
 }
 
 // Fills the shared source query with the rows of a catalogue query.
@@ -41,8 +39,8 @@ void TransferUserGenerators(Workspace& workspace, TSQLDataSet& origem, int& tran
                                   " ORDER BY RDB$GENERATORS.RDB$GENERATOR_NAME"));
     for (generators.First(); !generators.Eof(); generators.Next()) {
         const QString name = Trimmed(generators, QStringLiteral("RDB$GENERATOR_NAME"));
-        Execute(*workspace.SQLDSDestino, QStringLiteral("SET GENERATOR ") + quoteIdentifier(name) +
-                                             QStringLiteral(" TO ") + QString::number(CurrentValue(origem, name)));
+        workspace.ExecuteOnDestination(QStringLiteral("SET GENERATOR ") + quoteIdentifier(name) + QStringLiteral(" TO ") +
+                                       QString::number(CurrentValue(workspace, origem, name)));
         ++transferred;
     }
 }
@@ -56,9 +54,9 @@ void TransferIdentityCounters(Workspace& workspace, TSQLDataSet& origem, int& re
     for (columns.First(); !columns.Eof(); columns.Next()) {
         const QString table = quoteIdentifier(Trimmed(columns, QStringLiteral("RDB$RELATION_NAME")));
         const QString column = quoteIdentifier(Trimmed(columns, QStringLiteral("RDB$FIELD_NAME")));
-        const qint64 value = CurrentValue(origem, Trimmed(columns, QStringLiteral("RDB$GENERATOR_NAME")));
-        Execute(*workspace.SQLDSDestino, QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2 RESTART WITH %3")
-                                             .arg(table, column, QString::number(value)));
+        const qint64 value = CurrentValue(workspace, origem, Trimmed(columns, QStringLiteral("RDB$GENERATOR_NAME")));
+        workspace.ExecuteOnDestination(QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2 RESTART WITH %3")
+                                           .arg(table, column, QString::number(value)));
         ++restarted;
     }
 }

@@ -29,16 +29,20 @@ bool SystemTableRefused(const EDatabaseError& error) {
 
 // User triggers of a database in the state given by inactive, in name order; those of tables
 // alone when asked.
-QStringList TriggerNames(TSQLConnection& connection, const QString& inactive, bool ofTables = false) {
-    TSQLDataSet query(&connection);
-    query.SetCommandText(QStringLiteral("select RDB$TRIGGER_NAME from RDB$TRIGGERS") + UserTriggersIn(inactive) +
-                         (ofTables ? QStringLiteral(" and RDB$RELATION_NAME is not null") : QString()) +
-                         QStringLiteral(" order by RDB$TRIGGER_NAME"));
+QStringList TriggerNames(const Workspace& workspace, TSQLConnection& connection, const QString& inactive,
+                         bool ofTables = false) {
     QStringList names;
-    for (query.Open(); !query.Eof(); query.Next()) names << query.Fields(0)->AsString().trimmed();
-    query.Close();
+    workspace.OnDestination([&] {
+        TSQLDataSet query(&connection);
+        query.SetCommandText(QStringLiteral("select RDB$TRIGGER_NAME from RDB$TRIGGERS") + UserTriggersIn(inactive) +
+                             (ofTables ? QStringLiteral(" and RDB$RELATION_NAME is not null") : QString()) +
+                             QStringLiteral(" order by RDB$TRIGGER_NAME"));
+        for (query.Open(); !query.Eof(); query.Next()) names << query.Fields(0)->AsString().trimmed();
+        query.Close();
+    });
     return names;
 }
+
 
 QString Switched(bool active, const QStringList& names) {
     return QStringLiteral("%1 Triggers: %2 trigger(s) %3%4")
@@ -50,13 +54,11 @@ QString Switched(bool active, const QStringList& names) {
 
 // The log says which were switched, also when one of them cannot be.
 void AlterTriggers(Workspace& workspace, const QStringList& names, bool active) {
-    TSQLDataSet& destino = *workspace.SQLDSDestino;
     QStringList switched;
     for (const QString& name : names) {
-        destino.SetCommandText(QStringLiteral("ALTER TRIGGER ") + quoteIdentifier(name) +
-                               (active ? QStringLiteral(" ACTIVE") : QStringLiteral(" INACTIVE")));
         try {
-            destino.ExecSQL();
+            workspace.ExecuteOnDestination(QStringLiteral("ALTER TRIGGER ") + quoteIdentifier(name) +
+                                           (active ? QStringLiteral(" ACTIVE") : QStringLiteral(" INACTIVE")));
         } catch (const EDatabaseError& error) {
             RegistrarLog(Switched(active, switched));
             throw EDatabaseError(
@@ -70,16 +72,13 @@ void AlterTriggers(Workspace& workspace, const QStringList& names, bool active) 
 }
 
 void SwitchOff(Workspace& workspace, TriggerJournal& journal) {
-    TSQLConnection& destino = *workspace.SQLConnectionDestino;
-    const QStringList names = TriggerNames(destino, QStringLiteral("0"));
+    const QStringList names = TriggerNames(workspace, *workspace.SQLConnectionDestino, QStringLiteral("0"));
     // On record, an empty list too, before the first one is off: "Habilitar Triggers" then
     // knows them after a crash as well, and switches on no trigger that was off already.
     journal.Add(names);
-    TSQLDataSet& statement = *workspace.SQLDSDestino;
-    statement.SetCommandText(QStringLiteral("update RDB$TRIGGERS set RDB$TRIGGER_INACTIVE = 1") +
-                             UserTriggersIn(QStringLiteral("0")));
     try {
-        statement.ExecSQL();
+        workspace.ExecuteOnDestination(QStringLiteral("update RDB$TRIGGERS set RDB$TRIGGER_INACTIVE = 1") +
+                                       UserTriggersIn(QStringLiteral("0")));
     } catch (const EDatabaseError& error) {
         if (!SystemTableRefused(error)) throw;
         return AlterTriggers(workspace, names, false);
@@ -88,29 +87,30 @@ void SwitchOff(Workspace& workspace, TriggerJournal& journal) {
 }
 
 // The journal's triggers that are still off in the destination, in the journal's order.
-QStringList StillOff(TSQLConnection& destino, const TriggerJournal& journal) {
+QStringList StillOff(const Workspace& workspace, const TriggerJournal& journal) {
     QStringList names;
-    const QStringList inactive = TriggerNames(destino, QStringLiteral("1"));
+    const QStringList inactive = TriggerNames(workspace, *workspace.SQLConnectionDestino, QStringLiteral("1"));
     for (const QString& name : journal.Names())
         if (inactive.contains(name)) names << name;
     return names;
 }
 
-TriggerJournal JournalOf(Workspace& workspace) {
-    return TriggerJournal(workspace.StateFolder, DatabaseIdentity::Of(*workspace.SQLConnectionDestino));
+TriggerJournal JournalOf(const Workspace& workspace) {
+    DatabaseIdentity destino;
+    workspace.OnDestination([&] { destino = DatabaseIdentity::Of(*workspace.SQLConnectionDestino); });
+    return TriggerJournal(workspace.StateFolder, destino);
 }
 
 void SwitchOn(Workspace& workspace, TriggerJournal& journal) {
-    TSQLConnection& destino = *workspace.SQLConnectionDestino;
     QStringList names;
     if (journal.Exists()) {
-        names = StillOff(destino, journal);
+        names = StillOff(workspace, journal);
     } else {
         RegistrarLog(QStringLiteral(
             "Habilitar Triggers: não há registro das triggers que \"Desabilitar Triggers\" desativou neste destino; "
             "são ativadas só as triggers de tabela ativas na origem"));
-        const QStringList activeInSource = TriggerNames(*workspace.SQLConnection, QStringLiteral("0"), true);
-        for (const QString& name : TriggerNames(destino, QStringLiteral("1"), true))
+        const QStringList activeInSource = TriggerNames(workspace, *workspace.SQLConnection, QStringLiteral("0"), true);
+        for (const QString& name : TriggerNames(workspace, *workspace.SQLConnectionDestino, QStringLiteral("1"), true))
             if (activeInSource.contains(name)) names << name;
     }
     AlterTriggers(workspace, names, true);
@@ -131,5 +131,5 @@ QStringList TriggersLeftOff(Workspace& workspace) {
     // Without a folder nothing was ever put on record.
     if (workspace.StateFolder.isEmpty() || !workspace.SQLConnectionDestino->Connected()) return {};
     const TriggerJournal journal = JournalOf(workspace);
-    return journal.Exists() ? StillOff(*workspace.SQLConnectionDestino, journal) : QStringList();
+    return journal.Exists() ? StillOff(workspace, journal) : QStringList();
 }

@@ -8,6 +8,7 @@
 
 #include <QtGlobal>
 #include <algorithm>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -63,6 +64,8 @@ Settings ReadSettings(const TStringList& params) {
 struct TSQLConnection::Impl {
     FbRef<IAttachment> attachment;
     Settings settings;
+    // Datasets and transactions may be made and dropped on a thread that runs a command's wait.
+    std::mutex clientsMutex;
     std::vector<ConnectionClient*> clients;
     std::vector<TSQLTransaction*> transactions;
     std::optional<bool> remote;
@@ -133,12 +136,15 @@ void TSQLConnection::Close() {
     if (!d->attachment) return;
     // The newest first: a dataset walking another one (reading its rows on a thread of its own)
     // lets go of it before that one drops its statement.
+    std::unique_lock held(d->clientsMutex);
     const std::vector<ConnectionClient*> clients(d->clients.rbegin(), d->clients.rend());
+    const std::vector<TSQLTransaction*> transactions = d->transactions;
+    held.unlock();
     for (ConnectionClient* client : clients) client->ConnectionClosing();
     // Work done in a held transaction is kept: a close never throws away applied rows, and a
     // commit that fails is the error the caller must see.
     std::optional<EDatabaseError> failedCommit;
-    for (TSQLTransaction* transaction : d->transactions) {
+    for (TSQLTransaction* transaction : transactions) {
         try {
             transaction->Commit();
         } catch (const EDatabaseError& error) {
@@ -226,13 +232,25 @@ FbRef<ITransaction> TSQLConnection::BeginTransaction(TransactionUse use) const {
                  [&] { return FbStartTransaction(Attachment(), options); });
 }
 
-void TSQLConnection::AddClient(ConnectionClient* client) { d->clients.push_back(client); }
+void TSQLConnection::AddClient(ConnectionClient* client) {
+    const std::lock_guard held(d->clientsMutex);
+    d->clients.push_back(client);
+}
 
-void TSQLConnection::RemoveClient(ConnectionClient* client) { std::erase(d->clients, client); }
+void TSQLConnection::RemoveClient(ConnectionClient* client) {
+    const std::lock_guard held(d->clientsMutex);
+    std::erase(d->clients, client);
+}
 
-void TSQLConnection::AddTransaction(TSQLTransaction* transaction) { d->transactions.push_back(transaction); }
+void TSQLConnection::AddTransaction(TSQLTransaction* transaction) {
+    const std::lock_guard held(d->clientsMutex);
+    d->transactions.push_back(transaction);
+}
 
-void TSQLConnection::RemoveTransaction(TSQLTransaction* transaction) { std::erase(d->transactions, transaction); }
+void TSQLConnection::RemoveTransaction(TSQLTransaction* transaction) {
+    const std::lock_guard held(d->clientsMutex);
+    std::erase(d->transactions, transaction);
+}
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include "catalogue/TableMarking.h"
 #include "catalogue/TableNodes.h"
 #include "copy/DataVerification.h"
+#include "copy/DestinationCommands.h"
 #include "copy/ImportRun.h"
 #include "copy/ResumeByKey.h"
 #include "copy/RunControl.h"
@@ -344,6 +345,7 @@ void TFPrincipal::BuildImport() {
         nullptr);
     import_->Context().overall.ShowIn(lblTotal);
     verification_ = std::make_unique<DataVerification>(import_->Context(), VerificationControls{btnVerificar, TreeView}, nullptr);
+    commands_ = std::make_unique<DestinationCommands>(import_->Context());
 }
 
 void TFPrincipal::WireMaintenance() {
@@ -355,15 +357,23 @@ void TFPrincipal::WireMaintenance() {
     WireCommand(btnGenerators, this, [this] { btnGeneratorsClick(); });
 }
 
-void TFPrincipal::btnEfetuarLimpezaClick() { maintenance_->btnEfetuarLimpezaClick(); }
+void TFPrincipal::btnEfetuarLimpezaClick() {
+    commands_->Run([this] { maintenance_->btnEfetuarLimpezaClick(); });
+}
 
-void TFPrincipal::btnDesabilitarTriggerClick() { maintenance_->btnDesabilitarTriggerClick(); }
+void TFPrincipal::btnDesabilitarTriggerClick() {
+    commands_->Run([this] { maintenance_->btnDesabilitarTriggerClick(); });
+}
 
-void TFPrincipal::btnHabilitarTriggerClick() { maintenance_->btnHabilitarTriggerClick(); }
+void TFPrincipal::btnHabilitarTriggerClick() {
+    commands_->Run([this] { maintenance_->btnHabilitarTriggerClick(); });
+}
 
 void TFPrincipal::cbbEnviarSomenteFaltantesClick() { EnviarSomenteFaltantes = cbbEnviarSomenteFaltantes->isChecked(); }
 
-void TFPrincipal::btnGeneratorsClick() { maintenance_->btnGeneratorsClick(); }
+void TFPrincipal::btnGeneratorsClick() {
+    commands_->Run([this] { maintenance_->btnGeneratorsClick(); });
+}
 
 void TFPrincipal::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
@@ -375,11 +385,14 @@ void TFPrincipal::closeEvent(QCloseEvent* event) {
     // One question at a time, the import's first. A termination signal asks nothing.
     const bool asking = !ClosingOnTermination();
     bool stopping = false;
-    // The window closes inside the import's own message handling: the import then stops at once
-    // and the program ends with it, rather than write on unseen into the user's database.
-    if (import_->Running()) {
-        if (asking && Dialogs().MessageBox(QStringLiteral("Há uma importação em andamento. Parar e sair?"), windowTitle(),
-                                           MB_YESNO | MB_ICONQUESTION) != IDYES) {
+    // The window closes inside the import's own message handling, or a command's on the
+    // destination: it then stops at once and the program ends with it, rather than write on unseen
+    // into the user's database.
+    if (import_->Running() || commands_->Running()) {
+        const QString question = import_->Running()
+                                     ? QStringLiteral("Há uma importação em andamento. Parar e sair?")
+                                     : QStringLiteral("Há um comando em andamento no banco de destino. Parar e sair?");
+        if (asking && Dialogs().MessageBox(question, windowTitle(), MB_YESNO | MB_ICONQUESTION) != IDYES) {
             event->ignore();
             return;
         }

@@ -47,6 +47,17 @@ TEST(RecordsGuard, CopiesAndCleanupsMayNestButNotInsideALoad) {
     EXPECT_FALSE(Refusal([] { RecordsGuard::EnsureLoaded(); }).isEmpty());
 }
 
+// Their statements run on a thread of their own while the window handles its messages.
+TEST(RecordsGuard, NothingElseWritesToTheDestinationBesideACleanupOrAMaintenanceCommand) {
+    for (const RecordsGuard::Activity command : {RecordsGuard::Cleanup, RecordsGuard::Maintenance}) {
+        RecordsGuard running(command);
+        for (const RecordsGuard::Activity other : {RecordsGuard::Copy, RecordsGuard::Cleanup, RecordsGuard::Maintenance})
+            EXPECT_FALSE(Refusal([other] { RecordsGuard nested(other); }).isEmpty()) << command << " " << other;
+    }
+    RecordsGuard maintenance(RecordsGuard::Maintenance);
+    EXPECT_EQ(Refusal([] { RecordsGuard load(RecordsGuard::Load); }), "Aguarde: a manutenção do destino está em andamento.");
+}
+
 TEST(RecordsGuard, TheRecordsAreFreeAgainOnceTheActivityEndsEvenByAnError) {
     EXPECT_ANY_THROW({
         RecordsGuard load(RecordsGuard::Load);

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QGuiApplication>
+#include <QTimer>
 
 namespace {
 
@@ -192,4 +193,22 @@ TEST_F(CleanupWindow, EmptiesATableThatReferencesItselfAndACycleWhoseRowsPointAt
     EXPECT_EQ(Afterwards(), QStringList{Efetuada});
     EXPECT_TRUE(ListaLog.Items().isEmpty()) << ListaLog.Items().join(QLatin1Char('\n')).toStdString();
     for (const char* name : {"CATEGORIA", "MAE", "FILHA"}) EXPECT_EQ(Rows(QString::fromLatin1(name)), QStringLiteral("0")) << name;
+}
+
+// A DELETE the engine works on for seconds: the window handles its messages meanwhile, and "Parar"
+// cancels it; the table keeps every row and the stop is said as a stop.
+TEST_F(CleanupWindow, PararCancelsTheDeleteUnderWayAndTheTableKeepsEveryRow) {
+    const QString cliente = QStringLiteral("CREATE TABLE CLIENTE (ID INTEGER NOT NULL PRIMARY KEY);");
+    Connect(cliente, cliente);
+    DatabaseFactory::Execute(
+        destino, QStringLiteral("SET TERM ^ ; EXECUTE BLOCK AS DECLARE I INTEGER = 1; BEGIN"
+                                " WHILE (I <= 3000) DO BEGIN INSERT INTO CLIENTE VALUES (:I); I = I + 1; END END^"
+                                " CREATE TRIGGER LENTO FOR CLIENTE BEFORE DELETE AS DECLARE T TIMESTAMP; BEGIN ") +
+                     WaitAMillisecond(QStringLiteral("OLD.ID"), 1) + QStringLiteral(" END^ SET TERM ; ^"));
+    Mark({"CLIENTE"});
+    QTimer::singleShot(300, window.btnParar, &QAbstractButton::click);
+    Clean();
+    EXPECT_EQ(Afterwards(), QStringList{QStringLiteral("Processo Parado!")});
+    EXPECT_EQ(Rows(QStringLiteral("CLIENTE")), QStringLiteral("3000"));
+    EXPECT_FALSE(Tabela("CLIENTE")->Deletada());
 }

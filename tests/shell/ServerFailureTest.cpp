@@ -107,3 +107,16 @@ TEST_F(ServerFailure, PararFreesTheWindowFromAServerFrozenBeforeTheImportBegan) 
     server.Signal(SIGCONT);
     EXPECT_EQ(DestinoCount("GRANDE"), 0);
 }
+
+// The commands on the destination beside the copy give a frozen server up on "Parar" as well.
+TEST_F(ServerFailure, PararFreesTheWindowFromAServerFrozenBeforeATriggerSwitch) {
+    server.Signal(SIGSTOP);
+    QTimer::singleShot(300, window.btnParar, &QAbstractButton::click);
+    window.btnDesabilitarTrigger->click();
+    ASSERT_EQ(Errors().size(), 1);
+    EXPECT_TRUE(Errors()[0].startsWith(QStringLiteral("Processo Parado!"))) << Errors()[0];
+    EXPECT_TRUE(Errors()[0].contains(QStringLiteral("Pressione \"Conectar\""))) << Errors()[0];
+    server.Signal(SIGCONT);
+    EXPECT_EQ(Destino(QStringLiteral("SELECT RDB$TRIGGER_INACTIVE FROM RDB$TRIGGERS WHERE RDB$TRIGGER_NAME = 'LENTO'")),
+              QStringLiteral("0"));
+}
