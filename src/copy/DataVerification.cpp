@@ -4,6 +4,7 @@
 #include "CopyContext.h"
 #include "ProgressRow.h"
 #include "RunDuration.h"
+#include "RunFailure.h"
 #include "TableComparison.h"
 #include "WaitRun.h"
 #include "catalogue/ActivityLog.h"
@@ -19,7 +20,9 @@
 #include "platform/RowReadAhead.h"
 
 #include <QAbstractButton>
+#include <QScopeGuard>
 #include <QTreeWidget>
+#include <optional>
 
 namespace {
 
@@ -45,13 +48,18 @@ void DataVerification::btnVerificarClick() {
     const auto started = Clock::now();
     const auto seconds = [&] { return std::chrono::duration<double>(Clock::now() - started).count(); };
     int equal = 0, different = 0;
-    // A stop that ended the last run is not this one's.
-    const WaitRun run(context_.transaction.Waits());
+    ++running_;
+    const auto ended = qScopeGuard([this] { --running_; });
+    ServerWait& waits = context_.transaction.Waits();
     try {
+        // A stop that ended the last run is not this one's.
+        const WaitRun run(waits);
         for (TTabela* tabela : MarkedTables(*controls_.TreeView)) (Verify(*tabela) ? equal : different)++;
     } catch (...) {
+        const std::exception_ptr failure = std::current_exception();
         Summarize(equal, different, seconds(), true);
-        throw;
+        RaiseRunFailure(failure, waits);
+        return;
     }
     Summarize(equal, different, seconds(), false);
 }
@@ -62,8 +70,12 @@ bool DataVerification::Verify(TTabela& tabela) {
     TSQLConnection& destino = *context_.workspace.SQLConnectionDestino;
     ProgressRow progress(context_, nome);
     ComparisonResult result;
+    ServerWait& waits = context_.transaction.Waits();
     try {
-        const ComparisonQuery query(origem, destino, nome, tabela.FieldNames()->Items());
+        std::optional<ComparisonQuery> described;
+        waits.Run([&] { described.emplace(origem, destino, nome, tabela.FieldNames()->Items()); },
+                  ServerWait::OnStop::Cancel);
+        const ComparisonQuery& query = *described;
         RowReadAhead origemRows(origem, query.rows);
         RowReadAhead destinoRows(destino, query.rows);
         origemRows.Start();
@@ -74,13 +86,18 @@ bool DataVerification::Verify(TTabela& tabela) {
         try {
             result = comparison.Run();
         } catch (...) {
-            // A stop or a failure leaves the other side's reader in the middle of its rows.
-            origemRows.Stop(ProcessMessages);
-            destinoRows.Stop(ProcessMessages);
+            // A stop or a failure leaves the other side's reader in the middle of its rows; a
+            // stopped wait cancels the destination's, and gives up a server that answers nothing.
+            waits.Run(
+                [&] {
+                    for (RowReadAhead* reader : {&origemRows, &destinoRows}) reader->Stop([] {});
+                },
+                ServerWait::OnStop::Cancel);
             throw;
         }
     } catch (const EDatabaseError& error) {
-        if (IsConnectionLost(error)) throw;
+        // A request "Parar" cut short says nothing of the table.
+        if (IsConnectionLost(error) || waits.StopAsked()) throw;
         RegistrarLog(QStringLiteral("Verificação %1: não verificada: %2").arg(nome, error.Message()));
         tabela.SetImportada(false);
         return false;

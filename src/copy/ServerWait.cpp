@@ -28,6 +28,9 @@ void ServerWait::Run(const std::function<void()>& work, OnStop onStop, TSQLConne
     if (waits_++ == 0) {
         since_ = lastWatch_ = Clock::now();
         silentShown_ = 0;
+        // What is left to do once "Parar" came (readers to stop, rows to commit) is watched as
+        // stopped from its start: a frozen server does not hold it.
+        if (stopAsked_) stoppedAt_ = since_;
     }
     const bool cancellable = onStop == OnStop::Cancel;
     if (cancellable) cancellable_.push_back(on ? on : server_);

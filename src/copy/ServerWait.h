@@ -34,7 +34,8 @@ public:
     // What a stop may do to the request waited for.
     enum class OnStop { Cancel, LetFinish };
     // Runs the work on a thread of its own, watched, and returns once it is done; raises what it
-    // raised. A stop cancels the request on `on` (the server's connection when null).
+    // raised. A stop cancels the request on `on` (the server's connection when null); a wait begun
+    // after a stop was asked counts as stopped from its start.
     void Run(const std::function<void()>& work, OnStop onStop, TSQLConnection* on = nullptr);
     // One look at the waits under way; for a loop that waits for them inside a command run nested in one.
     void Watch();

@@ -385,13 +385,14 @@ void TFPrincipal::closeEvent(QCloseEvent* event) {
     // One question at a time, the import's first. A termination signal asks nothing.
     const bool asking = !ClosingOnTermination();
     bool stopping = false;
-    // The window closes inside the import's own message handling, or a command's on the
-    // destination: it then stops at once and the program ends with it, rather than write on unseen
-    // into the user's database.
-    if (import_->Running() || commands_->Running()) {
-        const QString question = import_->Running()
-                                     ? QStringLiteral("Há uma importação em andamento. Parar e sair?")
-                                     : QStringLiteral("Há um comando em andamento no banco de destino. Parar e sair?");
+    // The window closes inside the message handling of an import, a verification or a command on
+    // the destination: it then stops at once and the program ends with it, rather than go on
+    // unseen in the user's databases.
+    if (import_->Running() || verification_->Running() || commands_->Running()) {
+        const QString question =
+            import_->Running()         ? QStringLiteral("Há uma importação em andamento. Parar e sair?")
+            : verification_->Running() ? QStringLiteral("Há uma verificação em andamento. Parar e sair?")
+                                       : QStringLiteral("Há um comando em andamento no banco de destino. Parar e sair?");
         if (asking && Dialogs().MessageBox(question, windowTitle(), MB_YESNO | MB_ICONQUESTION) != IDYES) {
             event->ignore();
             return;

@@ -112,6 +112,19 @@ TEST_F(DataVerificationTest, PararEndsItAndAnImportMeanwhileIsRefused) {
     EXPECT_TRUE(Closing(QStringLiteral("Verificação concluída"), 1, 0).match(Log()[2]).hasMatch()) << Log();
 }
 
+// Closing the window in the middle asks first; the verification then stops with the program.
+TEST_F(DataVerificationTest, ClosingTheWindowAsksAndStopsIt) {
+    ConnectPair(Tabelas, Tabelas, ManyRows(QStringLiteral("IGUAL"), 20000), ManyRows(QStringLiteral("IGUAL"), 20000));
+    Mark("IGUAL");
+    dialogs.AnswerQuestion(IDYES);
+    WhenTheWindowListens([this] { window.close(); });
+    Verify();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(Errors(), QStringList{QStringLiteral("Há uma verificação em andamento. Parar e sair?")});
+    ASSERT_EQ(Log().size(), 1) << Log();
+    EXPECT_TRUE(Closing(QStringLiteral("Verificação interrompida"), 0, 0).match(Log()[0]).hasMatch()) << Log();
+}
+
 TEST_F(DataVerificationTest, MeetsEveryRowWhateverTheCollationTheHashedValuesOrTheNullKeys) {
     ConnectPair(Ordens, Ordens,
                 OrdensRows + "INSERT INTO NOMES VALUES ('casa', 5); INSERT INTO NOMES VALUES ('Zebra', 7);"
