@@ -3,8 +3,6 @@
 #include "RecordsGuard.h"
 #include "TListaTabelas.h"
 #include "Workspace.h"
-#include "platform/Application.h"
-#include "platform/IdleWait.h"
 #include "platform/SqlNames.h"
 #include "platform/TClientDataSet.h"
 #include "platform/TSQLConnection.h"
@@ -69,7 +67,7 @@ void TTabela::VerificarImportada() {
     // meanwhile: the window handles its messages as the table is counted, which takes the engine
     // about a second for three million rows, and once at each table whatever the count takes.
     if (RecordsGuard::Running())
-        RunCallingIdle(counting, ProcessMessages, true);
+        workspace_.OnDestination(counting);
     else
         counting();
     const qint64 sourceRows = origem.Fields(0)->AsLargeInt();

@@ -1,5 +1,6 @@
 #include "Workspace.h"
 
+#include "platform/Application.h"
 #include "platform/ECriticalError.h"
 #include "platform/TSQLConnection.h"
 #include "platform/TSQLDataSet.h"
@@ -13,7 +14,7 @@ void Workspace::OnDestination(const std::function<void()>& work) const {
     if (DestinationWait)
         DestinationWait(work);
     else
-        work();
+        RunWhileProcessingMessages(work);
 }
 
 void Workspace::ExecuteOnDestination(const QString& sql) const {

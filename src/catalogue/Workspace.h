@@ -14,9 +14,9 @@ struct Workspace {
     // Ends the command, saying so, unless both databases are connected: a "Conectar" that failed
     // leaves neither.
     void RequireConnections() const;
-    // Runs a step of a command that waits on the destination (and perhaps on the source): through
-    // DestinationWait when the main window set it, at once otherwise. The work may run on a thread
-    // of its own: it touches no table record, no widget and not the log.
+    // Runs a step of a command that waits on the destination (and perhaps on the source) on a
+    // thread of its own while the window handles its messages: through DestinationWait when the
+    // main window set it. The work touches no table record, no widget and not the log.
     void OnDestination(const std::function<void()>& work) const;
     // Executes a statement that returns no rows with the shared statement executor on the
     // destination, as such a step.

@@ -58,7 +58,7 @@ void DataVerification::btnVerificarClick() {
     } catch (...) {
         const std::exception_ptr failure = std::current_exception();
         Summarize(equal, different, seconds(), true);
-        RaiseRunFailure(failure, waits);
+        RaiseRunFailure(failure, RunEnd::Of(waits));
         return;
     }
     Summarize(equal, different, seconds(), false);

@@ -32,7 +32,7 @@ void DestinationCommands::Run(const std::function<void()>& command) {
         if (running_ == 1) stoppedBefore_ = waits.StopAsked() || PararProcesso || Encerrando;
         command();
     } catch (...) {
-        RaiseRunFailure(std::current_exception(), waits);
+        RaiseRunFailure(std::current_exception(), RunEnd::Of(waits));
     }
 }
 

@@ -53,7 +53,11 @@ QList<TTabela*> WaitingForEachOther(const QList<TTabela*>& tables) {
 }  // namespace
 
 ImportRun::ImportRun(Workspace& workspace, const ImportControls& controls, QObject* parent)
-    : QObject(parent), workspace_(workspace), controls_(controls), context_(workspace, controls.ListView, *controls.log) {
+    : QObject(parent),
+      workspace_(workspace),
+      controls_(controls),
+      context_(workspace, controls.ListView, *controls.log),
+      commands_(context_) {
     workspace_.CommitCopy = [this] {
         if (running_ > 0) context_.transaction.Commit();
     };
@@ -126,7 +130,8 @@ void ImportRun::btnImportarClick() {
     if (running_ == 0) context_.overall.End(context_.totals, bool(failure));
     if (marked || failure)
         Summarize(before, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(), bool(failure));
-    const bool connectionLost = waits.Abandoned() || LostConnection(failure);
+    const RunEnd end = RunEnd::Of(waits);
+    const bool connectionLost = end.abandoned || LostConnection(failure);
     // Counting rows needs both connections, and nobody would see the counts of a program ending.
     if (!connectionLost && !Encerrando && !declined) controls_.btnAtualizar->click();
     controls_.TimerAtualiza->start();
@@ -136,7 +141,7 @@ void ImportRun::btnImportarClick() {
     } catch (...) {
         if (!failure) failure = std::current_exception();
     }
-    if (failure) RaiseRunFailure(failure, waits);
+    if (failure) RaiseRunFailure(failure, end);
 }
 
 void ImportRun::PingConnections() {
@@ -170,13 +175,16 @@ void ImportRun::btnAtualizarClick() {
     if (workspace_.CommitCopy) workspace_.CommitCopy();
     // The records are held while they are counted, so that the window handles its messages
     // meanwhile and no command run then replaces them; an import or a verification holds them.
+    // The counts are a command's steps: "Parar" ends them, and gives up a server that answers nothing.
     std::optional<RecordsGuard> counting;
     if (!RecordsGuard::Running()) counting.emplace(RecordsGuard::Load);
-    for (TTabela* tabela : ListaTabelas.Items()) {
-        tabela->VerificarImportada();
-        tabela->SetWaitDependence(false);
-        tabela->SetDeletada(false);
-    }
+    commands_.Run([] {
+        for (TTabela* tabela : ListaTabelas.Items()) {
+            tabela->VerificarImportada();
+            tabela->SetWaitDependence(false);
+            tabela->SetDeletada(false);
+        }
+    });
 }
 
 void ImportRun::btnPararClick() { PararProcesso = true; }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CopyContext.h"
+#include "DestinationCommands.h"
 #include "ImportControls.h"
 
 #include <QObject>
@@ -20,6 +21,8 @@ public:
     void btnPausarClick();
 
     CopyContext& Context() { return context_; }
+    // The commands beside the copy on the destination (the refresh among them) run through it.
+    DestinationCommands& Commands() { return commands_; }
     // An import is under way (one started inside another counts once).
     bool Running() const { return running_ > 0; }
     // The program ends during the import: it stops at once, paused or not, commits what went in,
@@ -35,5 +38,6 @@ private:
     Workspace& workspace_;
     ImportControls controls_;
     CopyContext context_;
+    DestinationCommands commands_;
     int running_ = 0;   // imports under way, a nested one counting too
 };

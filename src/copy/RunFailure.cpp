@@ -19,9 +19,11 @@ bool LostConnection(const std::exception_ptr& failure) {
     return false;
 }
 
-void RaiseRunFailure(const std::exception_ptr& failure, const ServerWait& waits) {
-    const bool stopped = waits.StopAsked();
-    const bool connectionLost = waits.Abandoned() || LostConnection(failure);
+RunEnd RunEnd::Of(const ServerWait& waits) { return {waits.StopAsked(), waits.Abandoned()}; }
+
+void RaiseRunFailure(const std::exception_ptr& failure, RunEnd end) {
+    const bool stopped = end.stopped;
+    const bool connectionLost = end.abandoned || LostConnection(failure);
     if (!stopped && !connectionLost && !Encerrando) std::rethrow_exception(failure);
     QString message;
     try {
@@ -34,7 +36,7 @@ void RaiseRunFailure(const std::exception_ptr& failure, const ServerWait& waits)
     if (connectionLost)
         message += QStringLiteral("\n\nA conexão com o banco de dados foi perdida%1. Pressione \"Conectar\" para "
                                   "conectar de novo antes de importar.")
-                       .arg(waits.Abandoned() ? QStringLiteral(": o servidor não respondeu e a conexão foi encerrada")
+                       .arg(end.abandoned ? QStringLiteral(": o servidor não respondeu e a conexão foi encerrada")
                                               : QString());
     // The window is gone: the log file keeps what went wrong.
     if (Encerrando) {

@@ -7,7 +7,15 @@ class ServerWait;
 // Whether the failure is a database error of a lost connection.
 bool LostConnection(const std::exception_ptr& failure);
 
-// Raises the failure of a run of the waits as the user reads it: a stop as the stop, a lost
-// connection (or a server given up) with what to do. Once the program is ending, only the log is
-// told, and nothing is raised.
-void RaiseRunFailure(const std::exception_ptr& failure, const ServerWait& waits);
+// How a run of the waits on the server ended, read as it ends: a command run after it (the
+// refresh after an import) begins a run of its own.
+struct RunEnd {
+    bool stopped;     // "Parar" came during the run
+    bool abandoned;   // the server did not answer and was given up
+    static RunEnd Of(const ServerWait& waits);
+};
+
+// Raises the failure of a run as the user reads it: a stop as the stop, a lost connection (or a
+// server given up) with what to do. Once the program is ending, only the log is told, and nothing
+// is raised.
+void RaiseRunFailure(const std::exception_ptr& failure, RunEnd end);

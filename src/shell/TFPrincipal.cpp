@@ -11,7 +11,6 @@
 #include "catalogue/TableMarking.h"
 #include "catalogue/TableNodes.h"
 #include "copy/DataVerification.h"
-#include "copy/DestinationCommands.h"
 #include "copy/ImportRun.h"
 #include "copy/ResumeByKey.h"
 #include "copy/RunControl.h"
@@ -345,7 +344,6 @@ void TFPrincipal::BuildImport() {
         nullptr);
     import_->Context().overall.ShowIn(lblTotal);
     verification_ = std::make_unique<DataVerification>(import_->Context(), VerificationControls{btnVerificar, TreeView}, nullptr);
-    commands_ = std::make_unique<DestinationCommands>(import_->Context());
 }
 
 void TFPrincipal::WireMaintenance() {
@@ -358,21 +356,21 @@ void TFPrincipal::WireMaintenance() {
 }
 
 void TFPrincipal::btnEfetuarLimpezaClick() {
-    commands_->Run([this] { maintenance_->btnEfetuarLimpezaClick(); });
+    import_->Commands().Run([this] { maintenance_->btnEfetuarLimpezaClick(); });
 }
 
 void TFPrincipal::btnDesabilitarTriggerClick() {
-    commands_->Run([this] { maintenance_->btnDesabilitarTriggerClick(); });
+    import_->Commands().Run([this] { maintenance_->btnDesabilitarTriggerClick(); });
 }
 
 void TFPrincipal::btnHabilitarTriggerClick() {
-    commands_->Run([this] { maintenance_->btnHabilitarTriggerClick(); });
+    import_->Commands().Run([this] { maintenance_->btnHabilitarTriggerClick(); });
 }
 
 void TFPrincipal::cbbEnviarSomenteFaltantesClick() { EnviarSomenteFaltantes = cbbEnviarSomenteFaltantes->isChecked(); }
 
 void TFPrincipal::btnGeneratorsClick() {
-    commands_->Run([this] { maintenance_->btnGeneratorsClick(); });
+    import_->Commands().Run([this] { maintenance_->btnGeneratorsClick(); });
 }
 
 void TFPrincipal::showEvent(QShowEvent* event) {
@@ -388,7 +386,7 @@ void TFPrincipal::closeEvent(QCloseEvent* event) {
     // The window closes inside the message handling of an import, a verification or a command on
     // the destination: it then stops at once and the program ends with it, rather than go on
     // unseen in the user's databases.
-    if (import_->Running() || verification_->Running() || commands_->Running()) {
+    if (import_->Running() || verification_->Running() || import_->Commands().Running()) {
         const QString question =
             import_->Running()         ? QStringLiteral("Há uma importação em andamento. Parar e sair?")
             : verification_->Running() ? QStringLiteral("Há uma verificação em andamento. Parar e sair?")

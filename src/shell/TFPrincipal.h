@@ -27,7 +27,6 @@ class ActivityLogFile;
 class ActivityLogView;
 class CatalogueTrees;
 class DataVerification;
-class DestinationCommands;
 class ImportRun;
 class WindowSettings;
 class QSplitter;
@@ -175,7 +174,5 @@ private:
     std::unique_ptr<ImportRun> import_;
     // Destroyed before the import, whose progress list and run control it borrows.
     std::unique_ptr<DataVerification> verification_;
-    // The maintenance commands' runs; destroyed before the import, whose waits they borrow.
-    std::unique_ptr<DestinationCommands> commands_;
     std::unique_ptr<DestinationMaintenance> maintenance_;
 };
