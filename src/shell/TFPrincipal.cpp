@@ -14,6 +14,8 @@
 #include "copy/ImportRun.h"
 #include "copy/ResumeByKey.h"
 #include "copy/RunControl.h"
+#include "copy/RunFailure.h"
+#include "copy/WaitRun.h"
 #include "maintenance/DestinationMaintenance.h"
 #include "platform/Application.h"
 #include "platform/DatabaseIdentity.h"
@@ -404,6 +406,8 @@ void TFPrincipal::closeEvent(QCloseEvent* event) {
         return;
     }
     if (Settings) Settings->RememberWindow(*this);
+    // A catalogue being read stops at once, as an import does.
+    if (connecting_) Encerrando = true;
     closing_ = true;
     RunGuarded([this] { FormClose(); });
     event->accept();
@@ -457,6 +461,8 @@ void TFPrincipal::btnConectaClick() {
     // Connecting closes the connections and replaces every table record.
     RecordsGuard loading(RecordsGuard::Load);
     BusyCursor busy;
+    connecting_ = true;
+    const auto connected = qScopeGuard([this] { connecting_ = false; });
     try {
         Conectar();
     } catch (...) {
@@ -473,9 +479,25 @@ void TFPrincipal::Conectar() {
 
     OpenDatabase(SQLConnection, edtCaminhoOrigem->text(), QStringLiteral("Caminho de origem não conectado"));
     OpenDatabase(SQLConnectionDestino, edtCaminhoDestino->text(), QStringLiteral("Caminho de destino não conectado"));
+    // The catalogue is read as an import reads: "Parar", or closing the window, gives up a server
+    // that stops answering.
+    ServerWait& waits = import_->Context().transaction.Waits();
+    const WaitRun run(waits);
+    try {
+        LoadCatalogue();
+    } catch (...) {
+        const std::exception_ptr failure = std::current_exception();
+        RaiseRunFailure(failure, RunEnd::Of(waits));
+        // The program is ending: the log was told.
+        std::rethrow_exception(failure);
+    }
+}
+
+void TFPrincipal::LoadCatalogue() {
     // Two spellings of one database would make the cleanup empty the source.
-    if (DatabaseIdentity::Of(SQLConnection) == DatabaseIdentity::Of(SQLConnectionDestino))
-        ErroCritico(QStringLiteral("Caminhos devem ser diferentes!"));
+    bool same = false;
+    workspace.OnDestination([&] { same = DatabaseIdentity::Of(SQLConnection) == DatabaseIdentity::Of(SQLConnectionDestino); });
+    if (same) ErroCritico(QStringLiteral("Caminhos devem ser diferentes!"));
     if (Settings) Settings->RememberPaths(edtCaminhoOrigem->text(), edtCaminhoDestino->text());
 
     SetStatus(QStringLiteral("Conectado"));

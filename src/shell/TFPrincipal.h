@@ -159,6 +159,8 @@ private:
     // The steps of "Conectar"; when one fails, Disconnect leaves no catalogue, no progress row
     // and no connection, so nothing of the pair connected before is taken for the new one.
     void Conectar();
+    // Reads the tables of the two databases just connected into the trees.
+    void LoadCatalogue();
     void Disconnect() noexcept;
     void PickDatabase(QLineEdit* field);
     void OpenLogFile();
@@ -166,6 +168,7 @@ private:
     void WriteLog();
 
     bool closing_ = false;   // the window accepted to close
+    bool connecting_ = false;   // "Conectar" is under way
     QSplitter* splitter_;   // the table pages beside the progress and the log
     std::unique_ptr<CatalogueTrees> catalogue_;
     std::unique_ptr<ActivityLogFile> logFile_;
