@@ -8,8 +8,11 @@
 
 #include <QtGlobal>
 #include <algorithm>
+#include <chrono>
+#include <future>
 #include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 using namespace Firebird;
@@ -134,6 +137,8 @@ void TSQLConnection::Open(const std::function<bool()>& meanwhile) {
 
 void TSQLConnection::Close() {
     if (!d->attachment) return;
+    // Every request of the close would wait on a frozen server for good.
+    if (d->remote.value_or(true)) AbandonIfSilent();
     // The newest first: a dataset walking another one (reading its rows on a thread of its own)
     // lets go of it before that one drops its statement.
     std::unique_lock held(d->clientsMutex);
@@ -209,6 +214,22 @@ void TSQLConnection::ForgetCancel() {
 }
 
 void TSQLConnection::Abandon() { Cancel(d->attachment.get(), fb_cancel_abort); }
+
+void TSQLConnection::AbandonIfSilent() {
+    std::promise<void> answered;
+    std::future<void> answer = answered.get_future();
+    std::thread ping([&] {
+        try {
+            Ping();
+        } catch (const EDatabaseError&) {
+            // Gone already: the close fails at once all the same.
+        }
+        answered.set_value();
+    });
+    // A live server answers a ping at once, however busy.
+    if (answer.wait_for(std::chrono::seconds(1)) != std::future_status::ready) Abandon();
+    ping.join();
+}
 
 void TSQLConnection::Ping() {
     FbStatus status;

@@ -44,7 +44,8 @@ public:
     // is given up (raised) and the attach left to end by itself.
     void Open(const std::function<bool()>& meanwhile = {});
     // Commits every TSQLTransaction still open on it; a failed commit is raised after the
-    // connection has closed.
+    // connection has closed. A server that does not answer a ping within a second is abandoned
+    // first (see Abandon): the close then fails at once rather than wait on it.
     void Close();
     bool Connected() const;
     // Whether the database is reached through a server rather than the embedded engine: asked of
@@ -80,6 +81,8 @@ public:
     void RemoveTransaction(TSQLTransaction* transaction);
 
 private:
+    void AbandonIfSilent();
+
     struct Impl;
     std::unique_ptr<Impl> d;
 };

@@ -2,6 +2,7 @@
 // freezes in the middle of the copy.
 #include "CopyWindow.h"
 
+#include "platform/EDatabaseError.h"
 #include "platform/TSQLConnection.h"
 #include "support/OwnServer.h"
 
@@ -119,4 +120,19 @@ TEST_F(ServerFailure, PararFreesTheWindowFromAServerFrozenBeforeATriggerSwitch) 
     server.Signal(SIGCONT);
     EXPECT_EQ(Destino(QStringLiteral("SELECT RDB$TRIGGER_INACTIVE FROM RDB$TRIGGERS WHERE RDB$TRIGGER_NAME = 'LENTO'")),
               QStringLiteral("0"));
+}
+
+// Closing a connection (the program's end does) gives a frozen server a second at most.
+TEST_F(ServerFailure, ClosingAConnectionToAFrozenServerDoesNotWaitForIt) {
+    server.Signal(SIGSTOP);
+    QElapsedTimer closing;
+    closing.start();
+    try {
+        window.SQLConnectionDestino.Close();
+    } catch (const EDatabaseError&) {
+        // Abandoned: what it says is not the point.
+    }
+    EXPECT_LT(closing.elapsed(), 2000);
+    EXPECT_FALSE(window.SQLConnectionDestino.Connected());
+    server.Signal(SIGCONT);
 }
