@@ -5,6 +5,7 @@
 #include "ProgressRow.h"
 #include "RunDuration.h"
 #include "RunFailure.h"
+#include "SourceWait.h"
 #include "TableComparison.h"
 #include "WaitRun.h"
 #include "catalogue/ActivityLog.h"
@@ -86,13 +87,11 @@ bool DataVerification::Verify(TTabela& tabela) {
         try {
             result = comparison.Run();
         } catch (...) {
-            // A stop or a failure leaves the other side's reader in the middle of its rows; a
-            // stopped wait cancels the destination's, and gives up a server that answers nothing.
-            waits.Run(
-                [&] {
-                    for (RowReadAhead* reader : {&origemRows, &destinoRows}) reader->Stop([] {});
-                },
-                ServerWait::OnStop::Cancel);
+            // A stop or a failure leaves the readers in the middle of their rows; once stopped,
+            // each side's request is cancelled, and a server that answers nothing is given up.
+            SourceWait source(origem, waits);
+            RunWhileProcessingMessages([&] { origemRows.Stop([] {}); }, [&] { source.Look(); });
+            waits.Run([&] { destinoRows.Stop([] {}); }, ServerWait::OnStop::Cancel);
             throw;
         }
     } catch (const EDatabaseError& error) {

@@ -19,7 +19,9 @@ bool LostConnection(const std::exception_ptr& failure) {
     return false;
 }
 
-RunEnd RunEnd::Of(const ServerWait& waits) { return {waits.StopAsked(), waits.Abandoned()}; }
+RunEnd RunEnd::Of(const ServerWait& waits) {
+    return {waits.StopAsked(), waits.Abandoned() || waits.SourceAbandoned()};
+}
 
 void RaiseRunFailure(const std::exception_ptr& failure, RunEnd end) {
     const bool stopped = end.stopped;

@@ -11,7 +11,7 @@ bool LostConnection(const std::exception_ptr& failure);
 // refresh after an import) begins a run of its own.
 struct RunEnd {
     bool stopped;     // "Parar" came during the run
-    bool abandoned;   // the server did not answer and was given up
+    bool abandoned;   // a server did not answer and was given up
     static RunEnd Of(const ServerWait& waits);
 };
 

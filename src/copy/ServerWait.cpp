@@ -126,6 +126,7 @@ void ServerWait::Begin() {
     if (runs_++ > 0) return;
     stopAsked_ = false;
     abandoned_ = false;
+    sourceAbandoned_ = false;
     CloseSpare();
     // Known since "Conectar", which asked it as the server answered.
     if (!server_->Connected() || !server_->Remote()) return;

@@ -46,6 +46,9 @@ public:
     void AskStop() { stopAsked_ = true; }
     // The connection was closed on this side because the server did not answer.
     bool Abandoned() const { return abandoned_; }
+    // The same of the source's connection, which a wait for its rows gave up (SourceWait).
+    bool SourceAbandoned() const { return sourceAbandoned_; }
+    void SourceWasAbandoned() { sourceAbandoned_ = true; }
     // A new run: no stop asked, nothing abandoned, and the second connection opened to a server.
     // A stop while the server keeps that attach waiting abandons the server (raised). A run begun
     // inside another (a command run nested in an import) is part of it.
@@ -81,6 +84,7 @@ private:
     int silentShown_ = 0;   // the seconds of silence shown last
     bool stopAsked_ = false;
     bool abandoned_ = false;
+    bool sourceAbandoned_ = false;
     std::unique_ptr<TSQLConnection> spare_;   // the second connection, to a server only
     std::thread ping_;
     std::atomic<bool> pinged_{false};

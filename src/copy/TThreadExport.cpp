@@ -8,6 +8,7 @@
 #include "RowKeyText.h"
 #include "RunControl.h"
 #include "SecondPass.h"
+#include "SourceWait.h"
 #include "StructureCheck.h"
 #include "TableSummary.h"
 #include "WindowTurn.h"
@@ -55,7 +56,11 @@ TThreadExport::TThreadExport(QTreeWidget* listView, const QString& nomeTabela, C
     DSPOrigem = Named<TDataSetProvider>(SQLDSOrigem.get(), QStringLiteral("DSPOrigem") + nomeTabela);
     CDSOrigem = Named<TClientDataSet>(DSPOrigem.get(), QStringLiteral("CDSOrigem") + nomeTabela);
     // The source's rows are read on a thread of their own: the window answers while the next wait.
-    CDSOrigem->OnWaitRows = ProcessMessages;
+    CDSOrigem->OnWaitRows = [source = std::make_shared<SourceWait>(*workspace.SQLConnection,
+                                                                    context.transaction.Waits())] {
+        ProcessMessages();
+        source->Look();
+    };
     SQLDSDestino = Named<TSQLDataSet>(workspace.SQLConnectionDestino, QStringLiteral("FSQLDSDestino") + nomeTabela);
     DSPDestino = Named<TDataSetProvider>(SQLDSDestino.get(), QStringLiteral("DSPDestino") + nomeTabela);
     CDSDestino = Named<TClientDataSet>(DSPDestino.get(), QStringLiteral("CDSDestino") + nomeTabela);

@@ -136,3 +136,25 @@ TEST_F(ServerFailure, ClosingAConnectionToAFrozenServerDoesNotWaitForIt) {
     EXPECT_FALSE(window.SQLConnectionDestino.Connected());
     server.Signal(SIGCONT);
 }
+
+// A source server frozen in the middle of the copy: "Parar" lets it go at once, the import says it
+// stopped, and every row it reports is in the destination.
+TEST_F(ServerFailure, PararLetsGoASourceServerFrozenInTheMiddleOfTheCopy) {
+    origem = server.Database(QStringLiteral("fonte"));
+    DatabaseFactory::CreateAt(origem, OwnServer::Password());
+    DatabaseFactory::Execute(origem, Grande + ManyRows(QStringLiteral("GRANDE"), 300000));
+    destino = databases.Create(QStringLiteral("local"), Grande);
+    window.workspace.SQLConnection->Params.SetValue(QStringLiteral("Password"), OwnServer::Password());
+    Reconnect();
+    Mark("GRANDE");
+    WhenTheWindowListens([this] {
+        server.Signal(SIGSTOP);
+        QTimer::singleShot(300, window.btnParar, &QAbstractButton::click);
+    }, 300);
+    Import();
+    server.Signal(SIGCONT);
+    ASSERT_EQ(Errors().size(), 1) << Errors().join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(Errors()[0].startsWith(QStringLiteral("Processo Parado!"))) << Errors()[0];
+    EXPECT_TRUE(Errors()[0].contains(QStringLiteral("Pressione \"Conectar\""))) << Errors()[0];
+    EXPECT_EQ(DestinoCount("GRANDE"), InsertedWhenInterrupted(Log().last())) << Log();
+}
