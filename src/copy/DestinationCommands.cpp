@@ -3,6 +3,7 @@
 #include "CopyContext.h"
 #include "RunControl.h"
 #include "RunFailure.h"
+#include "SourceWait.h"
 #include "WaitRun.h"
 #include "catalogue/RecordsGuard.h"
 #include "catalogue/Workspace.h"
@@ -45,5 +46,7 @@ void DestinationCommands::Step(const std::function<void()>& work) {
         if (std::exchange(PararProcesso, false)) waits.AskStop();
         if (waits.StopAsked()) throw ENotice(QStringLiteral("Processo Parado!"), MB_ICONINFORMATION);
     }
-    waits.Run(work, ServerWait::OnStop::Cancel);
+    // A step may read the source as well (the counts, the generators' values).
+    SourceWait source(*context_.workspace.SQLConnection, waits);
+    waits.Run(work, ServerWait::OnStop::Cancel, nullptr, [&] { source.Look(); });
 }

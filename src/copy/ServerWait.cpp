@@ -24,7 +24,8 @@ ServerWait::ServerWait(TSQLConnection* server, Tell tell) : server_(server), tel
 
 ServerWait::~ServerWait() { CloseSpare(); }
 
-void ServerWait::Run(const std::function<void()>& work, OnStop onStop, TSQLConnection* on) {
+void ServerWait::Run(const std::function<void()>& work, OnStop onStop, TSQLConnection* on,
+                     const std::function<void()>& meanwhile) {
     if (waits_++ == 0) {
         since_ = lastWatch_ = Clock::now();
         silentShown_ = 0;
@@ -42,7 +43,10 @@ void ServerWait::Run(const std::function<void()>& work, OnStop onStop, TSQLConne
             if (--wait.waits_ == 0) wait.Ended();
         }
     } counted{*this, cancellable};
-    RunWhileProcessingMessages(work, [this] { Watch(); });
+    RunWhileProcessingMessages(work, [&] {
+        Watch();
+        if (meanwhile) meanwhile();
+    });
 }
 
 void ServerWait::Watch() {

@@ -36,7 +36,9 @@ public:
     // Runs the work on a thread of its own, watched, and returns once it is done; raises what it
     // raised. A stop cancels the request on `on` (the server's connection when null); a wait begun
     // after a stop was asked counts as stopped from its start.
-    void Run(const std::function<void()>& work, OnStop onStop, TSQLConnection* on = nullptr);
+    // Meanwhile, when given, is called at each look at the wait too.
+    void Run(const std::function<void()>& work, OnStop onStop, TSQLConnection* on = nullptr,
+             const std::function<void()>& meanwhile = {});
     // One look at the waits under way; for a loop that waits for them inside a command run nested in one.
     void Watch();
 
