@@ -14,7 +14,6 @@
 #include "catalogue/TTabela.h"
 #include "catalogue/TableNodes.h"
 #include "catalogue/Workspace.h"
-#include "platform/Application.h"
 #include "platform/DatabaseErrors.h"
 #include "platform/EDatabaseError.h"
 #include "platform/ErrorGuard.h"
@@ -90,8 +89,11 @@ bool DataVerification::Verify(TTabela& tabela) {
             // A stop or a failure leaves the readers in the middle of their rows; once stopped,
             // each side's request is cancelled, and a server that answers nothing is given up.
             SourceWait source(origem, waits);
-            RunWhileProcessingMessages([&] { origemRows.Stop([] {}); }, [&] { source.Look(); });
-            waits.Run([&] { destinoRows.Stop([] {}); }, ServerWait::OnStop::Cancel);
+            waits.Run(
+                [&] {
+                    for (RowReadAhead* reader : {&origemRows, &destinoRows}) reader->Stop([] {});
+                },
+                ServerWait::OnStop::Cancel, nullptr, [&] { source.Look(); });
             throw;
         }
     } catch (const EDatabaseError& error) {

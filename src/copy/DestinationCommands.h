@@ -5,11 +5,12 @@
 struct CopyContext;
 
 // The window's commands on the destination beside the copy (the cleanup, the triggers, the
-// generators). Each is one run of the import's waits on the server, and each of its steps that
-// waits on a database (Workspace::OnDestination) runs on a thread of its own while the window
-// handles its messages: "Parar", or the program ending, cancels the step, or gives up a server
-// that answers nothing (the source's too), and the command ends as an import would, with "Processo Parado!" or with
-// the lost connection and what to do. A step begins only while no stop was asked.
+// generators, the refresh). Each is one run of the import's waits on the server, and each of its
+// steps that waits on a database (Workspace::OnDestination) runs on a thread of its own while the
+// window handles its messages: "Parar", or the program ending, cancels the step, or gives up a
+// server that answers nothing (the source's too), and the command ends as an import would, with
+// "Processo Parado!" or with the lost connection and what to do. A step begins only while no stop
+// was asked.
 // Threads: the main thread runs all of it but the steps.
 class DestinationCommands {
 public:

@@ -43,7 +43,6 @@ QStringList TriggerNames(const Workspace& workspace, TSQLConnection& connection,
     return names;
 }
 
-
 QString Switched(bool active, const QStringList& names) {
     return QStringLiteral("%1 Triggers: %2 trigger(s) %3%4")
         .arg(active ? QStringLiteral("Habilitar") : QStringLiteral("Desabilitar"))
