@@ -20,7 +20,7 @@ bool LostConnection(const std::exception_ptr& failure) {
 }
 
 RunEnd RunEnd::Of(const ServerWait& waits) {
-    return {waits.StopAsked(), waits.Abandoned() || waits.SourceAbandoned()};
+    return {waits.StopAsked(), waits.Abandoned() || waits.SourceAbandoned(), !waits.Abandoned() && waits.SourceAbandoned()};
 }
 
 void RaiseRunFailure(const std::exception_ptr& failure, RunEnd end) {
@@ -36,9 +36,10 @@ void RaiseRunFailure(const std::exception_ptr& failure, RunEnd end) {
     // Whatever a wait that "Parar" cut short raised, the user asked for the stop.
     if (stopped) message = QStringLiteral("Processo Parado!");
     if (connectionLost)
-        message += QStringLiteral("\n\nA conexão com o banco de dados foi perdida%1. Pressione \"Conectar\" para "
+        message += QStringLiteral("\n\nA conexão com o banco de dados%1 foi perdida%2. Pressione \"Conectar\" para "
                                   "conectar de novo antes de importar.")
-                       .arg(end.abandoned ? QStringLiteral(": o servidor não respondeu e a conexão foi encerrada")
+                       .arg(end.source ? QStringLiteral(" de origem") : QString(),
+                            end.abandoned ? QStringLiteral(": o servidor não respondeu e a conexão foi encerrada")
                                               : QString());
     // The window is gone: the log file keeps what went wrong.
     if (Encerrando) {

@@ -12,6 +12,7 @@ bool LostConnection(const std::exception_ptr& failure);
 struct RunEnd {
     bool stopped;     // "Parar" came during the run
     bool abandoned;   // a server did not answer and was given up
+    bool source;      // that server was the source's alone
     static RunEnd Of(const ServerWait& waits);
 };
 

@@ -155,6 +155,7 @@ TEST_F(ServerFailure, PararLetsGoASourceServerFrozenInTheMiddleOfTheCopy) {
     server.Signal(SIGCONT);
     ASSERT_EQ(Errors().size(), 1) << Errors().join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(Errors()[0].startsWith(QStringLiteral("Processo Parado!"))) << Errors()[0];
+    EXPECT_TRUE(Errors()[0].contains(QStringLiteral("banco de dados de origem foi perdida"))) << Errors()[0];
     EXPECT_TRUE(Errors()[0].contains(QStringLiteral("Pressione \"Conectar\""))) << Errors()[0];
     EXPECT_EQ(DestinoCount("GRANDE"), InsertedWhenInterrupted(Log().last())) << Log();
 }
