@@ -37,7 +37,7 @@ void CatalogueTrees::Clear() {
 void CatalogueTrees::ListarTabelasDependencias() {
     Clear();
     TStringList names;
-    workspace_.SQLConnection->GetTableNames(names, false);
+    workspace_.Read([&] { workspace_.SQLConnection->GetTableNames(names, false); });
     Status(QStringLiteral("Tabelas Capturadas"));
     for (const QString& listed : names.Items()) {
         const QString name = listed.trimmed();

@@ -38,16 +38,25 @@ TTabela* TListaTabelas::TableByName(const QString& name) const {
 
 void TListaTabelas::AdjustDependences(Workspace& workspace) {
     TClientDataSet& foreignKeys = *workspace.CDSForeignKey;
-    foreignKeys.Close();
-    workspace.SQLDSForeignKey->SetCommandText(ForeignKeySQL);
+    // Read in one step: a step for each table would cost a load of hundreds of tables a tenth more.
+    QStringList names;
+    for (const TTabela* tabela : items_) names << tabela->NomeTabela();
+    QList<QStringList> references(items_.size());
+    workspace.Read([&] {
+        foreignKeys.Close();
+        workspace.SQLDSForeignKey->SetCommandText(ForeignKeySQL);
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            foreignKeys.Close();
+            workspace.SQLDSForeignKey->ParamByName(QStringLiteral("RELATION_NAME")).SetAsString(names[i]);
+            foreignKeys.Open();
+            for (foreignKeys.First(); !foreignKeys.Eof(); foreignKeys.Next())
+                references[i] << foreignKeys.FieldByName(QStringLiteral("PK"))->AsString().trimmed();
+        }
+    });
     for (int i = 0; i < items_.size(); ++i) {
         TTabela* tabela = items_[i];
         tabela->Dependences()->Clear();
-        foreignKeys.Close();
-        workspace.SQLDSForeignKey->ParamByName(QStringLiteral("RELATION_NAME")).SetAsString(tabela->NomeTabela());
-        foreignKeys.Open();
-        for (foreignKeys.First(); !foreignKeys.Eof(); foreignKeys.Next())
-            tabela->Dependences()->Add(foreignKeys.FieldByName(QStringLiteral("PK"))->AsString().trimmed());
+        for (const QString& name : references[i]) tabela->Dependences()->Add(name);
         workspace.SetStatus(QString::number(i) + QLatin1Char(' ') + tabela->NomeTabela());
         ProcessMessages();
     }
@@ -58,6 +67,7 @@ void TListaTabelas::AdjustDependences(Workspace& workspace) {
                 tabela->DependencesDelete()->Add(other->NomeTabela());
     }
     TSQLConnection& origem = *workspace.SQLConnection;
-    const QHash<QString, CycleCut> cuts = FindCycleCuts(ForeignKeys(origem), KeyColumnsOfEveryTable(origem));
+    QHash<QString, CycleCut> cuts;
+    workspace.Read([&] { cuts = FindCycleCuts(ForeignKeys(origem), KeyColumnsOfEveryTable(origem)); });
     for (TTabela* tabela : items_) tabela->SetCycles(cuts.value(tabela->NomeTabela()));
 }

@@ -1,10 +1,8 @@
 #include "TTabela.h"
 
-#include "RecordsGuard.h"
 #include "TListaTabelas.h"
 #include "Workspace.h"
 #include "platform/SqlNames.h"
-#include "platform/TClientDataSet.h"
 #include "platform/TSQLConnection.h"
 #include "platform/TSQLDataSet.h"
 
@@ -25,17 +23,20 @@ void RemoveName(TStringList& fields, const QString& name) {
 
 TTabela::TTabela(const QString& nomeTabela, Workspace& workspace)
     : workspace_(workspace), nomeTabela_(nomeTabela) {
-    workspace_.SQLConnection->GetFieldNames(nomeTabela_, fieldNames_);
-    RemoveComputedFields();
     // An unselected radio group (-1) gives smNull; the method stays fixed for this load.
     syncObjMethod_ = TSyncObjMethod(uint8_t(workspace_.SyncItemIndex() + 1));
-    VerificarImportada();
+    // The columns are read in the counts' step: a step each would cost a load of hundreds of
+    // tables a fifth more.
+    Count([this] {
+        workspace_.SQLConnection->GetFieldNames(nomeTabela_, fieldNames_);
+        RemoveComputedFields();
+    });
 }
 
 void TTabela::RemoveComputedFields() {
-    TClientDataSet& computed = *workspace_.CDSOrigem;
-    computed.Close();
-    workspace_.SQLDSOrigem->SetCommandText(
+    // A dataset of its own: another command may use the shared ones while the window waits here.
+    TSQLDataSet computed(workspace_.SQLConnection);
+    computed.SetCommandText(
         QStringLiteral("SELECT RDB$RELATION_FIELDS.RDB$FIELD_NAME"
                        " FROM RDB$RELATION_FIELDS"
                        " JOIN RDB$FIELDS ON (RDB$FIELDS.RDB$FIELD_NAME = RDB$RELATION_FIELDS.RDB$FIELD_SOURCE)"
@@ -45,11 +46,13 @@ void TTabela::RemoveComputedFields() {
     computed.Open();
 
     // The catalogue pads names to their full width; the field listing gives them trimmed.
-    for (computed.First(); !computed.Eof(); computed.Next())
+    for (; !computed.Eof(); computed.Next())
         RemoveName(fieldNames_, computed.FieldByName(QStringLiteral("RDB$FIELD_NAME"))->AsString().trimmed());
 }
 
-void TTabela::VerificarImportada() {
+void TTabela::VerificarImportada() { Count(); }
+
+void TTabela::Count(const std::function<void()>& alsoRead) {
     // Datasets of its own: another command may use the shared ones while the window waits here.
     TSQLDataSet origem(workspace_.SQLConnection);
     TSQLDataSet destino(workspace_.SQLConnectionDestino);
@@ -60,16 +63,13 @@ void TTabela::VerificarImportada() {
     origem.SetCommandText(count);
     destino.SetCommandText(count);
     const auto counting = [&] {
+        if (alsoRead) alsoRead();
         origem.Open();
         destino.Open();
     };
-    // While a command holds the records (a load, an import, a verification), none is replaced
-    // meanwhile: the window handles its messages as the table is counted, which takes the engine
-    // about a second for three million rows, and once at each table whatever the count takes.
-    if (RecordsGuard::Running())
-        workspace_.OnDestination(counting);
-    else
-        counting();
+    // The window handles its messages as the table is counted, which takes the engine about a
+    // second for three million rows.
+    workspace_.Read(counting);
     const qint64 sourceRows = origem.Fields(0)->AsLargeInt();
     const qint64 destinationRows = destino.Fields(0)->AsLargeInt();
     sourceRowCount_ = sourceRows;
@@ -86,7 +86,7 @@ void TTabela::SetCycles(CycleCut cycles) {
     if (cycles_.cutColumns.isEmpty()) return;
     // A destination of another structure must not keep the catalogue from loading.
     TStringList destino;
-    workspace_.SQLConnectionDestino->GetFieldNames(nomeTabela_, destino);
+    workspace_.Read([&] { workspace_.SQLConnectionDestino->GetFieldNames(nomeTabela_, destino); });
     for (const QString& column : cycles_.cutColumns)
         if (destino.Items().contains(column)) countedCuts_ << column;
     VerificarImportada();

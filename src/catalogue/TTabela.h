@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 struct Workspace;
 class TThreadExport;
@@ -120,6 +121,8 @@ public:
 
 private:
     void RemoveComputedFields();
+    // VerificarImportada, with what else is to be read in the same step as the counts.
+    void Count(const std::function<void()>& alsoRead = {});
 
     Workspace& workspace_;
     bool importada_ = false;

@@ -1,5 +1,6 @@
 #include "Workspace.h"
 
+#include "RecordsGuard.h"
 #include "platform/Application.h"
 #include "platform/ECriticalError.h"
 #include "platform/TSQLConnection.h"
@@ -15,6 +16,13 @@ void Workspace::OnDestination(const std::function<void()>& work) const {
         DestinationWait(work);
     else
         RunWhileProcessingMessages(work);
+}
+
+void Workspace::Read(const std::function<void()>& work) const {
+    if (RecordsGuard::Running())
+        OnDestination(work);
+    else
+        work();
 }
 
 void Workspace::ExecuteOnDestination(const QString& sql) const {

@@ -18,6 +18,11 @@ struct Workspace {
     // thread of its own while the window handles its messages: through DestinationWait when the
     // main window set it. The work touches no table record, no widget and not the log.
     void OnDestination(const std::function<void()>& work) const;
+    // Reads the catalogue for a record: while a command holds the records (a load, a refresh), as
+    // such a step, so that a server that stops answering holds the window no longer than the
+    // user lets it; else at once. The work touches no widget, not the log, and only the record
+    // it fills.
+    void Read(const std::function<void()>& work) const;
     // Executes a statement that returns no rows with the shared statement executor on the
     // destination, as such a step.
     void ExecuteOnDestination(const QString& sql) const;

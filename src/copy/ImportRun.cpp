@@ -145,8 +145,11 @@ void ImportRun::btnImportarClick() {
 }
 
 void ImportRun::PingConnections() {
-    for (TSQLConnection* connection : {workspace_.SQLConnection, workspace_.SQLConnectionDestino})
-        if (connection && connection->Connected()) connection->Ping();
+    // Watched as the copy's own waits: a server that stops answering here does not hold the window.
+    workspace_.OnDestination([this] {
+        for (TSQLConnection* connection : {workspace_.SQLConnection, workspace_.SQLConnectionDestino})
+            if (connection && connection->Connected()) connection->Ping();
+    });
 }
 
 void ImportRun::StopForClose() {

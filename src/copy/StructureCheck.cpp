@@ -46,9 +46,11 @@ bool CheckStructures(const QTreeWidget& treeView, CopyContext& context) {
     // Listed by name, for a person to find a table among hundreds.
     std::sort(reached.begin(), reached.end(),
               [](const TTabela* a, const TTabela* b) { return a->NomeTabela() < b->NomeTabela(); });
-    const QList<StructureDifference> differences =
-        CompareStructures(reached, *context.workspace.SQLConnection, *context.workspace.SQLConnectionDestino,
-                          context.twoPass.cutCycles);
+    QList<StructureDifference> differences;
+    context.workspace.OnDestination([&] {
+        differences = CompareStructures(reached, *context.workspace.SQLConnection,
+                                        *context.workspace.SQLConnectionDestino, context.twoPass.cutCycles);
+    });
     for (TTabela* tabela : reached) context.uncopyable.remove(tabela->NomeTabela());
     if (differences.isEmpty()) return true;
 

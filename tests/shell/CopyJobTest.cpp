@@ -232,7 +232,7 @@ TEST_F(CopyJob, TheProgressRowShowsTheTimeLeftAndItsBarCountsTheRows) {
     Mark("GRANDE");
     QString caption;
     int maximum = -1;
-    WhenTheWindowListens([&] {
+    WhenTheCopyReports([&] {
         ASSERT_EQ(window.ListView->topLevelItemCount(), 1);
         QTreeWidgetItem* row = window.ListView->topLevelItem(0);
         caption = row->text(0);

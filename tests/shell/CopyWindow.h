@@ -8,6 +8,7 @@
 #include "copy/RunControl.h"
 #include "support/QtPrinting.h"
 
+#include <QProgressBar>
 #include <QRegularExpression>
 #include <QTimer>
 #include <functional>
@@ -51,10 +52,20 @@ protected:
         return Destino(QStringLiteral("SELECT COUNT(*) FROM ") + table).toInt();
     }
 
-    // Runs the action when the copy next lets the window handle its messages (its first
-    // reporting row), or after the given delay.
+    // Runs the action when the copy next lets the window handle its messages, or after the given
+    // delay: while it checks the databases, before its first row, as well.
     static void WhenTheWindowListens(const std::function<void()>& action, int delay = 0) {
         QTimer::singleShot(delay, action);
+    }
+
+    // Runs the action when the window handles its messages once the copy reported its first row.
+    void WhenTheCopyReports(const std::function<void()>& action) {
+        QTimer::singleShot(0, [this, action] {
+            if (window.ListView->topLevelItemCount() == 0) return WhenTheCopyReports(action);
+            const auto* bar = qobject_cast<QProgressBar*>(window.ListView->itemWidget(window.ListView->topLevelItem(0), 1));
+            if (!bar || bar->value() < 1) return WhenTheCopyReports(action);
+            action();
+        });
     }
 
     // The closing line of an import, whatever its time.

@@ -48,7 +48,7 @@ TEST_F(NestedCommand, ACleanupEmptiesItsTablesAndTheCopyGoesOn) {
 }
 
 TEST_F(NestedCommand, TriggersSwitchedOffStopFiringForTheRowsThatFollow) {
-    WhenTheWindowListens([&] { window.btnDesabilitarTrigger->click(); });
+    WhenTheCopyReports([&] { window.btnDesabilitarTrigger->click(); });
     Import();
     ExpectTheCopyWentOn();
     const int echoed = DestinoCount("ECO");

@@ -122,6 +122,28 @@ TEST_F(ServerFailure, PararFreesTheWindowFromAServerFrozenBeforeATriggerSwitch) 
               QStringLiteral("0"));
 }
 
+// A source on the server that stops answering while "Conectar" reads its catalogue: "Parar" frees
+// the window, which says to connect again.
+TEST_F(ServerFailure, PararFreesTheWindowFromASourceFrozenWhileTheCatalogueLoads) {
+    origem = server.Database(QStringLiteral("origem"));
+    DatabaseFactory::CreateAt(origem, OwnServer::Password());
+    DatabaseFactory::Execute(origem, Grande);
+    window.workspace.SQLConnection->Params.SetValue(QStringLiteral("Password"), OwnServer::Password());
+    // Both databases open, the tables about to be listed.
+    QObject::connect(&look_, &QTimer::timeout, [this] {
+        if (window.lblStatus->text() != QStringLiteral("ListarTabelasDependencias")) return;
+        look_.stop();
+        server.Signal(SIGSTOP);
+        QTimer::singleShot(300, window.btnParar, &QAbstractButton::click);
+    });
+    look_.start(0);
+    Reconnect();
+    server.Signal(SIGCONT);
+    ASSERT_EQ(Errors().size(), 1);
+    EXPECT_TRUE(Errors()[0].startsWith(QStringLiteral("Processo Parado!"))) << Errors()[0];
+    EXPECT_TRUE(Errors()[0].contains(QStringLiteral("Pressione \"Conectar\""))) << Errors()[0];
+}
+
 // Closing a connection (the program's end does) gives a frozen server a second at most.
 TEST_F(ServerFailure, ClosingAConnectionToAFrozenServerDoesNotWaitForIt) {
     server.Signal(SIGSTOP);
