@@ -21,11 +21,12 @@ qint64 CurrentValue(const Workspace& workspace, TSQLDataSet& origem, const QStri
     return value;
 }
 
-// Fills the shared source query with the rows of a catalogue query.
+// Fills the shared source query with the rows of a catalogue query, as a watched step: a source
+// server that stops answering holds the window no longer than the user lets it.
 TClientDataSet& ReadSource(Workspace& workspace, const QString& sql) {
     workspace.CDSOrigem->Close();
     workspace.SQLDSOrigem->SetCommandText(sql);
-    workspace.CDSOrigem->Open();
+    workspace.OnDestination([&] { workspace.CDSOrigem->Open(); });
     return *workspace.CDSOrigem;
 }
 

@@ -38,6 +38,14 @@ protected:
         look_.start(50);
     }
 
+    // The source moves to the server too, made from the statements given.
+    void SourceOnTheServer(const QString& name, const QString& sql) {
+        origem = server.Database(name);
+        DatabaseFactory::CreateAt(origem, OwnServer::Password());
+        DatabaseFactory::Execute(origem, sql);
+        window.workspace.SQLConnection->Params.SetValue(QStringLiteral("Password"), OwnServer::Password());
+    }
+
     static inline const QString Grande =
         QStringLiteral("CREATE TABLE GRANDE (ID INTEGER NOT NULL PRIMARY KEY, NOME VARCHAR(30));");
     OwnServer server;
@@ -125,10 +133,7 @@ TEST_F(ServerFailure, PararFreesTheWindowFromAServerFrozenBeforeATriggerSwitch) 
 // A source on the server that stops answering while "Conectar" reads its catalogue: "Parar" frees
 // the window, which says to connect again.
 TEST_F(ServerFailure, PararFreesTheWindowFromASourceFrozenWhileTheCatalogueLoads) {
-    origem = server.Database(QStringLiteral("origem"));
-    DatabaseFactory::CreateAt(origem, OwnServer::Password());
-    DatabaseFactory::Execute(origem, Grande);
-    window.workspace.SQLConnection->Params.SetValue(QStringLiteral("Password"), OwnServer::Password());
+    SourceOnTheServer(QStringLiteral("origem"), Grande);
     // Both databases open, the tables about to be listed.
     QObject::connect(&look_, &QTimer::timeout, [this] {
         if (window.lblStatus->text() != QStringLiteral("ListarTabelasDependencias")) return;
@@ -138,6 +143,20 @@ TEST_F(ServerFailure, PararFreesTheWindowFromASourceFrozenWhileTheCatalogueLoads
     });
     look_.start(0);
     Reconnect();
+    server.Signal(SIGCONT);
+    ASSERT_EQ(Errors().size(), 1);
+    EXPECT_TRUE(Errors()[0].startsWith(QStringLiteral("Processo Parado!"))) << Errors()[0];
+    EXPECT_TRUE(Errors()[0].contains(QStringLiteral("Pressione \"Conectar\""))) << Errors()[0];
+}
+
+// "Generators" reads the source's list of generators as a watched step too.
+TEST_F(ServerFailure, PararFreesTheWindowFromASourceFrozenBeforeTheGenerators) {
+    SourceOnTheServer(QStringLiteral("origem"), Grande + QStringLiteral("CREATE SEQUENCE CONTADOR;"));
+    destino = databases.Create(QStringLiteral("local"), Grande + QStringLiteral("CREATE SEQUENCE CONTADOR;"));
+    Reconnect();
+    server.Signal(SIGSTOP);
+    QTimer::singleShot(300, window.btnParar, &QAbstractButton::click);
+    window.btnGenerators->click();
     server.Signal(SIGCONT);
     ASSERT_EQ(Errors().size(), 1);
     EXPECT_TRUE(Errors()[0].startsWith(QStringLiteral("Processo Parado!"))) << Errors()[0];
@@ -162,11 +181,8 @@ TEST_F(ServerFailure, ClosingAConnectionToAFrozenServerDoesNotWaitForIt) {
 // A source server frozen in the middle of the copy: "Parar" lets it go at once, the import says it
 // stopped, and every row it reports is in the destination.
 TEST_F(ServerFailure, PararLetsGoASourceServerFrozenInTheMiddleOfTheCopy) {
-    origem = server.Database(QStringLiteral("fonte"));
-    DatabaseFactory::CreateAt(origem, OwnServer::Password());
-    DatabaseFactory::Execute(origem, Grande + ManyRows(QStringLiteral("GRANDE"), 300000));
+    SourceOnTheServer(QStringLiteral("fonte"), Grande + ManyRows(QStringLiteral("GRANDE"), 300000));
     destino = databases.Create(QStringLiteral("local"), Grande);
-    window.workspace.SQLConnection->Params.SetValue(QStringLiteral("Password"), OwnServer::Password());
     Reconnect();
     Mark("GRANDE");
     WhenTheWindowListens([this] {
