@@ -8,6 +8,8 @@
 #include "catalogue/TableNodes.h"
 #include "copy/DataVerification.h"
 #include "copy/ImportRun.h"
+#include "copy/StructureCheck.h"
+#include "maintenance/ExecutarDelecao.h"
 #include "maintenance/TriggerSwitch.h"
 #include "platform/Application.h"
 #include "platform/ErrorGuard.h"
@@ -71,6 +73,7 @@ int CommandLineImport::Steps() {
     if (!Command([this] { window_.btnConectaClick(); }) || !window_.SQLConnectionDestino.Connected()) return Failed;
     if (Stopped()) return Interrupted;
     if (!Mark()) return Failed;
+    if (options_.limpar && !CleanupLosesNothing()) return Failed;
     if (options_.desabilitarTriggers && !SwitchTriggersOff()) return Failed;
     if (Stopped()) return Interrupted;
     if (options_.limpar) {
@@ -125,6 +128,26 @@ bool CommandLineImport::Mark() {
         window_.EstaTabelaetodasassuasdependncias1->trigger();
     }
     return true;
+}
+
+bool CommandLineImport::CleanupLosesNothing() {
+    // The cleanup empties every table that references a table it empties, marked or not: one the
+    // copy does not fill again would be left empty.
+    QList<TTabela*> ordem;
+    for (TTabela* tabela : ListaTabelas.Items())
+        if (tabela->Checked()) DeletionOrder(*tabela, ordem);
+    QStringList notRefilled;
+    for (const TTabela* tabela : ordem)
+        if (!tabela->Checked()) notRefilled << tabela->NomeTabela();
+    if (!notRefilled.isEmpty()) {
+        Refuse(QStringLiteral("--limpar esvaziaria também %1, que referencia(m) as tabelas marcadas e não seria(m) "
+                              "copiada(s) de novo: acrescente-a(s) a --tabelas.")
+                   .arg(notRefilled.join(QStringLiteral(", "))));
+        return false;
+    }
+    // A copy the structure check then cancels would leave the tables emptied for nothing.
+    bool same = false;
+    return Command([&] { same = CheckStructures(*window_.TreeView, window_.Import()->Context()); }) && same;
 }
 
 void CommandLineImport::MarkForCleanup() {

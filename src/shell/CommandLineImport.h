@@ -36,6 +36,9 @@ private:
     // Whether a termination signal asked the run to end; it is seen when messages are handled.
     bool Stopped();
     bool Mark();
+    // Whether the cleanup --limpar asks for empties only tables the copy fills again, into a
+    // destination whose structure the copy takes; says why not, before anything is deleted.
+    bool CleanupLosesNothing();
     void MarkForCleanup();
     bool SwitchTriggersOff();
     int Import();

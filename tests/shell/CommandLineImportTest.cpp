@@ -153,6 +153,28 @@ TEST_F(CommandLineImport, BadArgumentsEndWithTwoAndSayWhyBeforeAnythingIsTouched
     EXPECT_TRUE(missing.err.contains(QStringLiteral("ausente.fdb"))) << missing.err.toStdString();
 }
 
+// A cleanup that would leave a table empty, one the copy does not fill or a copy the structure
+// check stops, is refused before any row is deleted.
+TEST_F(CommandLineImport, ACleanupThatWouldLoseRowsIsRefusedBeforeAnyDelete) {
+    origem = databases.Create(QStringLiteral("origem"), Estrutura + Linhas);
+    destino = databases.Create(QStringLiteral("destino"), Estrutura + Linhas);
+    const Outcome pedidos = Run({QStringLiteral("--tabelas"), QStringLiteral("CLIENTE"), QStringLiteral("--limpar"),
+                                 QStringLiteral("--sim")});
+    EXPECT_EQ(pedidos.exitCode, 2);
+    EXPECT_TRUE(pedidos.err.contains(QStringLiteral("--limpar esvaziaria também PEDIDO,"))) << pedidos.err.toStdString();
+    EXPECT_EQ(Count(destino, QStringLiteral("PEDIDO")), QStringLiteral("2"));
+
+    QString curto = Estrutura;
+    destino = databases.Create(QStringLiteral("curto"),
+                               curto.replace(QStringLiteral("VARCHAR(30)"), QStringLiteral("VARCHAR(3)")) +
+                                   QStringLiteral("INSERT INTO CLIENTE VALUES (1, 'Ana');"));
+    const Outcome curtos = Run({QStringLiteral("--limpar"), QStringLiteral("--sim")});
+    EXPECT_EQ(curtos.exitCode, 2);
+    EXPECT_TRUE(curtos.err.contains(QStringLiteral("A estrutura do destino difere da origem"))) << curtos.err.toStdString();
+    EXPECT_FALSE(curtos.err.contains(QStringLiteral("Limpeza da(s) tabela(s) efetuada!")));
+    EXPECT_EQ(Count(destino, QStringLiteral("CLIENTE")), QStringLiteral("1"));
+}
+
 TEST_F(CommandLineImport, TriggersSwitchedOffComeBackOnWhenTheCopyFailsInTheMiddle) {
     origem = databases.Create(QStringLiteral("origem"), Estrutura + Linhas);
     // A destination column shorter than the source's: the copy stops at the question nobody answers.
