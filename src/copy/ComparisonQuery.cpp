@@ -1,5 +1,6 @@
 #include "ComparisonQuery.h"
 
+#include "LeastInt64.h"
 #include "catalogue/TableKeys.h"
 #include "platform/SqlNames.h"
 #include "platform/TSQLDataSet.h"
@@ -64,8 +65,13 @@ ComparisonQuery::ComparisonQuery(TSQLConnection& origem, TSQLConnection& destino
                                           [&](int column) { return !origemShapes[size_t(column)].required; });
 
     const auto sortBy = [&](int column, std::vector<int>& order, bool inKey) {
-        const QString value = SortValue(selected[column], origemShapes[size_t(column)], destinoShapes[size_t(column)], inKey);
+        QString value = SortValue(selected[column], origemShapes[size_t(column)], destinoShapes[size_t(column)], inKey);
         if (value.isEmpty()) return;
+        // An index walk would put -2^63 out of its place: the server sorts the values themselves
+        // where a key column holds it, and always among the other columns, which no key orders.
+        if (StoredInt64(origemShapes[size_t(column)].shape) &&
+            (!inKey || HoldsLeastInt64(origem, table, value) || HoldsLeastInt64(destino, table, value)))
+            value = Unindexed(value);
         order.push_back(int(selected.size() + sortValues.size()));
         sortValues << value;
     };

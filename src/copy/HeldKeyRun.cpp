@@ -1,5 +1,6 @@
 #include "HeldKeyRun.h"
 
+#include "LeastInt64.h"
 #include "platform/SqlNames.h"
 #include "platform/TSQLDataSet.h"
 
@@ -29,6 +30,9 @@ std::optional<HeldKeyRun> HeldKeyRun::Find(TSQLConnection& origem, TSQLConnectio
     // Other types hold the same numbers in other bytes: such a row is sent, as any row in doubt.
     const TFieldValue& sourceShape = source.Fields(0)->Shape();
     if (sourceShape.sqlType != shape.sqlType || sourceShape.scale != shape.scale) return std::nullopt;
+    // The bounds and the ranges below go through the key's index, which misplaces -2^63.
+    if (StoredInt64(shape) && (HoldsLeastInt64(destino, table, column) || HoldsLeastInt64(origem, table, column)))
+        return std::nullopt;
 
     HeldKeyRun run{column, bounds.Fields(0)->AsLargeInt(), bounds.Fields(1)->AsLargeInt()};
     // Keys are unique: as many as the whole numbers between the bounds, they are every one of them.

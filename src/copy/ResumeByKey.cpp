@@ -15,6 +15,7 @@
 #include <ibase.h>
 
 #include <algorithm>
+#include <optional>
 
 bool EnviarSomenteFaltantes = false;
 
@@ -47,18 +48,22 @@ std::unique_ptr<ResumeByKey> ResumeByKey::ForTable(TTabela& tabela, CopyContext&
     });
     if (key.isEmpty() || !copied) return nullptr;
     TSQLConnection& destino = *context.workspace.SQLConnectionDestino;
-    // Counting the rows of the run takes a walk over them: the window answers meanwhile.
+    // Counting the rows of the run takes a walk over them, and looking for -2^63 in a key column
+    // no index leads with takes one too: the window answers meanwhile.
     std::optional<HeldKeyRun> run;
-    if (key.size() == 1)
-        context.transaction.InBackground([&] { run = HeldKeyRun::Find(origem, destino, nome, key.front()); },
-                                         ServerWait::OnStop::Cancel);
-    const QString outside = run ? run->Outside() : QString();
-    const ComparisonQuery query(origem, destino, nome, key, outside);
+    std::optional<ComparisonQuery> described;
+    context.transaction.InBackground(
+        [&] {
+            if (key.size() == 1) run = HeldKeyRun::Find(origem, destino, nome, key.front());
+            described.emplace(origem, destino, nome, key, run ? run->Outside() : QString());
+        },
+        ServerWait::OnStop::Cancel);
+    const ComparisonQuery& query = *described;
     if (query.keyColumns.empty()) return nullptr;
     QStringList orderBy;
     for (const QString& value : query.sortValues) orderBy << value + QStringLiteral(" NULLS FIRST");
     return std::make_unique<ResumeByKey>(context, tabela, key, query.rows,
-                                         (run ? QStringLiteral(" WHERE ") + outside : QString()) +
+                                         (run ? QStringLiteral(" WHERE ") + run->Outside() : QString()) +
                                              QStringLiteral(" ORDER BY ") + orderBy.join(QStringLiteral(", ")),
                                          run ? run->sourceRows : 0);
 }

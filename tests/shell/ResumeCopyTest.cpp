@@ -151,6 +151,31 @@ TEST_F(ResumeCopy, AnUnbrokenRunOfKeysInTheDestinationIsCountedAndTheRowsAroundI
     ExpectSameRowDigest(QStringLiteral("CONTA"), QStringLiteral("COALESCE(NUMERO, 'N') || NOME"));
 }
 
+// -2^63 in a BIGINT key, which the key's index puts between -1 and 0: the resume neither misses it
+// around an unbroken run of keys nor sends it twice, and the verification finds every row equal.
+TEST_F(ResumeCopy, TheLeastBigintKeyIsNeitherMissedNorSentAgainAndVerifiesEqual) {
+    const QString ddl = QStringLiteral("CREATE TABLE RUN (ID BIGINT NOT NULL PRIMARY KEY, V VARCHAR(5));"
+                                       "CREATE TABLE HELD (ID BIGINT NOT NULL PRIMARY KEY, V VARCHAR(5));");
+    const auto rows = [](const char* table, std::initializer_list<const char*> keys) {
+        QString sql;
+        for (const char* key : keys) sql += QStringLiteral("INSERT INTO %1 VALUES (%2, 'v');").arg(table, key);
+        return sql;
+    };
+    const auto all = {"-9223372036854775808", "-1", "0", "1", "9223372036854775807"};
+    ConnectPair(ddl, ddl, rows("RUN", all) + rows("HELD", all),
+                rows("RUN", {"-1", "0", "1"}) + rows("HELD", {"-9223372036854775808", "-1", "1"}));
+    SwitchOn();
+    Mark("RUN");
+    Mark("HELD");
+    Import();
+    EXPECT_TRUE(Rejected().isEmpty()) << Log();
+    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 2, 4, 0).match(Log().last()).hasMatch()) << Log();
+    window.btnVerificar->click();
+    for (const char* table : {"RUN", "HELD"})
+        EXPECT_TRUE(Log().contains(QStringLiteral("Verificação %1: 5 iguais, 0 diferentes, 0 faltando, 0 sobrando").arg(table)))
+            << Log();
+}
+
 // A copy in two passes stopped before its second pass: the rows in have their references NULL.
 TEST_F(ResumeCopy, ATableCopiedInTwoPassesStillGetsItsSecondPassForTheRowsThatWereInAndThoseSentNow) {
     const QString ddl = QStringLiteral(
