@@ -45,9 +45,10 @@ QHash<QString, QStringList> KeyColumnsOfEveryTable(TSQLConnection& connection) {
     return ReadKeyColumns(connection, nullptr);
 }
 
-bool HasRows(TSQLConnection& connection, const QString& table) {
+bool HasRows(TSQLConnection& connection, const QString& table, const QString& where) {
     TSQLDataSet query(&connection);
-    query.SetCommandText(QStringLiteral("SELECT FIRST 1 1 FROM ") + quoteIdentifier(table));
+    query.SetCommandText(QStringLiteral("SELECT FIRST 1 1 FROM ") + quoteIdentifier(table) +
+                         (where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where));
     query.Open();
     const bool rows = !query.Eof();
     query.Close();

@@ -11,5 +11,5 @@ QStringList KeyColumns(TSQLConnection& connection, const QString& table);
 // The same for every table that has such a key, by table name.
 QHash<QString, QStringList> KeyColumnsOfEveryTable(TSQLConnection& connection);
 
-// Whether the table holds at least one row.
-bool HasRows(TSQLConnection& connection, const QString& table);
+// Whether the table holds at least one row; one that meets the condition, when given.
+bool HasRows(TSQLConnection& connection, const QString& table, const QString& where = {});

@@ -9,6 +9,7 @@
 #include "catalogue/TableKeys.h"
 #include "catalogue/Workspace.h"
 #include "platform/Application.h"
+#include "platform/SqlNames.h"
 #include "platform/TClientDataSet.h"
 #include "platform/ValueOrder.h"
 
@@ -52,10 +53,14 @@ std::unique_ptr<ResumeByKey> ResumeByKey::ForTable(TTabela& tabela, CopyContext&
     // no index leads with takes one too: the window answers meanwhile.
     std::optional<HeldKeyRun> run;
     std::optional<ComparisonQuery> described;
+    bool nullKeysHeld = false;
     context.transaction.InBackground(
         [&] {
             if (key.size() == 1) run = HeldKeyRun::Find(origem, destino, nome, key.front());
             described.emplace(origem, destino, nome, key, run ? run->Outside() : QString());
+            QStringList isNull;
+            for (const QString& column : key) isNull << quoteIdentifier(column) + QStringLiteral(" IS NULL");
+            nullKeysHeld = HasRows(destino, nome, isNull.join(QStringLiteral(" AND ")));
         },
         ServerWait::OnStop::Cancel);
     const ComparisonQuery& query = *described;
@@ -65,17 +70,18 @@ std::unique_ptr<ResumeByKey> ResumeByKey::ForTable(TTabela& tabela, CopyContext&
     return std::make_unique<ResumeByKey>(context, tabela, key, query.rows,
                                          (run ? QStringLiteral(" WHERE ") + run->Outside() : QString()) +
                                              QStringLiteral(" ORDER BY ") + orderBy.join(QStringLiteral(", ")),
-                                         run ? run->sourceRows : 0);
+                                         run ? run->sourceRows : 0, nullKeysHeld);
 }
 
 ResumeByKey::ResumeByKey(CopyContext& context, const TTabela& tabela, const QStringList& key,
-                         const QString& keysSql, QString selected, long long held)
+                         const QString& keysSql, QString selected, long long held, bool nullKeysHeld)
     : context_(context),
       tabela_(tabela),
       key_(key),
       selected_(std::move(selected)),
       destino_(*context.workspace.SQLConnectionDestino, keysSql),
-      passedOver_(held) {
+      passedOver_(held),
+      nullKeysHeld_(nullKeysHeld) {
     context.totals.held += held;
     destino_.Start();
     hasNext_ = destino_.Next(next_, ProcessMessages);
@@ -99,10 +105,17 @@ bool ResumeByKey::InDestination(TClientDataSet& origem) {
     if (keyFields_.empty())
         for (const QString& column : key_) keyFields_.push_back(origem.FieldByName(column));
     sourceKey_.clear();
+    bool allNull = true;
     for (const TField* field : keyFields_) {
-        // Rows a NULL in their key are not told apart by it.
-        if (field->Value().isNull) return false;
         sourceKey_.push_back(field->Value());
+        allNull = allNull && field->Value().isNull;
+    }
+    // A key NULL in every column tells no rows apart: a unique key holds it any number of times.
+    // Such a row is sent unless the destination holds some already, any of which may be this one;
+    // a key NULL in some columns only is unique, NULL matching NULL, as the server keeps it.
+    if (allNull) {
+        if (nullKeysHeld_) ++unsentNullKeys_;
+        return nullKeysHeld_;
     }
     while (!alike_.empty() && CompareKey(alike_.front(), sourceKey_, key_.size()) < 0) TakeAlike();
     if (alike_.empty() || CompareKey(alike_.front(), sourceKey_, key_.size()) != 0) return false;
@@ -118,10 +131,15 @@ bool ResumeByKey::InDestination(TClientDataSet& origem) {
     return held;
 }
 
-void ResumeByKey::Finish() {
-    if (finished_) return;
+long long ResumeByKey::Finish() {
+    if (finished_) return 0;
     finished_ = true;
     destino_.Stop(ProcessMessages);
-    if (passedOver_ > 0) context_.twoPass.insertedWhole.remove(&tabela_);
+    if (passedOver_ > 0 || unsentNullKeys_ > 0) context_.twoPass.insertedWhole.remove(&tabela_);
     RegistrarLog(tabela_.NomeTabela() + QStringLiteral(": %1 registro(s) já estavam no destino e não foram enviados").arg(passedOver_));
+    if (unsentNullKeys_ > 0)
+        RegistrarLog(tabela_.NomeTabela() + QStringLiteral(" ERRO %1 registro(s) de chave nula não foram enviados: o destino "
+                                                           "já tem registros de chave nula, e a chave não diz se são estes")
+                                                .arg(unsentNullKeys_));
+    return unsentNullKeys_;
 }

@@ -70,5 +70,6 @@ bool SkipsUncopyableTable(const TTabela& tabela, CopyContext& context) {
     const auto reason = context.uncopyable.constFind(tabela.NomeTabela());
     if (reason == context.uncopyable.cend()) return false;
     RegistrarLog(tabela.NomeTabela() + QStringLiteral(" não copiada: ") + *reason);
+    ++context.totals.skipped;
     return true;
 }

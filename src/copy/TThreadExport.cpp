@@ -190,6 +190,7 @@ bool TThreadExport::RefusesKeylessTable() {
     TSQLConnection& destino = *context_.workspace.SQLConnectionDestino;
     if (!keyColumns_.isEmpty() || !HasRows(destino, nomeTabela_)) return false;
     RegistrarLog(nomeTabela_ + QStringLiteral(" sem chave primária ou única e já contém registros no destino: não copiada"));
+    ++context_.totals.skipped;
     return true;
 }
 
@@ -241,12 +242,12 @@ void TThreadExport::ExportarRegistros() {
         queue_->SendAll();
     } catch (...) {
         KeepAppliedRows(lostBefore);
-        if (resume_) resume_->Finish();
+        if (resume_) CountRefused(resume_->Finish());
         throw;
     }
     // Not one row refused: every row of the table in the destination is one this run inserted.
     if (context_.totals.rejected == rejectedBefore) context_.twoPass.insertedWhole.insert(Tabela);
-    if (resume_) resume_->Finish();
+    if (resume_) CountRefused(resume_->Finish());
     ProgressBar->setValue(RecordCount);
     context_.transaction.Commit();
     CDSOrigem->Close();
@@ -283,8 +284,7 @@ void TThreadExport::ExportRegister() {
     } catch (const Exception& error) {
         RegistrarLog(QStringLiteral("ExportRegister -> ") + nomeTabela_ + QLatin1Char(' ') + error.Message() +
                      RefusedRowKey());
-        ++context_.totals.rejected;
-        ++rejected_;
+        CountRefused(1);
         const TDataSetState state = CDSDestino->State();
         if (state == TDataSetState::dsInsert || state == TDataSetState::dsEdit) CDSDestino->Cancel();
     }
@@ -320,9 +320,13 @@ void TThreadExport::RemoverProgresso() {
 void TThreadExport::ReconcileError(TClientDataSet&, const EDatabaseError& error, TUpdateKind kind,
                                    TReconcileAction& action) {
     RegistrarLog(nomeTabela_ + QStringLiteral(" ERRO ") + KindWords[int(kind)] + error.Message() + RefusedRowKey());
-    ++context_.totals.rejected;
-    ++rejected_;
+    CountRefused(1);
     action = TReconcileAction::raCancel;
+}
+
+void TThreadExport::CountRefused(long long rows) {
+    context_.totals.rejected += rows;
+    rejected_ += rows;
 }
 
 QString TThreadExport::RefusedRowKey() {

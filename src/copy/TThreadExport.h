@@ -70,6 +70,8 @@ private:
     void RemoverProgresso();
     void ReconcileError(TClientDataSet& dataSet, const EDatabaseError& error, TUpdateKind kind,
                         TReconcileAction& action);
+    // Rows of this table not written, each logged already: in the table's line and the run's.
+    void CountRefused(long long rows);
 
     // Exports the dependences last first, each under the synchronisation object when there is one.
     template <typename Wait, typename Release>

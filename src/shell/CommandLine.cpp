@@ -150,7 +150,8 @@ QString CommandLineHelp() {
         "  Ctrl+C ou SIGTERM param a cópia como \"Parar\": o que entrou fica gravado, as\n"
         "  triggers voltam e o log é escrito.\n"
         "  Código de saída: 0 tudo copiado, sem rejeitados (e, com --verificar, tudo igual);\n"
-        "  1 registros rejeitados ou diferenças; 2 erro (argumentos, conexão, um comando);\n"
+        "  1 registros rejeitados, tabelas não copiadas ou diferenças; 2 erro (argumentos,\n"
+        "  conexão, um comando);\n"
         "  130 interrompido.\n");
 }
 

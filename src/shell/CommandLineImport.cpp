@@ -181,11 +181,12 @@ bool CommandLineImport::SwitchTriggersOff() {
 int CommandLineImport::Import() {
     const CopyTotals& totals = window_.Import()->Context().totals;
     const long long rejectedBefore = totals.rejected;
+    const long long skippedBefore = totals.skipped;
     const bool done = Command([this] { window_.Import()->btnImportarClick(); });
     if (Stopped()) return Interrupted;
     // A declined structure check copies nothing.
     if (!done || dialogs_.Declined()) return Failed;
-    return totals.rejected > rejectedBefore ? Differences : Succeeded;
+    return totals.rejected > rejectedBefore || totals.skipped > skippedBefore ? Differences : Succeeded;
 }
 
 int CommandLineImport::Verify() {

@@ -103,7 +103,7 @@ TEST_F(CommandLineImport, ACopyWithNoDisplayMarksDependencesEmptiesWhenConfirmed
     EXPECT_TRUE(todas.err.contains(QStringLiteral("Limpeza da(s) tabela(s) efetuada!")));
 }
 
-TEST_F(CommandLineImport, ARefusedRowEndsWithOneAndIsInTheLogFile) {
+TEST_F(CommandLineImport, ARefusedRowOrATableLeftUncopiedEndsWithOneAndIsInTheLogFile) {
     origem = databases.Create(QStringLiteral("origem"), Estrutura + Linhas);
     destino = databases.Create(QStringLiteral("destino"), Estrutura + QStringLiteral("ALTER TABLE CLIENTE ADD UNIQUE (NOME);"));
 
@@ -112,6 +112,13 @@ TEST_F(CommandLineImport, ARefusedRowEndsWithOneAndIsInTheLogFile) {
     EXPECT_TRUE(outcome.out.contains(QStringLiteral(" 1 rejeitado(s)"))) << outcome.out.toStdString();
     EXPECT_TRUE(Log().contains(QStringLiteral("CLIENTE ERRO INSERIR violation of PRIMARY or UNIQUE KEY")));
     EXPECT_TRUE(Log().contains(QStringLiteral("Problematic key value is (\"NOME\" = 'Beto')"))) << Log().toStdString();
+
+    const QString solta = QStringLiteral("CREATE TABLE SOLTA (X INTEGER); INSERT INTO SOLTA VALUES (1);");
+    origem = databases.Create(QStringLiteral("origem-solta"), Estrutura + solta + QStringLiteral("INSERT INTO SOLTA VALUES (2);"));
+    destino = databases.Create(QStringLiteral("destino-solta"), Estrutura + solta);
+    const Outcome left = Run({QStringLiteral("--tabelas"), QStringLiteral("SOLTA")});
+    EXPECT_EQ(left.exitCode, 1) << left.err.toStdString();
+    EXPECT_TRUE(Log().contains(QStringLiteral("SOLTA sem chave primária ou única e já contém registros no destino: não copiada")));
 }
 
 // A copy of some seconds commits once a second beside the rows, into two transactions in turn:

@@ -176,6 +176,30 @@ TEST_F(ResumeCopy, TheLeastBigintKeyIsNeitherMissedNorSentAgainAndVerifiesEqual)
             << Log();
 }
 
+// A unique key NULL in some columns is a key as the server keeps it; one NULL in every column tells
+// no rows apart: with such rows in the destination, those of the source are not sent but refused.
+TEST_F(ResumeCopy, AKeyPartlyNullIsMatchedAndOneWhollyNullIsNeverSentTwice) {
+    const QString ddl = QStringLiteral("CREATE TABLE PARTE (A INTEGER NOT NULL, B VARCHAR(5), V INTEGER, UNIQUE (A, B));"
+                                       "CREATE TABLE NULA (U INTEGER UNIQUE, V INTEGER);");
+    ConnectPair(ddl, ddl,
+                QStringLiteral("INSERT INTO PARTE VALUES (1, NULL, 1); INSERT INTO PARTE VALUES (1, 'x', 3);"
+                               "INSERT INTO PARTE VALUES (2, NULL, 4); INSERT INTO NULA VALUES (NULL, 1);"
+                               "INSERT INTO NULA VALUES (NULL, 2); INSERT INTO NULA VALUES (1, 3); INSERT INTO NULA VALUES (2, 4);"),
+                QStringLiteral("INSERT INTO PARTE VALUES (1, NULL, 1); INSERT INTO PARTE VALUES (2, NULL, 4);"
+                               "INSERT INTO NULA VALUES (NULL, 1); INSERT INTO NULA VALUES (1, 3);"));
+    SwitchOn();
+    Mark("PARTE");
+    Mark("NULA");
+    Import();
+    EXPECT_TRUE(Log().contains(PassedOver("PARTE", 2))) << Log();
+    EXPECT_EQ(Rejected(), QStringList{QStringLiteral("NULA ERRO 2 registro(s) de chave nula não foram enviados: o destino "
+                                                     "já tem registros de chave nula, e a chave não diz se são estes")});
+    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 2, 2, 2).match(Log().last()).hasMatch()) << Log();
+    ExpectSameRowDigest(QStringLiteral("PARTE"), QStringLiteral("A || COALESCE(B, 'N') || V"));
+    EXPECT_EQ(Destino(QStringLiteral("SELECT LIST(COALESCE(U, -1) || ':' || V) FROM (SELECT * FROM NULA ORDER BY V)")),
+              QStringLiteral("-1:1,1:3,2:4"));
+}
+
 // A copy in two passes stopped before its second pass: the rows in have their references NULL.
 TEST_F(ResumeCopy, ATableCopiedInTwoPassesStillGetsItsSecondPassForTheRowsThatWereInAndThoseSentNow) {
     const QString ddl = QStringLiteral(
