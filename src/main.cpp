@@ -2,6 +2,7 @@
 #include "shell/Program.h"
 
 int main(int argc, char* argv[]) {
+    PrepareDatabaseClient();
     const int code = RunProgram(argc, argv);
     ShutDownDatabaseClient(code);
     return code;

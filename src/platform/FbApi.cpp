@@ -2,9 +2,13 @@
 
 #include <ibase.h>
 
+#include <langinfo.h>
+
 #include <atomic>
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 using namespace Firebird;
 
@@ -57,6 +61,15 @@ IAttachment* FbAttachDatabase(FbStatus& status, const QByteArray& database, cons
     FbRef<IProvider> provider(FbMaster()->getDispatcher());
     return provider->attachDatabase(&status, database.constData(), unsigned(dpb.size()),
                                     reinterpret_cast<const unsigned char*>(dpb.constData()));
+}
+
+void PrepareDatabaseClient() {
+    std::setlocale(LC_CTYPE, "");
+    if (std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0) return;
+    // LC_ALL, when set, wins over LC_CTYPE.
+    const char* all = std::getenv("LC_ALL");
+    setenv(all && *all ? "LC_ALL" : "LC_CTYPE", "C.UTF-8", 1);
+    std::setlocale(LC_CTYPE, "");
 }
 
 void ShutDownDatabaseClient(int exitCode) {

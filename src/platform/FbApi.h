@@ -32,6 +32,12 @@ public:
 // Attaches to the database through the client's dispatcher, with the parameter block's bytes.
 Firebird::IAttachment* FbAttachDatabase(FbStatus& status, const QByteArray& database, const QByteArray& dpb);
 
+// Before the first attach: the client hands a database path to the system in the character set
+// the environment's locale names, and where that is none (cron's, at times ssh's) no accented
+// path is found. The program works in UTF-8 whatever the locale (Qt does), and so does the client
+// from here on.
+void PrepareDatabaseClient();
+
 // Ends the client's and the embedded engine's own threads, once every connection is closed and
 // before the program unloads the library: a thread still ending a lost attachment crashed there.
 // An attach or a detach still under way on a thread of its own (with a server that stopped

@@ -39,9 +39,10 @@ protected:
         return DatabaseFactory::QueryValue(path, QStringLiteral("SELECT COUNT(*) FROM ") + tabela);
     }
 
-    void Start(QProcess& program, const QStringList& options) {
+    void Start(QProcess& program, const QStringList& options, const QStringList& unset = {}) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) environment.remove(QString::fromLatin1(name));
+        for (const QString& name : unset) environment.remove(name);
         for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"})
             environment.insert(QString::fromLatin1(name), databases.Folder());
         program.setProcessEnvironment(environment);
@@ -56,9 +57,9 @@ protected:
                 QString::fromLocal8Bit(program.readAllStandardOutput()), QString::fromLocal8Bit(program.readAllStandardError())};
     }
 
-    Outcome Run(const QStringList& options) {
+    Outcome Run(const QStringList& options, const QStringList& unset = {}) {
         QProcess program;
-        Start(program, options);
+        Start(program, options, unset);
         return Finish(program);
     }
 
@@ -180,6 +181,22 @@ TEST_F(CommandLineImport, ACleanupThatWouldLoseRowsIsRefusedBeforeAnyDelete) {
     EXPECT_TRUE(curtos.err.contains(QStringLiteral("A estrutura do destino difere da origem"))) << curtos.err.toStdString();
     EXPECT_FALSE(curtos.err.contains(QStringLiteral("Limpeza da(s) tabela(s) efetuada!")));
     EXPECT_EQ(Count(destino, QStringLiteral("CLIENTE")), QStringLiteral("1"));
+}
+
+// As from cron: no locale in the environment, and accented paths.
+TEST_F(CommandLineImport, AccentedPathsAreFoundWithNoLocaleSet) {
+    const QString folder = databases.Folder() + QStringLiteral("/ação");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    for (auto [from, to] : {std::pair{&origem, QStringLiteral("orígem ç.fdb")}, {&destino, QStringLiteral("destíno.fdb")}}) {
+        const QString made = databases.Create(QStringLiteral("simples-") + QString::number(to.size()),
+                                              Estrutura + (from == &origem ? Linhas : QString()));
+        *from = folder + QLatin1Char('/') + to;
+        ASSERT_TRUE(QFile::copy(made, *from));
+    }
+    const Outcome outcome = Run({QStringLiteral("--tabelas"), QStringLiteral("PEDIDO")},
+                                {QStringLiteral("LANG"), QStringLiteral("LC_ALL"), QStringLiteral("LC_CTYPE")});
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+    EXPECT_TRUE(outcome.out.contains(QStringLiteral("PEDIDO: 2 lidos, 2 inseridos"))) << outcome.out.toStdString();
 }
 
 TEST_F(CommandLineImport, TriggersSwitchedOffComeBackOnWhenTheCopyFailsInTheMiddle) {
