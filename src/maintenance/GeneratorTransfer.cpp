@@ -2,6 +2,7 @@
 
 #include "catalogue/ActivityLog.h"
 #include "catalogue/Workspace.h"
+#include "platform/ErrorGuard.h"
 #include "platform/SqlNames.h"
 #include "platform/TClientDataSet.h"
 #include "platform/TSQLDataSet.h"
@@ -78,8 +79,8 @@ void TransferGenerators(Workspace& workspace) {
     try {
         TransferUserGenerators(workspace, origem, generators);
         TransferIdentityCounters(workspace, origem, identities);
-    } catch (...) {
-        log(QStringLiteral(" antes de um erro"));
+    } catch (const std::exception& error) {
+        log(QStringLiteral(" antes de um erro: ") + ErrorMessage(error));
         throw;
     }
     log(QString());

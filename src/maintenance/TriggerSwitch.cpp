@@ -5,6 +5,7 @@
 #include "catalogue/Workspace.h"
 #include "platform/DatabaseIdentity.h"
 #include "platform/EDatabaseError.h"
+#include "platform/ErrorGuard.h"
 #include "platform/SqlNames.h"
 #include "platform/TSQLConnection.h"
 #include "platform/TSQLDataSet.h"
@@ -119,11 +120,18 @@ void SwitchOn(Workspace& workspace, TriggerJournal& journal) {
 }  // namespace
 
 void SwitchTriggers(Workspace& workspace, bool active) {
-    TriggerJournal journal = JournalOf(workspace);
-    if (active)
-        SwitchOn(workspace, journal);
-    else
-        SwitchOff(workspace, journal);
+    try {
+        TriggerJournal journal = JournalOf(workspace);
+        if (active)
+            SwitchOn(workspace, journal);
+        else
+            SwitchOff(workspace, journal);
+    } catch (const std::exception& error) {
+        // The message box goes; the log keeps why the switch stopped.
+        RegistrarLog(QStringLiteral("%1 Triggers: ERRO %2")
+                         .arg(active ? QStringLiteral("Habilitar") : QStringLiteral("Desabilitar"), ErrorMessage(error)));
+        throw;
+    }
 }
 
 QStringList TriggersLeftOff(Workspace& workspace) {

@@ -60,6 +60,10 @@ TEST_F(GeneratorTransferTest, GeneratorMissingOnTheDestinationStopsAfterTheOnesB
 
     Press(&DestinationMaintenance::btnGeneratorsClick);
     ExpectError({QStringLiteral("B_FALTANTE")});
+    EXPECT_TRUE(ListaLog.Items().last().startsWith(QStringLiteral(
+        "Generators: 1 generator(s) transferido(s), 0 coluna(s) de identidade reiniciada(s) antes de um erro: ")))
+        << ListaLog.Items().last().toStdString();
+    EXPECT_TRUE(ListaLog.Items().last().contains(QStringLiteral("B_FALTANTE")));
     EXPECT_EQ(CurrentValue(destino, QStringLiteral("A_PRIMEIRO")), QStringLiteral("11"));
     EXPECT_EQ(CurrentValue(destino, QStringLiteral("C_ULTIMO")), QStringLiteral("0"));
 }
