@@ -74,7 +74,7 @@ int CommandLineImport::Steps() {
     if (Stopped()) return Interrupted;
     if (!Mark()) return Failed;
     if (options_.limpar && !CleanupLosesNothing()) return Failed;
-    if (options_.desabilitarTriggers && !SwitchTriggersOff()) return Failed;
+    if (options_.desabilitarTriggers ? !SwitchTriggersOff() : !WarnOfTriggersLeftOff()) return Failed;
     if (Stopped()) return Interrupted;
     if (options_.limpar) {
         MarkForCleanup();
@@ -162,15 +162,29 @@ void CommandLineImport::MarkForCleanup() {
     window_.PageControlTabelas->setCurrentWidget(window_.TabSelecao);
 }
 
+bool CommandLineImport::WarnOfTriggersLeftOff() {
+    // The window shows it in red; here the copy would run with them off and say nothing.
+    QStringList leftOff;
+    if (!Command([&] { leftOff = TriggersLeftOff(window_.workspace); })) return false;
+    if (!leftOff.isEmpty())
+        report_.PrintError(QStringLiteral("vendrasol: atenção: ") + LeftOffText(leftOff) +
+                           QStringLiteral(". A cópia corre com elas desativadas."));
+    return true;
+}
+
+QString CommandLineImport::LeftOffText(const QStringList& leftOff) {
+    return QStringLiteral("estas triggers do destino continuam desativadas por um \"Desabilitar Triggers\" anterior: ") +
+           leftOff.join(QStringLiteral(", "));
+}
+
 bool CommandLineImport::SwitchTriggersOff() {
     // "Habilitar Triggers" switches on every trigger on record as switched off from here; those a
     // run before left off would be switched on with this run's, though nobody asked for them.
     QStringList leftOff;
     if (!Command([&] { leftOff = TriggersLeftOff(window_.workspace); })) return false;
     if (!leftOff.isEmpty()) {
-        Refuse(QStringLiteral("--desabilitar-triggers: estas triggers do destino continuam desativadas por um "
-                              "\"Desabilitar Triggers\" anterior: %1. Ative-as com \"Habilitar Triggers\" antes.")
-                   .arg(leftOff.join(QStringLiteral(", "))));
+        Refuse(QStringLiteral("--desabilitar-triggers: ") + LeftOffText(leftOff) +
+               QStringLiteral(". Ative-as com \"Habilitar Triggers\", na janela, antes."));
         return false;
     }
     // Some may be off when switching the others fails: they go back on too.

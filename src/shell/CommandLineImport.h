@@ -5,6 +5,7 @@
 #include "ConsoleReport.h"
 
 #include <QObject>
+#include <QStringList>
 #include <functional>
 
 class TFPrincipal;
@@ -41,6 +42,10 @@ private:
     bool CleanupLosesNothing();
     void MarkForCleanup();
     bool SwitchTriggersOff();
+    // Says on standard error which triggers an earlier "Desabilitar Triggers" left off; false
+    // when that could not be read.
+    bool WarnOfTriggersLeftOff();
+    static QString LeftOffText(const QStringList& leftOff);
     int Import();
     int Verify();
     void Refuse(const QString& message);

@@ -240,6 +240,33 @@ TEST_F(CommandLineImport, AnInterruptStopsTheCopyKeepsWhatWentInWritesTheLogAndE
     EXPECT_EQ(Count(destino, QStringLiteral("PEDIDO")), QStringLiteral("20002"));
 }
 
+// A run killed with the triggers off leaves them off: the next run says so, and one that would
+// switch them off again refuses.
+TEST_F(CommandLineImport, TriggersAKilledRunLeftOffAreNamedByTheNextRuns) {
+    origem = databases.Create(QStringLiteral("origem"), Estrutura + Linhas + QStringLiteral(
+        "SET TERM ^ ; EXECUTE BLOCK AS DECLARE I INTEGER = 100; BEGIN"
+        " WHILE (I < 20100) DO BEGIN INSERT INTO PEDIDO VALUES (:I, 1, 1); I = I + 1; END END^ SET TERM ; ^"));
+    // Slow rows whatever the triggers: a check that counts a table for each.
+    destino = databases.Create(QStringLiteral("destino"), Estrutura + Gatilho + QStringLiteral(
+        "CREATE TABLE LASTRO (N INTEGER); ALTER TABLE PEDIDO ADD CHECK ((SELECT COUNT(*) FROM LASTRO) >= 0);"
+        "SET TERM ^ ; EXECUTE BLOCK AS DECLARE I INTEGER = 0; BEGIN"
+        " WHILE (I < 20000) DO BEGIN INSERT INTO LASTRO VALUES (:I); I = I + 1; END END^ SET TERM ; ^"));
+    QProcess program;
+    Start(program, {QStringLiteral("--tabelas"), QStringLiteral("PEDIDO"), QStringLiteral("--desabilitar-triggers")});
+    for (QElapsedTimer waited; !Log().contains(QStringLiteral("Create(PEDIDO)")) && waited.elapsed() < 120000;)
+        QThread::msleep(50);
+    ::kill(pid_t(program.processId()), SIGKILL);
+    program.waitForFinished();
+
+    const QString named = QStringLiteral("continuam desativadas por um \"Desabilitar Triggers\" anterior: PEDIDO_BI");
+    const Outcome warned = Run({QStringLiteral("--tabelas"), QStringLiteral("AVULSA")});
+    EXPECT_EQ(warned.exitCode, 0) << warned.err.toStdString();
+    EXPECT_TRUE(warned.err.contains(named)) << warned.err.toStdString();
+    const Outcome refused = Run({QStringLiteral("--tabelas"), QStringLiteral("AVULSA"), QStringLiteral("--desabilitar-triggers")});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_TRUE(refused.err.contains(named)) << refused.err.toStdString();
+}
+
 TEST_F(CommandLineImport, AKilledCopyKeepsEveryTableItReportedAndTheRowsOfItsLastCommits) {
     QProcess program;
     StartSlowCopy(program);
