@@ -78,7 +78,11 @@ int CommandLineImport::Steps() {
     if (Stopped()) return Interrupted;
     if (options_.limpar) {
         MarkForCleanup();
-        if (!Command([this] { window_.btnEfetuarLimpezaClick(); }) || dialogs_.Declined()) return Failed;
+        if (!Command([this] { window_.btnEfetuarLimpezaClick(); })) {
+            SayWhatTheCleanupEmptied();
+            return Failed;
+        }
+        if (dialogs_.Declined()) return Failed;
         if (Stopped()) return Interrupted;
     }
     const int copied = Import();
@@ -148,6 +152,16 @@ bool CommandLineImport::CleanupLosesNothing() {
     // A copy the structure check then cancels would leave the tables emptied for nothing.
     bool same = false;
     return Command([&] { same = CheckStructures(*window_.TreeView, window_.Import()->Context()); }) && same;
+}
+
+void CommandLineImport::SayWhatTheCleanupEmptied() {
+    // Each table commits its DELETE alone: those before the failure stay empty, and no copy follows.
+    QStringList emptied;
+    for (const TTabela* tabela : ListaTabelas.Items())
+        if (tabela->Deletada()) emptied << tabela->NomeTabela();
+    if (!emptied.isEmpty())
+        report_.PrintError(QStringLiteral("vendrasol: a limpeza parou depois de esvaziar %1, que não foi(ram) copiada(s).")
+                               .arg(emptied.join(QStringLiteral(", "))));
 }
 
 void CommandLineImport::MarkForCleanup() {

@@ -41,6 +41,8 @@ private:
     // destination whose structure the copy takes; says why not, before anything is deleted.
     bool CleanupLosesNothing();
     void MarkForCleanup();
+    // After a cleanup that failed, names on standard error the tables it had emptied.
+    void SayWhatTheCleanupEmptied();
     bool SwitchTriggersOff();
     // Says on standard error which triggers an earlier "Desabilitar Triggers" left off; false
     // when that could not be read.

@@ -181,6 +181,14 @@ TEST_F(CommandLineImport, ACleanupThatWouldLoseRowsIsRefusedBeforeAnyDelete) {
     EXPECT_TRUE(curtos.err.contains(QStringLiteral("A estrutura do destino difere da origem"))) << curtos.err.toStdString();
     EXPECT_FALSE(curtos.err.contains(QStringLiteral("Limpeza da(s) tabela(s) efetuada!")));
     EXPECT_EQ(Count(destino, QStringLiteral("CLIENTE")), QStringLiteral("1"));
+
+    // One refused halfway: the tables emptied before it are named.
+    destino = databases.Create(QStringLiteral("bloqueado"), Estrutura + Linhas + QStringLiteral(
+        "CREATE EXCEPTION BLOQUEADA 'bloqueada'; SET TERM ^ ;"
+        " CREATE TRIGGER CLIENTE_BD FOR CLIENTE BEFORE DELETE AS BEGIN EXCEPTION BLOQUEADA; END^ SET TERM ; ^"));
+    const Outcome bloqueada = Run({QStringLiteral("--limpar"), QStringLiteral("--sim")});
+    EXPECT_EQ(bloqueada.exitCode, 2);
+    EXPECT_TRUE(bloqueada.err.contains(QStringLiteral("a limpeza parou depois de esvaziar AVULSA, PEDIDO,"))) << bloqueada.err.toStdString();
 }
 
 // As from cron: no locale in the environment, and accented paths.
