@@ -30,7 +30,7 @@ QString Question(const QList<TTabela*>& ordem) {
     }
     if (unmarked)
         text += QStringLiteral(
-            "\n\nAs tabelas não marcadas referenciam tabelas marcadas e por isso são esvaziadas antes delas.");
+            "\n\nAs tabelas não marcadas referenciam tabelas marcadas e por isso são esvaziadas também.");
     return text;
 }
 
@@ -74,15 +74,17 @@ void DestinationMaintenance::btnEfetuarLimpezaClick() {
 }
 
 bool DestinationMaintenance::EmptyMarkedTables() {
-    const QList<TTabela*> marcadas = MarkedTables();
     QList<TTabela*> ordem;
-    for (TTabela* tabela : marcadas) DeletionOrder(*tabela, ordem);
-    if (!ordem.isEmpty() && Dialogs().MessageBox(Question(ordem), Atencao, MB_YESNO | MB_ICONQUESTION) != IDYES)
-        return false;
+    for (TTabela* tabela : MarkedTables()) DeletionOrder(*tabela, ordem);
+    if (ordem.isEmpty()) return true;
+    // The question shows the order the DELETEs go in.
+    const QList<ForeignKey> keys = DestinationKeys(workspace_);
+    ordem = OrderAllowedByKeys(ordem, keys);
+    if (Dialogs().MessageBox(Question(ordem), Atencao, MB_YESNO | MB_ICONQUESTION) != IDYES) return false;
 
     BusyCursor busy;
     CommitRunningCopy();
-    for (TTabela* tabela : marcadas) ExecutarDelecao(*tabela, workspace_);
+    EmptyTables(ordem, keys, workspace_);
     return true;
 }
 

@@ -10,7 +10,9 @@
 #include "platform/TSQLDataSet.h"
 #include "platform/TSQLTransaction.h"
 
+#include <QHash>
 #include <QScopeGuard>
+#include <QSet>
 #include <algorithm>
 
 namespace {
@@ -90,11 +92,46 @@ void DeletionOrder(TTabela& tabela, QList<TTabela*>& ordem) {
     ordem.append(&tabela);
 }
 
+QList<TTabela*> OrderAllowedByKeys(const QList<TTabela*>& ordem, const QList<ForeignKey>& keys) {
+    QHash<QString, const TTabela*> byName;
+    for (const TTabela* tabela : ordem) byName.insert(tabela->NomeTabela(), tabela);
+    // For each table, the others of the list that hold a NOT NULL key into it.
+    QHash<const TTabela*, QSet<const TTabela*>> before;
+    for (const ForeignKey& key : keys) {
+        if (key.notNullColumns.isEmpty() || key.table == key.referencedTable) continue;
+        const TTabela* holder = byName.value(key.table);
+        const TTabela* referenced = byName.value(key.referencedTable);
+        if (holder && referenced) before[referenced].insert(holder);
+    }
+    QList<TTabela*> placed;
+    QList<TTabela*> left = ordem;
+    while (!left.isEmpty()) {
+        // The first table in the walk's order that none of those left must precede.
+        const auto next = std::find_if(left.begin(), left.end(), [&](const TTabela* candidate) {
+            const QSet<const TTabela*> first = before.value(candidate);
+            return std::none_of(left.begin(), left.end(), [&](const TTabela* other) { return first.contains(other); });
+        });
+        if (next == left.end()) return ordem;
+        placed.append(*next);
+        left.erase(next);
+    }
+    return placed;
+}
+
+QList<ForeignKey> DestinationKeys(const Workspace& workspace) {
+    QList<ForeignKey> keys;
+    workspace.OnDestination([&] { keys = ForeignKeys(*workspace.SQLConnectionDestino); });
+    return keys;
+}
+
+void EmptyTables(const QList<TTabela*>& ordem, const QList<ForeignKey>& keys, Workspace& workspace) {
+    for (qsizetype i = 0; i < ordem.size(); ++i)
+        EmptyTable(*ordem[i], LinksInto(*ordem[i], ordem.mid(i + 1), keys), workspace);
+}
+
 void ExecutarDelecao(TTabela& tabela, Workspace& workspace) {
     QList<TTabela*> ordem;
     DeletionOrder(tabela, ordem);
-    QList<ForeignKey> keys;
-    workspace.OnDestination([&] { keys = ForeignKeys(*workspace.SQLConnectionDestino); });
-    for (qsizetype i = 0; i < ordem.size(); ++i)
-        EmptyTable(*ordem[i], LinksInto(*ordem[i], ordem.mid(i + 1), keys), workspace);
+    const QList<ForeignKey> keys = DestinationKeys(workspace);
+    EmptyTables(OrderAllowedByKeys(ordem, keys), keys, workspace);
 }

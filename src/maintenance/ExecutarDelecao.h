@@ -1,5 +1,7 @@
 #pragma once
 
+#include "catalogue/ForeignKey.h"
+
 #include <QList>
 
 class TTabela;
@@ -12,9 +14,22 @@ struct Workspace;
 // reached first comes last.
 void DeletionOrder(TTabela& tabela, QList<TTabela*>& ordem);
 
-// Empties tabela on the destination after every table that references it, at any depth, each
-// with one DELETE that commits on its own; a nullable foreign key into the table from itself, or
-// from a table of the same cycle emptied after it, is set NULL first in the DELETE's transaction. A DELETE the server refuses is logged as
-// "ExecutarDelecao <table>=<message>" and raised again: the tables after it are left untouched,
-// the ones before it stay emptied.
+// The walk's order, changed only where a NOT NULL foreign key between two of its tables needs it:
+// the table holding such a key is emptied before the one it references, since only a nullable key
+// can be set NULL. In a cycle the walk puts the table reached first last, whatever its keys;
+// marking another table of the same cycle must not decide whether the cleanup can work. A cycle of
+// NOT NULL keys allows no order: the walk's stays, and the server says which key holds the rows.
+QList<TTabela*> OrderAllowedByKeys(const QList<TTabela*>& ordem, const QList<ForeignKey>& keys);
+
+// Every foreign key of the destination, read as a watched step.
+QList<ForeignKey> DestinationKeys(const Workspace& workspace);
+
+// Empties the tables in the order given, each with one DELETE that commits on its own; a nullable
+// foreign key into a table from itself, or from a table emptied after it, is set NULL first in the
+// DELETE's transaction. A DELETE the server refuses is logged as "ExecutarDelecao <table>=<message>"
+// and raised again: the tables after it are left untouched, the ones before it stay emptied.
+void EmptyTables(const QList<TTabela*>& ordem, const QList<ForeignKey>& keys, Workspace& workspace);
+
+// Empties tabela on the destination after every table that references it, at any depth: the
+// tables of DeletionOrder, in the order OrderAllowedByKeys gives them.
 void ExecutarDelecao(TTabela& tabela, Workspace& workspace);

@@ -95,7 +95,7 @@ TEST_F(CleanupWindow, EmptiesTheTablesThatReferenceAMarkedTableFirstAndEachTable
               QStringLiteral(
                   "Apagar todas as linhas destas tabelas do destino, nesta ordem?\n\n"
                   "CATEGORIA\nitem pedido (não marcada)\nPEDIDO (não marcada)\nCLIENTE\nFILHA (não marcada)\nMAE\n\n"
-                  "As tabelas não marcadas referenciam tabelas marcadas e por isso são esvaziadas antes delas."));
+                  "As tabelas não marcadas referenciam tabelas marcadas e por isso são esvaziadas também."));
     // The self-reference once; the chain from its far end; in the cycle the marked table last.
     EXPECT_EQ(Apagadas(), QStringLiteral("CATEGORIA,item pedido,PEDIDO,CLIENTE,FILHA,MAE"));
     EXPECT_EQ(Afterwards(), QStringList{Efetuada});
@@ -193,6 +193,26 @@ TEST_F(CleanupWindow, EmptiesATableThatReferencesItselfAndACycleWhoseRowsPointAt
     EXPECT_EQ(Afterwards(), QStringList{Efetuada});
     EXPECT_TRUE(ListaLog.Items().isEmpty()) << ListaLog.Items().join(QLatin1Char('\n')).toStdString();
     for (const char* name : {"CATEGORIA", "MAE", "FILHA"}) EXPECT_EQ(Rows(QString::fromLatin1(name)), QStringLiteral("0")) << name;
+}
+
+// Only a nullable key can be set NULL: the table holding the cycle's NOT NULL key is emptied first,
+// whichever table of the cycle is marked, and the question lists them in that order.
+TEST_F(CleanupWindow, ACycleWithOneNotNullKeyIsEmptiedWhicheverOfItsTablesIsMarked) {
+    const QString ddl = QStringLiteral("CREATE TABLE TA (ID INTEGER NOT NULL PRIMARY KEY, B_ID INTEGER NOT NULL);"
+                                       "CREATE TABLE TB (ID INTEGER NOT NULL PRIMARY KEY, A_ID INTEGER REFERENCES TA (ID));"
+                                       "ALTER TABLE TA ADD FOREIGN KEY (B_ID) REFERENCES TB (ID);");
+    const QString rows = QStringLiteral("INSERT INTO TB VALUES (1, NULL); INSERT INTO TA VALUES (1, 1); UPDATE TB SET A_ID = 1;");
+    Connect(ddl, ddl + rows);
+    for (const char* marked : {"TA", "TB"}) {
+        Mark({marked});
+        Clean();
+        const QString& question = dialogs.messages[0].text;
+        EXPECT_LT(question.indexOf(QStringLiteral("\nTA")), question.indexOf(QStringLiteral("\nTB"))) << question.toStdString();
+        EXPECT_EQ(Afterwards(), QStringList{Efetuada}) << marked;
+        EXPECT_EQ(Rows(QStringLiteral("TA")) + Rows(QStringLiteral("TB")), QStringLiteral("00")) << marked;
+        DatabaseFactory::Execute(destino, rows);
+        Reconnect();
+    }
 }
 
 // A DELETE the engine works on for seconds: the window handles its messages meanwhile, and "Parar"
