@@ -69,8 +69,13 @@ ComparisonQuery::ComparisonQuery(TSQLConnection& origem, TSQLConnection& destino
         if (value.isEmpty()) return;
         // An index walk would put -2^63 out of its place: the server sorts the values themselves
         // where a key column holds it, and always among the other columns, which no key orders.
-        if (StoredInt64(origemShapes[size_t(column)].shape) &&
-            (!inKey || HoldsLeastInt64(origem, table, value) || HoldsLeastInt64(destino, table, value)))
+        const TFieldValue& origemShape = origemShapes[size_t(column)].shape;
+        const TFieldValue& destinoShape = destinoShapes[size_t(column)].shape;
+        const auto holdsLeast = [&](TSQLConnection& connection, const TFieldValue& shape) {
+            return StoredInt64(shape) && HoldsLeastInt64(connection, table, value, shape);
+        };
+        if ((StoredInt64(origemShape) || StoredInt64(destinoShape)) &&
+            (!inKey || holdsLeast(origem, origemShape) || holdsLeast(destino, destinoShape)))
             value = Unindexed(value);
         order.push_back(int(selected.size() + sortValues.size()));
         sortValues << value;

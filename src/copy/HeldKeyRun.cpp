@@ -31,7 +31,8 @@ std::optional<HeldKeyRun> HeldKeyRun::Find(TSQLConnection& origem, TSQLConnectio
     const TFieldValue& sourceShape = source.Fields(0)->Shape();
     if (sourceShape.sqlType != shape.sqlType || sourceShape.scale != shape.scale) return std::nullopt;
     // The bounds and the ranges below go through the key's index, which misplaces -2^63.
-    if (StoredInt64(shape) && (HoldsLeastInt64(destino, table, column) || HoldsLeastInt64(origem, table, column)))
+    if (StoredInt64(shape) &&
+        (HoldsLeastInt64(destino, table, column, shape) || HoldsLeastInt64(origem, table, column, shape)))
         return std::nullopt;
 
     HeldKeyRun run{column, bounds.Fields(0)->AsLargeInt(), bounds.Fields(1)->AsLargeInt()};

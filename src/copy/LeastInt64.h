@@ -14,8 +14,9 @@ struct TFieldValue;
 // Whether a value of this shape is stored in 64 bits.
 bool StoredInt64(const TFieldValue& shape);
 
-// Whether the table holds the least 64-bit integer in the column (quoted).
-bool HoldsLeastInt64(TSQLConnection& connection, const QString& table, const QString& column);
+// Whether the table holds the least 64-bit integer in the column (quoted) of that shape: for a
+// NUMERIC(18,4), -922337203685477.5808.
+bool HoldsLeastInt64(TSQLConnection& connection, const QString& table, const QString& column, const TFieldValue& shape);
 
 // The column as a value no index serves, for a sort or a search.
 QString Unindexed(const QString& column);

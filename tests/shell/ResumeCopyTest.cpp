@@ -151,19 +151,21 @@ TEST_F(ResumeCopy, AnUnbrokenRunOfKeysInTheDestinationIsCountedAndTheRowsAroundI
     ExpectSameRowDigest(QStringLiteral("CONTA"), QStringLiteral("COALESCE(NUMERO, 'N') || NOME"));
 }
 
-// -2^63 in a BIGINT key, which the key's index puts between -1 and 0: the resume neither misses it
+// -2^63 in a 64-bit key, which the key's index puts between -1 and 0: the resume neither misses it
 // around an unbroken run of keys nor sends it twice, and the verification finds every row equal.
-TEST_F(ResumeCopy, TheLeastBigintKeyIsNeitherMissedNorSentAgainAndVerifiesEqual) {
+TEST_F(ResumeCopy, TheLeast64BitKeyIsNeitherMissedNorSentAgainAndVerifiesEqual) {
+    // In a NUMERIC(18,4) key it is -922337203685477.5808.
     const QString ddl = QStringLiteral("CREATE TABLE RUN (ID BIGINT NOT NULL PRIMARY KEY, V VARCHAR(5));"
-                                       "CREATE TABLE HELD (ID BIGINT NOT NULL PRIMARY KEY, V VARCHAR(5));");
+                                       "CREATE TABLE HELD (ID NUMERIC(18,4) NOT NULL PRIMARY KEY, V VARCHAR(5));");
     const auto rows = [](const char* table, std::initializer_list<const char*> keys) {
         QString sql;
         for (const char* key : keys) sql += QStringLiteral("INSERT INTO %1 VALUES (%2, 'v');").arg(table, key);
         return sql;
     };
-    const auto all = {"-9223372036854775808", "-1", "0", "1", "9223372036854775807"};
-    ConnectPair(ddl, ddl, rows("RUN", all) + rows("HELD", all),
-                rows("RUN", {"-1", "0", "1"}) + rows("HELD", {"-9223372036854775808", "-1", "1"}));
+    ConnectPair(ddl, ddl,
+                rows("RUN", {"-9223372036854775808", "-1", "0", "1", "9223372036854775807"}) +
+                    rows("HELD", {"-922337203685477.5808", "-0.0001", "0", "1", "922337203685477.5807"}),
+                rows("RUN", {"-1", "0", "1"}) + rows("HELD", {"-922337203685477.5808", "-0.0001", "1"}));
     SwitchOn();
     Mark("RUN");
     Mark("HELD");
