@@ -60,6 +60,10 @@ ComparisonResult TableComparison::Run() {
     while (origem_.onRow || destino_.onRow) {
         int order = !destino_.onRow ? -1 : !origem_.onRow ? 1 : CompareAt(origem_.row, destino_.row, query_.keyOrder);
         if (order == 0 && TellsApart(origem_.row) && TellsApart(destino_.row)) {
+            if (!SameAt(origem_.row, destino_.row, query_.keyColumns)) {
+                CompareAlikeKeys();
+                continue;
+            }
             Pair(origem_.row, destino_.row);
             Advance(origem_);
             Advance(destino_);
@@ -99,6 +103,32 @@ std::vector<TableComparison::Repeated> TableComparison::TakeAlike(Walk& walk, co
         Advance(walk);
     }
     return alike;
+}
+
+// Keys that sort alike but differ in their bytes (text told apart only by trailing zero bytes,
+// which the server's order passes over): they come in no set order, so the rows of both sides are
+// paired by their key's very bytes.
+void TableComparison::CompareAlikeKeys() {
+    const Row first = origem_.row;
+    const auto take = [&](Walk& walk) {
+        std::vector<Row> alike;
+        for (; walk.onRow && TellsApart(walk.row) && CompareAt(walk.row, first, query_.keyOrder) == 0; Advance(walk))
+            alike.push_back(std::move(walk.row));
+        return alike;
+    };
+    const std::vector<Row> origem = take(origem_);
+    std::vector<Row> destino = take(destino_);
+    for (const Row& row : origem) {
+        const auto same = std::find_if(destino.begin(), destino.end(),
+                                       [&](const Row& other) { return SameAt(other, row, query_.keyColumns); });
+        if (same == destino.end()) {
+            Note(result_.missing, result_.missingRows, row);
+            continue;
+        }
+        Pair(row, *same);
+        destino.erase(same);
+    }
+    for (const Row& row : destino) Note(result_.extra, result_.extraRows, row);
 }
 
 // Rows of both sides that sort alike: no key tells them apart, so each row counts as often as

@@ -37,6 +37,7 @@ private:
     bool TellsApart(const Row& row) const;
     void Pair(const Row& origem, const Row& destino);
     void CompareAlike();
+    void CompareAlikeKeys();
     std::vector<Repeated> TakeAlike(Walk& walk, const Row& first);
     void Note(long long& count, QStringList& samples, const Row& row, long long times = 1);
 

@@ -149,6 +149,19 @@ TEST_F(DataVerificationTest, MeetsEveryRowWhateverTheCollationTheHashedValuesOrT
                                           "    sobrando: (\"CODIGO\" = NULL, \"NOME\" = 'z')"}));
 }
 
+// Keys the server sorts alike, told apart only by trailing zero bytes, come in no set order: each
+// row is paired with the one of the very same key.
+TEST_F(DataVerificationTest, KeysToldApartOnlyByTrailingZeroBytesArePairedByTheirBytes) {
+    const QString ddl = QStringLiteral("CREATE TABLE KN (K VARCHAR(4) CHARACTER SET NONE NOT NULL PRIMARY KEY, X INTEGER);");
+    ConnectPair(ddl, ddl,
+                QStringLiteral("INSERT INTO KN VALUES (_NONE x'61', 1); INSERT INTO KN VALUES (_NONE x'6100', 2); INSERT INTO KN VALUES (_NONE x'62', 3);"),
+                QStringLiteral("INSERT INTO KN VALUES (_NONE x'6100', 2); INSERT INTO KN VALUES (_NONE x'62', 4);"));
+    Mark("KN");
+    Verify();
+    ASSERT_FALSE(Log().isEmpty());
+    EXPECT_EQ(Log()[0], QStringLiteral("Verificação KN: 1 iguais, 1 diferentes, 1 faltando, 0 sobrando")) << Log();
+}
+
 TEST_F(DataVerificationTest, ATableTheDestinationCannotShowIsLoggedAsNotVerifiedAndTheOthersGoOn) {
     ConnectPair(Tabelas, Tabelas, OrigemRows, DestinoRows);
     DatabaseFactory::Execute(destino, QStringLiteral("ALTER TABLE AVULSO DROP QTD;"));
