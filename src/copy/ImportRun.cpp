@@ -97,6 +97,8 @@ void ImportRun::btnImportarClick() {
         PingConnections();
         // Nothing is sent before the user has seen what the destination would change or refuse.
         declined = !CheckStructures(*controls_.TreeView, context_);
+        if (running_ == 1 && !declined)
+            context_.overall.Aim(TablesTheImportReaches(*controls_.TreeView), context_.uncopyable);
         // The tree cannot change under the walk: connecting waits for the copy.
         const QList<TTabela*> tables = declined ? QList<TTabela*>() : NodeTablesInOrder(*controls_.TreeView);
         for (TTabela* tabela : tables) {

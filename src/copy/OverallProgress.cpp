@@ -3,7 +3,6 @@
 #include "CopyContext.h"
 #include "RunControl.h"
 #include "RunDuration.h"
-#include "catalogue/TListaTabelas.h"
 #include "catalogue/TTabela.h"
 
 #include <QLabel>
@@ -22,8 +21,6 @@ const QString Separator = QStringLiteral(" · ");
 
 void OverallProgress::Begin(const CopyTotals& totals) {
     total_ = 0;
-    for (const TTabela* tabela : ListaTabelas.Items())
-        if (tabela->Checked() && !tabela->RowCountsEqual()) total_ += tabela->SourceRowCount();
     before_ = totals.inserted + totals.rejected;
     heldBefore_ = totals.held;
     done_ = 0;
@@ -31,9 +28,15 @@ void OverallProgress::Begin(const CopyTotals& totals) {
     started_.reset();
     paused_ = {};
     pausedSince_.reset();
+    active_ = false;
+    if (label_) label_->clear();
+}
+
+void OverallProgress::Aim(const QList<TTabela*>& tables, const QHash<QString, QString>& uncopyable) {
+    for (const TTabela* tabela : tables)
+        if (!tabela->RowCountsEqual() && !uncopyable.contains(tabela->NomeTabela())) total_ += tabela->SourceRowCount();
     // Nothing to copy says nothing; a line of the last import would mislead.
     active_ = total_ > 0;
-    if (label_) label_->clear();
 }
 
 void OverallProgress::Count(const CopyTotals& totals) {
@@ -49,13 +52,14 @@ void OverallProgress::Report(const CopyTotals& totals) {
     if (!active_) return;
     const Clock::time_point now = Clock::now();
     if (!started_) started_ = now;
+    // The rows committed as the pause began are counted in its line.
+    Count(totals);
     if (Pausado) {
         if (!pausedSince_) pausedSince_ = now;
         Show(QString(), QStringLiteral("Pausado"));
         return;
     }
     if (pausedSince_) paused_ += now - *std::exchange(pausedSince_, std::nullopt);
-    Count(totals);
     const double seconds = Running(now);
     if (done_ == 0 || seconds <= 0) {
         Show(QString(), QString());

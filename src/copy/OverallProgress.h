@@ -1,15 +1,19 @@
 #pragma once
 
+#include <QHash>
+#include <QList>
 #include <QString>
 #include <chrono>
 #include <optional>
 
 class QLabel;
+class TTabela;
 struct CopyTotals;
 
 // The line for the whole import beside the per-table bars: "Total: 120.000 de 320.012 registros ·
-// 58.000 registros/s · 00:00:04 restante". The rows to do are those the marked tables hold in the
-// source at the last count, leaving out the tables whose counts are already equal; a row is done
+// 58.000 registros/s · 00:00:04 restante". The rows to do are those the tables the import copies
+// (the marked ones and their dependences) hold in the source at the last count, leaving out the
+// tables whose counts are already equal; a row is done
 // once the destination took or refused it; rows it was found holding already are no longer to do.
 // A pause holds the clock: the line says "Pausado", and the time it lasts counts neither in the
 // pace nor in the time left. GUI thread only.
@@ -19,6 +23,9 @@ public:
     void ShowIn(QLabel* label) { label_ = label; }
     // An import begins, with the run's totals as they stand.
     void Begin(const CopyTotals& totals);
+    // The tables it copies, once the structure check has said which the destination cannot take:
+    // their source rows are the rows to do, those of a table whose counts are equal left out.
+    void Aim(const QList<TTabela*>& tables, const QHash<QString, QString>& uncopyable);
     // A reporting row of the copy.
     void Report(const CopyTotals& totals);
     // The import ended: the line keeps its figures and says how it ended.

@@ -41,8 +41,10 @@ private:
 
 }  // namespace
 
+QList<TTabela*> TablesTheImportReaches(const QTreeWidget& treeView) { return Reach(treeView).tables; }
+
 bool CheckStructures(const QTreeWidget& treeView, CopyContext& context) {
-    QList<TTabela*> reached = Reach(treeView).tables;
+    QList<TTabela*> reached = TablesTheImportReaches(treeView);
     // Listed by name, for a person to find a table among hundreds.
     std::sort(reached.begin(), reached.end(),
               [](const TTabela* a, const TTabela* b) { return a->NomeTabela() < b->NomeTabela(); });

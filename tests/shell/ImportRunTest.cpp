@@ -174,6 +174,37 @@ TEST_F(ImportRunTest, DuringAnImportItsButtonIsDisabledAndTheTotalLineEndsOnTheR
         << window.lblTotal->text();
 }
 
+// The total counts the dependences an import copies though they are not marked.
+TEST_F(ImportRunTest, TheTotalLineCountsTheDependencesCopiedThoughNotMarked) {
+    Connect(Vendas, Vendas,
+            QStringLiteral("INSERT INTO CLIENTE VALUES (1); INSERT INTO CLIENTE VALUES (2); INSERT INTO PEDIDO VALUES (10, 1);"));
+    Mark("PEDIDO");
+    Import();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Total: 3 de 3 registros · [\\d.]+ registros/s · concluída$"))
+                    .match(window.lblTotal->text())
+                    .hasMatch())
+        << window.lblTotal->text();
+}
+
+// A pause shows the rows in as it began.
+TEST_F(ImportRunTest, ThePausedTotalLineCountsTheRowsInAsThePauseBegan) {
+    Connect(Grande, Grande, ManyRows(QStringLiteral("GRANDE"), 3000));
+    Mark("GRANDE");
+    QString paused;
+    WhenTheCopyReports([&] {
+        window.btnPausar->click();
+        QTimer::singleShot(100, [&] {
+            paused = window.lblTotal->text();
+            window.btnPausar->click();
+        });
+    });
+    Import();
+    const QRegularExpressionMatch figures =
+        QRegularExpression(QStringLiteral("^Total: ([\\d.]+) de 3.000 registros · Pausado$")).match(paused);
+    ASSERT_TRUE(figures.hasMatch()) << paused;
+    EXPECT_GT(figures.captured(1).remove(QLatin1Char('.')).toInt(), 0);
+}
+
 TEST_F(ImportRunTest, ConnectingDuringAnImportIsRefusedAndTheImportGoesOn) {
     Connect(Grande, Grande, ManyRows(QStringLiteral("GRANDE"), 2000));
     Mark("GRANDE");
