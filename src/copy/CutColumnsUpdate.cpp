@@ -42,13 +42,17 @@ void CutColumnsUpdate::Run() {
     update_->Prepare(transaction);
     const int total = origem_.SnapshotRecordCount();
     bar_->setMaximum(total);
+    int done = 0;
     try {
-        for (int done = 0; !origem_.Eof(); origem_.Next()) {
+        for (; !origem_.Eof(); origem_.Next()) {
             Update(transaction);
             Report(++done, total);
         }
     } catch (...) {
         KeepUpdatedRows();
+        // The row and the log say it stopped: the next import that copies the table finishes it.
+        ProgressRow::ShowInterrupted(*row_, nome_);
+        RegistrarLog(nome_ + QStringLiteral(": segunda etapa interrompida em %1 de %2 registro(s)").arg(done).arg(total));
         throw;
     }
     bar_->setValue(total);

@@ -296,6 +296,11 @@ TEST_F(TwoPassCopy, AStopDuringTheSecondPassKeepsWhatWasSetAndAfterConectarTheNe
     const int set = ReferencesSet();
     EXPECT_GE(set, 1);
     EXPECT_LT(set, 2999);
+    // Its row and the log say where it stopped.
+    ASSERT_EQ(window.ListView->topLevelItemCount(), 1);
+    EXPECT_EQ(window.ListView->topLevelItem(0)->text(0), QStringLiteral("CATEGORIA interrompida"));
+    EXPECT_EQ(Log().filter(QRegularExpression(QStringLiteral("^CATEGORIA: segunda etapa interrompida em \\d+ de 2999 registro\\(s\\)$"))).size(), 1)
+        << Log();
     EXPECT_EQ(DestinoCount("CATEGORIA"), 3000);
     EXPECT_FALSE(Tabela("CATEGORIA")->Importada()) << "half done, whatever its counts";
     window.btnAtualizar->click();
