@@ -345,6 +345,8 @@ void TFPrincipal::BuildImport() {
         ImportControls{btnImportar, btnAtualizar, btnParar, btnPausar, TreeView, ListView, TimerAtualiza, logView_.get()},
         nullptr);
     import_->Context().overall.ShowIn(lblTotal);
+    // The periodic refresh is off while an import runs: the counts a refresh took meanwhile show at once.
+    connect(btnAtualizar, &QPushButton::clicked, this, [this] { RunGuarded([this] { TimerAtualizaTimer(); }); });
     verification_ = std::make_unique<DataVerification>(import_->Context(), VerificationControls{btnVerificar, TreeView}, nullptr);
 }
 

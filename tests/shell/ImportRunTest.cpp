@@ -1,5 +1,6 @@
 #include "CopyWindow.h"
 
+#include "catalogue/TableStateWording.h"
 #include "platform/TerminationRequest.h"
 
 #include <QFile>
@@ -203,6 +204,21 @@ TEST_F(ImportRunTest, ThePausedTotalLineCountsTheRowsInAsThePauseBegan) {
         QRegularExpression(QStringLiteral("^Total: ([\\d.]+) de 3.000 registros · Pausado$")).match(paused);
     ASSERT_TRUE(figures.hasMatch()) << paused;
     EXPECT_GT(figures.captured(1).remove(QLatin1Char('.')).toInt(), 0);
+}
+
+// The periodic refresh waits for the import; "Atualizar" pressed meanwhile shows its counts at once.
+TEST_F(ImportRunTest, AtualizarDuringAnImportShowsTheCountsItTook) {
+    Connect(Grande, Grande, ManyRows(QStringLiteral("GRANDE"), 3000));
+    Mark("GRANDE");
+    QString shown, counted;
+    WhenTheCopyReports([&] {
+        window.btnAtualizar->click();
+        shown = window.TreeView->topLevelItem(0)->text(RowCountsColumn);
+        counted = RowCountsText(*Tabela("GRANDE"));
+    });
+    Import();
+    EXPECT_FALSE(counted.endsWith(QStringLiteral("→ 0"))) << counted;
+    EXPECT_EQ(shown, counted);
 }
 
 TEST_F(ImportRunTest, ConnectingDuringAnImportIsRefusedAndTheImportGoesOn) {
