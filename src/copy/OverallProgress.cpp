@@ -29,6 +29,7 @@ void OverallProgress::Begin(const CopyTotals& totals) {
     paused_ = {};
     pausedSince_.reset();
     active_ = false;
+    secondPass_ = false;
     if (label_) label_->clear();
 }
 
@@ -66,8 +67,16 @@ void OverallProgress::Report(const CopyTotals& totals) {
         return;
     }
     const double pace = done_ / seconds;
+    if (secondPass_) return Show(QString(), QStringLiteral("segunda etapa"));
     Show(Number(std::llround(pace)) + QStringLiteral(" registros/s"),
          RunDuration(double(std::max(0LL, ToDo() - done_)) / pace) + QStringLiteral(" restante"));
+}
+
+void OverallProgress::SecondPass(const CopyTotals& totals) {
+    secondPass_ = true;
+    if (!active_) return;
+    Count(totals);
+    Show(QString(), QStringLiteral("segunda etapa"));
 }
 
 void OverallProgress::End(const CopyTotals& totals, bool interrupted) {

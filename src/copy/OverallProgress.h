@@ -26,6 +26,9 @@ public:
     // The tables it copies, once the structure check has said which the destination cannot take:
     // their source rows are the rows to do, those of a table whose counts are equal left out.
     void Aim(const QList<TTabela*>& tables, const QHash<QString, QString>& uncopyable);
+    // The rows are in, and the second pass sets the references they were copied without: its
+    // time is not the rows', and the line says so instead.
+    void SecondPass(const CopyTotals& totals);
     // A reporting row of the copy.
     void Report(const CopyTotals& totals);
     // The import ended: the line keeps its figures and says how it ended.
@@ -42,6 +45,7 @@ private:
 
     QLabel* label_ = nullptr;   // the window's, which outlives the import
     bool active_ = false;
+    bool secondPass_ = false;
     long long total_ = 0;
     long long before_ = 0;   // rows the totals held when the import began
     long long done_ = 0;

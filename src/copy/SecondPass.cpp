@@ -24,6 +24,7 @@ RowCopy PrepareTwoPassCopy(TTabela& tabela, CopyContext& context) {
 void RunSecondPass(CopyContext& context) {
     // A table an import started meanwhile copies joins the list and is done too.
     QList<TTabela*>& tables = context.twoPass.secondPass;
+    if (!tables.isEmpty()) context.overall.SecondPass(context.totals);
     for (qsizetype i = 0; i < tables.size(); ++i)
         CutColumnsUpdate(*tables[i], context, context.twoPass.insertedWhole.contains(tables[i])).Run();
 }

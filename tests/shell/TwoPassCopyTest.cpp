@@ -281,15 +281,18 @@ TEST_F(TwoPassCopy, AStopDuringTheSecondPassKeepsWhatWasSetAndAfterConectarTheNe
     SwitchOn();
     Mark("CATEGORIA");
     int barMaximum = -1;
+    QString total;
     WhenTheWindowListensAnd(
         [this] { return InSecondPass(); },
         [&] {
             const auto* bar = qobject_cast<QProgressBar*>(window.ListView->itemWidget(window.ListView->topLevelItem(0), 1));
             barMaximum = bar ? bar->maximum() : -2;
+            total = window.lblTotal->text();
             window.btnParar->click();
         });
     Import();
     EXPECT_EQ(barMaximum, 2999) << "the second pass shows a bar of the rows with a reference to set";
+    EXPECT_EQ(total, QStringLiteral("Total: 3.000 de 3.000 registros · segunda etapa"));
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Processo Parado!"));
     EXPECT_TRUE(Summary(QStringLiteral("Importação interrompida"), 1, 3000, 0).match(Log().last()).hasMatch()) << Log();
