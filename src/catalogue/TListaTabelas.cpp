@@ -31,6 +31,9 @@ void TListaTabelas::Clear() {
 }
 
 TTabela* TListaTabelas::TableByName(const QString& name) const {
+    // ITEM and "item" are two tables: the name as written first, then in any case.
+    for (TTabela* tabela : items_)
+        if (tabela->NomeTabela() == name) return tabela;
     for (TTabela* tabela : items_)
         if (tabela->NomeTabela().compare(name, Qt::CaseInsensitive) == 0) return tabela;
     return nullptr;

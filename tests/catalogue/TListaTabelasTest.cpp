@@ -100,14 +100,17 @@ TEST_F(TListaTabelasDependences, AReferencedTableOutsideTheCatalogueIsNamedButNo
 
 using TListaTabelasLookup = CataloguePair;
 
-TEST_F(TListaTabelasLookup, NamesAreFoundWhateverTheirCase) {
+// A name that differs only in case from another table's is that table's own.
+TEST_F(TListaTabelasLookup, NamesAreFoundWhateverTheirCaseTheNameAsWrittenFirst) {
     EXPECT_EQ(ListaTabelas.TableByName("CLIENTE"), nullptr);
-    Open(Vendas);
+    Open(Vendas + QStringLiteral("CREATE TABLE \"item\" (ID INTEGER);"));
     LoadCatalogue();
 
     TTabela* cliente = ListaTabelas.TableByName("cliente");
     ASSERT_NE(cliente, nullptr);
     EXPECT_EQ(cliente->NomeTabela(), "CLIENTE");
+    EXPECT_EQ(ListaTabelas.TableByName("item")->NomeTabela(), "item");
+    EXPECT_EQ(ListaTabelas.TableByName("ITEM")->NomeTabela(), "ITEM");
     EXPECT_EQ(ListaTabelas.TableByName("Pedido"), ListaTabelas.Items()[4]);
     EXPECT_EQ(ListaTabelas.TableByName("CLIENT"), nullptr);
     EXPECT_EQ(ListaTabelas.TableByName("CLIENTES"), nullptr);
