@@ -9,7 +9,6 @@
 #include "catalogue/TableKeys.h"
 #include "catalogue/Workspace.h"
 #include "platform/Application.h"
-#include "platform/SqlNames.h"
 #include "platform/TClientDataSet.h"
 #include "platform/ValueOrder.h"
 
@@ -53,14 +52,10 @@ std::unique_ptr<ResumeByKey> ResumeByKey::ForTable(TTabela& tabela, CopyContext&
     // no index leads with takes one too: the window answers meanwhile.
     std::optional<HeldKeyRun> run;
     std::optional<ComparisonQuery> described;
-    bool nullKeysHeld = false;
     context.transaction.InBackground(
         [&] {
             if (key.size() == 1) run = HeldKeyRun::Find(origem, destino, nome, key.front());
             described.emplace(origem, destino, nome, key, run ? run->Outside() : QString());
-            QStringList isNull;
-            for (const QString& column : key) isNull << quoteIdentifier(column) + QStringLiteral(" IS NULL");
-            nullKeysHeld = HasRows(destino, nome, isNull.join(QStringLiteral(" AND ")));
         },
         ServerWait::OnStop::Cancel);
     const ComparisonQuery& query = *described;
@@ -70,18 +65,17 @@ std::unique_ptr<ResumeByKey> ResumeByKey::ForTable(TTabela& tabela, CopyContext&
     return std::make_unique<ResumeByKey>(context, tabela, key, query.rows,
                                          (run ? QStringLiteral(" WHERE ") + run->Outside() : QString()) +
                                              QStringLiteral(" ORDER BY ") + orderBy.join(QStringLiteral(", ")),
-                                         run ? run->sourceRows : 0, nullKeysHeld);
+                                         run ? run->sourceRows : 0);
 }
 
 ResumeByKey::ResumeByKey(CopyContext& context, const TTabela& tabela, const QStringList& key,
-                         const QString& keysSql, QString selected, long long held, bool nullKeysHeld)
+                         const QString& keysSql, QString selected, long long held)
     : context_(context),
       tabela_(tabela),
       key_(key),
       selected_(std::move(selected)),
       destino_(*context.workspace.SQLConnectionDestino, keysSql),
-      passedOver_(held),
-      nullKeysHeld_(nullKeysHeld) {
+      passedOver_(held) {
     context.totals.held += held;
     destino_.Start();
     hasNext_ = destino_.Next(next_, ProcessMessages);
@@ -110,13 +104,9 @@ bool ResumeByKey::InDestination(TClientDataSet& origem) {
         sourceKey_.push_back(field->Value());
         allNull = allNull && field->Value().isNull;
     }
-    // A key NULL in every column tells no rows apart: a unique key holds it any number of times.
-    // Such a row is sent unless the destination holds some already, any of which may be this one;
-    // a key NULL in some columns only is unique, NULL matching NULL, as the server keeps it.
-    if (allNull) {
-        if (nullKeysHeld_) ++unsentNullKeys_;
-        return nullKeysHeld_;
-    }
+    // A key NULL in every column tells no rows apart (NullKeyRows); one NULL in some columns only
+    // is unique, NULL matching NULL, as the server keeps it.
+    if (allNull) return false;
     while (!alike_.empty() && CompareKey(alike_.front(), sourceKey_, key_.size()) < 0) TakeAlike();
     if (alike_.empty() || CompareKey(alike_.front(), sourceKey_, key_.size()) != 0) return false;
     const bool held = std::any_of(alike_.begin(), alike_.end(), [&](const Row& destino) {
@@ -131,15 +121,10 @@ bool ResumeByKey::InDestination(TClientDataSet& origem) {
     return held;
 }
 
-long long ResumeByKey::Finish() {
-    if (finished_) return 0;
+void ResumeByKey::Finish() {
+    if (finished_) return;
     finished_ = true;
     destino_.Stop(ProcessMessages);
-    if (passedOver_ > 0 || unsentNullKeys_ > 0) context_.twoPass.insertedWhole.remove(&tabela_);
+    if (passedOver_ > 0) context_.twoPass.insertedWhole.remove(&tabela_);
     RegistrarLog(tabela_.NomeTabela() + QStringLiteral(": %1 registro(s) já estavam no destino e não foram enviados").arg(passedOver_));
-    if (unsentNullKeys_ > 0)
-        RegistrarLog(tabela_.NomeTabela() + QStringLiteral(" ERRO %1 registro(s) de chave nula não foram enviados: o destino "
-                                                           "já tem registros de chave nula, e a chave não diz se são estes")
-                                                .arg(unsentNullKeys_));
-    return unsentNullKeys_;
 }

@@ -20,9 +20,7 @@ extern bool EnviarSomenteFaltantes;
 // row whose key the destination already holds is not sent again. Only the destination keys that
 // sort alike are held at a time, whatever the table's size. A row is passed over only when the
 // destination holds a key of the very same bytes, NULL matching NULL; a row in doubt (keys that
-// sort alike but differ) is sent, as without the box. A key NULL in every column tells no rows
-// apart: such rows are sent when the destination holds none, and otherwise not sent and counted
-// as refused, since any of those it holds may be one of them. The rows of a run of keys the destination
+// sort alike but differ, a key NULL in every column) is sent, as without the box. The rows of a run of keys the destination
 // holds unbroken (HeldKeyRun) are counted there and not read at all.
 // Threads: the main thread uses it; the destination's keys are read on a thread of their own.
 class ResumeByKey {
@@ -30,7 +28,7 @@ public:
     // Null when the run sends every row, or the table has no key the copy fills.
     static std::unique_ptr<ResumeByKey> ForTable(TTabela& tabela, CopyContext& context);
     ResumeByKey(CopyContext& context, const TTabela& tabela, const QStringList& key, const QString& keysSql,
-                QString selected, long long held, bool nullKeysHeld);
+                QString selected, long long held);
     ~ResumeByKey();
 
     // The source's select, of the rows to read, sorted as the destination's keys come.
@@ -40,9 +38,8 @@ public:
     bool InDestination(TClientDataSet& origem);
     // Logs how many rows the destination held already, also when the table is left before its end.
     // Rows passed over were not this run's: the second pass must not take every row found by the
-    // key for its own. Returns the rows not sent for a key NULL in every column, to be counted as
-    // refused (none the second time).
-    long long Finish();
+    // key for its own.
+    void Finish();
 
 private:
     using Row = RowReadAhead::Row;
@@ -60,7 +57,5 @@ private:
     Row next_;
     bool hasNext_ = false;
     long long passedOver_ = 0;
-    bool nullKeysHeld_;          // the destination holds rows whose key is NULL in every column
-    long long unsentNullKeys_ = 0;
     bool finished_ = false;
 };

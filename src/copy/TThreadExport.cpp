@@ -4,6 +4,7 @@
 #include "DestinationQueue.h"
 #include "Exportar.h"
 #include "ProgressRow.h"
+#include "NullKeyRows.h"
 #include "ResumeByKey.h"
 #include "RowKeyText.h"
 #include "RunControl.h"
@@ -223,6 +224,7 @@ void TThreadExport::ExportarRegistros() {
     keyColumns_ = KeyColumns(*context_.workspace.SQLConnectionDestino, nomeTabela_);
     if (RefusesKeylessTable()) return;
     if (PrepareTwoPassCopy(*Tabela, context_) == RowCopy::AlreadyDone) return;
+    nullKeys_ = std::make_unique<NullKeyRows>(*context_.workspace.SQLConnectionDestino, nomeTabela_, keyColumns_);
     resume_ = ResumeByKey::ForTable(*Tabela, context_);
     OpenDataSets();
     RecordCount = CDSOrigem->RecordCount();
@@ -242,12 +244,14 @@ void TThreadExport::ExportarRegistros() {
         queue_->SendAll();
     } catch (...) {
         KeepAppliedRows(lostBefore);
-        if (resume_) CountRefused(resume_->Finish());
+        if (resume_) resume_->Finish();
+        CountRefused(nullKeys_->Finish());
         throw;
     }
     // Not one row refused: every row of the table in the destination is one this run inserted.
+    CountRefused(nullKeys_->Finish());
     if (context_.totals.rejected == rejectedBefore) context_.twoPass.insertedWhole.insert(Tabela);
-    if (resume_) CountRefused(resume_->Finish());
+    if (resume_) resume_->Finish();
     ProgressBar->setValue(RecordCount);
     context_.transaction.Commit();
     CDSOrigem->Close();
@@ -272,7 +276,7 @@ void TThreadExport::KeepAppliedRows(long long lostBefore) noexcept {
 }
 
 void TThreadExport::ExportRegister() {
-    if (resume_ && resume_->InDestination(*CDSOrigem)) return;
+    if (nullKeys_->Withholds(*CDSOrigem) || (resume_ && resume_->InDestination(*CDSOrigem))) return;
     CDSDestino->Append();
     qsizetype bytes = 0;
     for (const auto& [from, to] : fields_) {

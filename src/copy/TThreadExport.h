@@ -12,6 +12,7 @@
 #include <vector>
 
 class EDatabaseError;
+class NullKeyRows;
 class ResumeByKey;
 class QProgressBar;
 class QTreeWidget;
@@ -93,6 +94,7 @@ private:
     CopyContext& context_;
     QString nomeTabela_;
     bool stepsRun_ = false;
+    std::unique_ptr<NullKeyRows> nullKeys_;
     std::unique_ptr<ResumeByKey> resume_;   // with "Enviar somente os registros que faltam"
     // Each source field with the destination field of the same name, found once per table.
     std::vector<std::pair<TField*, TField*>> fields_;
