@@ -51,8 +51,10 @@ TEST_F(CopyJob, AnItemIsCopiedAfterTheOrderAndTheClientItReferences) {
     for (const char* name : {"CLIENTE", "PEDIDO", "ITEM", "CATEGORIA", "AVULSA"})
         EXPECT_TRUE(Tabela(name)->Importada()) << name;
     EXPECT_TRUE(dialogs.messages.empty());
-    // Each job's end shows the log in the memo without waiting for the timer.
-    EXPECT_EQ(window.mmLog->toPlainText(), ListaLog.Items().mid(0, 11).join(QLatin1Char('\n')));
+    // Each job's end shows the log in the memo without waiting for the timer (the refresh at the
+    // import's end shows the rest).
+    EXPECT_TRUE(window.mmLog->toPlainText().startsWith(ListaLog.Items().mid(0, 11).join(QLatin1Char('\n'))))
+        << window.mmLog->toPlainText().toStdString();
 }
 
 class CopyJobMethod : public CopyWindow, public testing::WithParamInterface<int> {};
