@@ -65,8 +65,9 @@ void TListaTabelas::AdjustDependences(Workspace& workspace) {
     }
     for (TTabela* tabela : items_) {
         tabela->DependencesDelete()->Clear();
+        // As written: ITEM and "item" are two tables.
         for (TTabela* other : items_)
-            if (other->Dependences()->Contains(tabela->NomeTabela()))
+            if (other->Dependences()->Items().contains(tabela->NomeTabela()))
                 tabela->DependencesDelete()->Add(other->NomeTabela());
     }
     TSQLConnection& origem = *workspace.SQLConnection;

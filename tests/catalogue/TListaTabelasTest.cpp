@@ -61,11 +61,14 @@ TEST_F(TListaTabelasDependences, ReferencingTablesFollowTheCatalogueOrderNotTheF
 
 TEST_F(TListaTabelasDependences, TablesWithNamesThatNeedQuotingAreRelatedToo) {
     Open(QStringLiteral("CREATE TABLE \"Cliente's\" (ID INTEGER NOT NULL PRIMARY KEY);"
+                        "CREATE TABLE \"CLIENTE'S\" (ID INTEGER NOT NULL PRIMARY KEY);"
                         "CREATE TABLE \"order\" (C INTEGER REFERENCES \"Cliente's\" (ID));"));
     LoadCatalogue();
 
     EXPECT_EQ(ListaTabelas.TableByName("order")->Dependences()->Items(), QStringList({"Cliente's"}));
     EXPECT_EQ(ListaTabelas.TableByName("Cliente's")->DependencesDelete()->Items(), QStringList({"order"}));
+    // A name that differs only in case is another table's.
+    EXPECT_TRUE(ListaTabelas.TableByName("CLIENTE'S")->DependencesDelete()->Items().isEmpty());
 }
 
 TEST_F(TListaTabelasDependences, TheStatusLineCountsEachTableFromZero) {
