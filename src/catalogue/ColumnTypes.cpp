@@ -5,7 +5,9 @@
 namespace {
 
 // The type lives in the column's domain, named or made for it; NOT NULL and a default may be on
-// either. Views and system tables are left out, as the catalogue load leaves them.
+// either. Views and system tables are left out, as the catalogue load leaves them, and global
+// temporary tables (relation types 4 and 5) too: rows copied into one are gone at the copy's
+// commit, or with its connection, so the destination has no table to keep them.
 const QString ColumnsSql = QStringLiteral(
     "SELECT RF.RDB$RELATION_NAME, RF.RDB$FIELD_NAME, F.RDB$FIELD_TYPE, F.RDB$FIELD_SUB_TYPE, F.RDB$FIELD_SCALE,"
     " F.RDB$FIELD_PRECISION, F.RDB$CHARACTER_LENGTH, CS.RDB$CHARACTER_SET_NAME,"
@@ -17,6 +19,7 @@ const QString ColumnsSql = QStringLiteral(
     " JOIN RDB$FIELDS F ON F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE"
     " LEFT JOIN RDB$CHARACTER_SETS CS ON CS.RDB$CHARACTER_SET_ID = F.RDB$CHARACTER_SET_ID"
     " WHERE R.RDB$VIEW_BLR IS NULL AND COALESCE(R.RDB$SYSTEM_FLAG, 0) = 0"
+    " AND COALESCE(R.RDB$RELATION_TYPE, 0) NOT IN (4, 5)"
     " ORDER BY RF.RDB$RELATION_NAME, RF.RDB$FIELD_POSITION");
 
 constexpr int BlobType = 261;

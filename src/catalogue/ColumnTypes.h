@@ -27,5 +27,6 @@ using TableColumns = QList<ColumnType>;
 // The column of that name, nullptr when the table has none.
 const ColumnType* FindColumn(const TableColumns& columns, const QString& name);
 
-// Every column of every user table of the database, by table name, read in one query.
+// Every column of every user table of the database, global temporary tables left out, by table
+// name, read in one query.
 QHash<QString, TableColumns> ReadColumnTypes(TSQLConnection& connection);

@@ -123,6 +123,19 @@ TEST_F(StructureCheck, SimSkipsTheTablesTheDestinationCannotTakeAndCopiesTheRest
     EXPECT_EQ(log.filter(QStringLiteral("-> CICLO O campo 'PAI'")).size(), 1) << log;
 }
 
+// Rows copied into a global temporary table are gone at the commit or with the connection: it is
+// no table to copy into, and "Sim" leaves it out instead of reporting rows it does not keep.
+TEST_F(StructureCheck, AGlobalTemporaryTableInTheDestinationIsNoTableToCopyInto) {
+    ConnectPair(QStringLiteral("CREATE TABLE TEMPO (ID INTEGER NOT NULL PRIMARY KEY);"),
+                QStringLiteral("CREATE GLOBAL TEMPORARY TABLE TEMPO (ID INTEGER NOT NULL PRIMARY KEY) ON COMMIT PRESERVE ROWS;"),
+                QStringLiteral("INSERT INTO TEMPO VALUES (1);"), {});
+    Mark("TEMPO");
+    Ask(QDialog::Accepted);
+    Import();
+    EXPECT_EQ(listed, QStringList({"TEMPO", "  (tabela) | tabela | ausente | tabela não será copiada"}));
+    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 0, 0, 0).match(Log().last()).hasMatch()) << Log();
+}
+
 TEST_F(StructureCheck, IdenticalStructuresShowNoQuestion) {
     Connect(Vendas, Vendas, UmCliente);
     Mark("CLIENTE");
