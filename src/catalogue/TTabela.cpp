@@ -4,6 +4,7 @@
 #include "Workspace.h"
 #include "platform/SqlNames.h"
 #include "platform/TSQLConnection.h"
+#include "platform/EDatabaseError.h"
 #include "platform/TSQLDataSet.h"
 
 bool EsperarDependencias = true;
@@ -65,7 +66,12 @@ void TTabela::Count(const std::function<void()>& alsoRead) {
     const auto counting = [&] {
         if (alsoRead) alsoRead();
         origem.Open();
-        destino.Open();
+        try {
+            destino.Open();
+        } catch (const EDatabaseError& error) {
+            // "Table unknown" alone would not say which of the two databases lacks it.
+            throw error.While(QStringLiteral("ao contar a tabela %1 no banco de destino").arg(nomeTabela_));
+        }
     };
     // The window handles its messages as the table is counted, which takes the engine about a
     // second for three million rows.

@@ -113,7 +113,8 @@ TEST_F(CatalogueWindow, AFailedLoadLeavesBothTreesEmptyAndALaterConnectWorks) {
     Reconnect();
 
     ASSERT_EQ(Errors().size(), 1);
-    EXPECT_TRUE(Errors().first().contains("PEDIDO")) << Errors().first().toStdString();
+    EXPECT_TRUE(Errors().first().startsWith("Erro ao contar a tabela PEDIDO no banco de destino:"))
+        << Errors().first().toStdString();
     EXPECT_EQ(window.TreeView->topLevelItemCount(), 0);
     EXPECT_EQ(window.TreeViewDelecao->topLevelItemCount(), 0);
 
