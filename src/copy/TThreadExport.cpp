@@ -248,8 +248,8 @@ void TThreadExport::ExportarRegistros() {
         CountRefused(nullKeys_->Finish());
         throw;
     }
-    // Not one row refused: every row of the table in the destination is one this run inserted.
     CountRefused(nullKeys_->Finish());
+    // Not one row refused: every row of the table in the destination is one this run inserted.
     if (context_.totals.rejected == rejectedBefore) context_.twoPass.insertedWhole.insert(Tabela);
     if (resume_) resume_->Finish();
     ProgressBar->setValue(RecordCount);

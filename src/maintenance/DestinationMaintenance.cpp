@@ -84,7 +84,7 @@ bool DestinationMaintenance::EmptyMarkedTables() {
 
     BusyCursor busy;
     CommitRunningCopy();
-    EmptyTables(ordem, keys, workspace_);
+    ExecutarDelecao(ordem, keys, workspace_);
     return true;
 }
 

@@ -124,14 +124,7 @@ QList<ForeignKey> DestinationKeys(const Workspace& workspace) {
     return keys;
 }
 
-void EmptyTables(const QList<TTabela*>& ordem, const QList<ForeignKey>& keys, Workspace& workspace) {
+void ExecutarDelecao(const QList<TTabela*>& ordem, const QList<ForeignKey>& keys, Workspace& workspace) {
     for (qsizetype i = 0; i < ordem.size(); ++i)
         EmptyTable(*ordem[i], LinksInto(*ordem[i], ordem.mid(i + 1), keys), workspace);
-}
-
-void ExecutarDelecao(TTabela& tabela, Workspace& workspace) {
-    QList<TTabela*> ordem;
-    DeletionOrder(tabela, ordem);
-    const QList<ForeignKey> keys = DestinationKeys(workspace);
-    EmptyTables(OrderAllowedByKeys(ordem, keys), keys, workspace);
 }

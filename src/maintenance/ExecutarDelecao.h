@@ -24,12 +24,9 @@ QList<TTabela*> OrderAllowedByKeys(const QList<TTabela*>& ordem, const QList<For
 // Every foreign key of the destination, read as a watched step.
 QList<ForeignKey> DestinationKeys(const Workspace& workspace);
 
-// Empties the tables in the order given, each with one DELETE that commits on its own; a nullable
-// foreign key into a table from itself, or from a table emptied after it, is set NULL first in the
-// DELETE's transaction. A DELETE the server refuses is logged as "ExecutarDelecao <table>=<message>"
-// and raised again: the tables after it are left untouched, the ones before it stay emptied.
-void EmptyTables(const QList<TTabela*>& ordem, const QList<ForeignKey>& keys, Workspace& workspace);
-
-// Empties tabela on the destination after every table that references it, at any depth: the
-// tables of DeletionOrder, in the order OrderAllowedByKeys gives them.
-void ExecutarDelecao(TTabela& tabela, Workspace& workspace);
+// Empties the tables in the order given (DeletionOrder's, as OrderAllowedByKeys leaves it), each
+// with one DELETE that commits on its own; a nullable foreign key into a table from itself, or from
+// a table emptied after it, is set NULL first in the DELETE's transaction. A DELETE the server
+// refuses is logged as "ExecutarDelecao <table>=<message>" and raised again: the tables after it are
+// left untouched, the ones before it stay emptied.
+void ExecutarDelecao(const QList<TTabela*>& ordem, const QList<ForeignKey>& keys, Workspace& workspace);
