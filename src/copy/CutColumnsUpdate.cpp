@@ -50,9 +50,13 @@ void CutColumnsUpdate::Run() {
         }
     } catch (...) {
         KeepUpdatedRows();
-        // The row and the log say it stopped: the next import that copies the table finishes it.
+        // The row, the tree and the log say it stopped: the next import that copies the table
+        // finishes it. Rows sent, not all written when the commit above failed too.
+        tabela_.SetImportada(false);
         ProgressRow::ShowInterrupted(*row_, nome_);
-        RegistrarLog(nome_ + QStringLiteral(": segunda etapa interrompida em %1 de %2 registro(s)").arg(done).arg(total));
+        RegistrarLog(nome_ + QStringLiteral(": segunda etapa interrompida depois de %1 de %2 registro(s) enviados")
+                                 .arg(done)
+                                 .arg(total));
         throw;
     }
     bar_->setValue(total);

@@ -198,9 +198,15 @@ void RunTransaction::CommitFailed(const QMap<QString, long long>& rows, const TS
     }
     if (lost && total > 0) {
         insertedRows_ -= total;
+        // Given up on a silent server, the commit may still have reached it: only what is certain
+        // is counted, and the log says the rest is in doubt.
         RegistrarLog(rows.keys().join(QStringLiteral(", ")) +
-                     QStringLiteral(" ERRO ao gravar as linhas já enviadas: %1 registro(s) enviado(s) desde a "
-                                    "última confirmação não foram gravados: %2")
+                     (wait_.Abandoned()
+                          ? QStringLiteral(" ERRO ao gravar as linhas já enviadas: %1 registro(s) enviado(s) desde a "
+                                           "última confirmação podem não ter sido gravados (o servidor não respondeu à "
+                                           "confirmação; confira com Atualizar ou Verificar Dados): %2")
+                          : QStringLiteral(" ERRO ao gravar as linhas já enviadas: %1 registro(s) enviado(s) desde a "
+                                           "última confirmação não foram gravados: %2"))
                          .arg(total)
                          .arg(error.Message()));
     }

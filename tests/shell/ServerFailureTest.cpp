@@ -163,6 +163,30 @@ TEST_F(ServerFailure, PararFreesTheWindowFromASourceFrozenBeforeTheGenerators) {
     EXPECT_TRUE(Errors()[0].contains(QStringLiteral("Pressione \"Conectar\""))) << Errors()[0];
 }
 
+// A server killed in the second pass: the table is not taken for imported, and the log says the
+// second pass stopped.
+TEST_F(ServerFailure, ASecondPassCutShortByAKilledServerLeavesTheTableNotImported) {
+    const QString cadeia = QStringLiteral("CREATE TABLE CADEIA (ID INTEGER NOT NULL PRIMARY KEY, PAI INTEGER REFERENCES CADEIA);");
+    // Each row references the next one, which the copy in key order has not sent yet.
+    origem = databases.Create(QStringLiteral("cadeia"), cadeia + QStringLiteral(
+        "SET TERM ^ ; EXECUTE BLOCK AS DECLARE I INTEGER = 20000; BEGIN INSERT INTO CADEIA VALUES (20001, NULL);"
+        " WHILE (I > 0) DO BEGIN INSERT INTO CADEIA VALUES (:I, :I + 1); I = I - 1; END END^ SET TERM ; ^"));
+    DatabaseFactory::Execute(destino, cadeia);
+    Reconnect();
+    CopiarReferenciasCirculares = true;
+    Mark("CADEIA");
+    QObject::connect(&look_, &QTimer::timeout, [this] {
+        if (!Log().contains(QStringLiteral("Destroy(CADEIA)")) || window.ListView->topLevelItemCount() != 1) return;
+        look_.stop();
+        server.Signal(SIGKILL);
+    });
+    look_.start(5);
+    Import();
+    CopiarReferenciasCirculares = false;
+    EXPECT_FALSE(Tabela("CADEIA")->Importada());
+    EXPECT_EQ(Log().filter(QStringLiteral("CADEIA: segunda etapa interrompida")).size(), 1) << Log();
+}
+
 // Closing a connection (the program's end does) gives a frozen server a second at most.
 TEST_F(ServerFailure, ClosingAConnectionToAFrozenServerDoesNotWaitForIt) {
     server.Signal(SIGSTOP);

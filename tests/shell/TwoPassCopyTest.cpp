@@ -302,7 +302,7 @@ TEST_F(TwoPassCopy, AStopDuringTheSecondPassKeepsWhatWasSetAndAfterConectarTheNe
     // Its row and the log say where it stopped.
     ASSERT_EQ(window.ListView->topLevelItemCount(), 1);
     EXPECT_EQ(window.ListView->topLevelItem(0)->text(0), QStringLiteral("CATEGORIA interrompida"));
-    EXPECT_EQ(Log().filter(QRegularExpression(QStringLiteral("^CATEGORIA: segunda etapa interrompida em \\d+ de 2999 registro\\(s\\)$"))).size(), 1)
+    EXPECT_EQ(Log().filter(QRegularExpression(QStringLiteral("^CATEGORIA: segunda etapa interrompida depois de \\d+ de 2999 registro\\(s\\) enviados$"))).size(), 1)
         << Log();
     EXPECT_EQ(DestinoCount("CATEGORIA"), 3000);
     EXPECT_FALSE(Tabela("CATEGORIA")->Importada()) << "half done, whatever its counts";
