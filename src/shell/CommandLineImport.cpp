@@ -64,7 +64,8 @@ int CommandLineImport::Run() {
     int status = Steps();
     if (triggersOff_ && !Command([this] { window_.btnHabilitarTriggerClick(); })) status = std::max(status, Failed);
     if (Stopped()) status = Interrupted;
-    Command([this] { window_.workspace.SaveLog(); });
+    // A log that could not be written is said on standard error, and no path points at it.
+    if (!Command([this] { window_.workspace.SaveLog(); })) return std::max(status, Failed);
     if (!ActivityLogFilePath().isEmpty()) report_.Print(QStringLiteral("Log: ") + ActivityLogFilePath());
     return status;
 }

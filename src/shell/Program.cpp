@@ -31,7 +31,10 @@ int RunProgram(int argc, char* argv[]) {
     }
     // The copy from the command line runs the window's own code on a window nobody sees: it
     // needs no display, over ssh or from cron, and opens none where there is one.
-    if (AsksForImport(arguments)) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // So does a line it refuses, which opens no window either.
+    if (AsksForImport(arguments) || (early.action == CommandLine::Refuse && qEnvironmentVariableIsEmpty("DISPLAY") &&
+                                     qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication application(argc, argv);
     // Set once here: the names place the user's settings and data folders; the long one is what the user reads.

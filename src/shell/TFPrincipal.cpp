@@ -42,6 +42,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -139,10 +140,13 @@ TFPrincipal::TFPrincipal(QWidget* parent) : QMainWindow(parent), ProgramFolder(E
 
 TFPrincipal::~TFPrincipal() {
     // The window may have been closed in the middle of a long command; what that command
-    // logged after the close still belongs in the file.
-    RunGuarded([this] {
+    // logged after the close still belongs in the file. No box now: nobody is left to answer it
+    // (without a display it would wait for ever), and the close said it already.
+    try {
         if (logFile_) logFile_->Flush();
-    });
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "vendrasol: %s\n", ErrorMessage(error).toLocal8Bit().constData());
+    }
     CloseActivityLog();
 }
 

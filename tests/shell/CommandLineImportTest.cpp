@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QThread>
 #include <csignal>
 #include <gtest/gtest.h>
@@ -46,7 +47,7 @@ protected:
         for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"})
             environment.insert(QString::fromLatin1(name), databases.Folder());
         program.setProcessEnvironment(environment);
-        QFile::remove(LogPath);
+        if (!keepLog_) QFile::remove(LogPath);
         program.start(QStringLiteral(VENDRASOL_EXECUTABLE), QStringList{QStringLiteral("--importar"), origem, destino} + options);
     }
 
@@ -61,6 +62,14 @@ protected:
         QProcess program;
         Start(program, options, unset);
         return Finish(program);
+    }
+
+    // As Run, into the log file as it stands.
+    Outcome RunKeepingTheLogFile(const QStringList& options) {
+        keepLog_ = true;
+        const Outcome outcome = Run(options);
+        keepLog_ = false;
+        return outcome;
     }
 
     // Starts copying PEDIDO's 20,002 rows (CLIENTE's 3 first) into a destination where each row
@@ -82,6 +91,7 @@ protected:
     const QString LogPath = QFileInfo(QStringLiteral(VENDRASOL_EXECUTABLE)).dir().filePath(QStringLiteral("LogVendrasol.txt"));
     DatabaseFactory databases;
     QString origem, destino;
+    bool keepLog_ = false;
 };
 
 TEST_F(CommandLineImport, ACopyWithNoDisplayMarksDependencesEmptiesWhenConfirmedAndEndsEqual) {
@@ -189,6 +199,20 @@ TEST_F(CommandLineImport, ACleanupThatWouldLoseRowsIsRefusedBeforeAnyDelete) {
     const Outcome bloqueada = Run({QStringLiteral("--limpar"), QStringLiteral("--sim")});
     EXPECT_EQ(bloqueada.exitCode, 2);
     EXPECT_TRUE(bloqueada.err.contains(QStringLiteral("a limpeza parou depois de esvaziar AVULSA, PEDIDO,"))) << bloqueada.err.toStdString();
+}
+
+// A log file that cannot be written (a full disk) ends the run with 2 and the reason, and nothing
+// waits for an answer nobody can give.
+TEST_F(CommandLineImport, ALogFileThatCannotBeWrittenEndsWithTwoAndTheReason) {
+    origem = databases.Create(QStringLiteral("origem"), Estrutura + Linhas);
+    destino = databases.Create(QStringLiteral("destino"), Estrutura);
+    QFile::remove(LogPath);
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), LogPath));
+    const auto restore = qScopeGuard([this] { QFile::remove(LogPath); });
+    const Outcome outcome = RunKeepingTheLogFile({QStringLiteral("--tabelas"), QStringLiteral("CLIENTE")});
+    EXPECT_EQ(outcome.exitCode, 2) << outcome.err.toStdString();
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("Não foi possível gravar o log"))) << outcome.err.toStdString();
+    EXPECT_FALSE(outcome.out.contains(QStringLiteral("Log: "))) << outcome.out.toStdString();
 }
 
 // As from cron: no locale in the environment, and accented paths.
