@@ -85,4 +85,9 @@ TEST(CommandLine, TheProgramAnswersHelpAndVersionWithoutADisplayAndRefusesOnePat
     EXPECT_EQ(onePath.exitCode, 2);
     EXPECT_EQ(onePath.out, QString());
     EXPECT_TRUE(onePath.err.contains(QStringLiteral("ORIGEM e DESTINO"))) << onePath.err.toStdString();
+
+    // Nor does a line it refuses need one.
+    const Outcome unknown = RunBuiltProgram({QStringLiteral("--tudo")});
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_TRUE(unknown.err.contains(QStringLiteral("opção desconhecida: tudo"))) << unknown.err.toStdString();
 }
