@@ -12,8 +12,12 @@ std::function<void(const QString&)> watcher;
 
 }  // namespace
 
-void RegistrarLog(const QString& line) {
+void RegistrarLog(const QString& text) {
     if (!LogAtivo) return;
+    // One line, in the file and the memo, whatever lines the server's message holds: a refused row
+    // is found by its line, its key on it.
+    QString line = text;
+    line.replace(QLatin1String("\r\n"), QLatin1String(" ")).replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
     if (writeToFile) writeToFile(line);
     if (watcher) watcher(line);
     ListaLog.Add(line);
