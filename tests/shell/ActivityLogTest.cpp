@@ -102,6 +102,18 @@ TEST_F(ProgramFolderWindow, UnwritableProgramFolderPutsTheLogInTheUserDataFolder
     EXPECT_EQ(dialogs.messages[0].flags, MB_ICONWARNING);
 }
 
+// A log that cannot be written at the close (a full disk) says why, and the window stays for
+// another try.
+TEST_F(ProgramFolderWindow, ALogThatCannotBeWrittenAtTheCloseKeepsTheWindowOpen) {
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/full"), folder.filePath(QStringLiteral("LogVendrasol.txt"))));
+    Show(folder.path() + QLatin1Char('/'));
+    RegistrarLog(QStringLiteral("linha"));
+    window.close();
+    EXPECT_TRUE(window.isVisible());
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].text.contains(QStringLiteral("Não foi possível gravar o log"))) << dialogs.messages[0].text.toStdString();
+}
+
 TEST_F(ProgramFolderWindow, InstalledProgramKeepsItsLogInTheUserDataFolderWithoutAWord) {
     // A system folder such as /usr/bin, which root could write to.
     const QString programFolder = folder.filePath(QStringLiteral("usr/bin/"));
