@@ -17,10 +17,11 @@ void ShowException(const std::exception& error) {
                          notice ? notice->Icon() : MB_ICONSTOP);
 }
 
-void RunGuarded(const std::function<void()>& command) {
+bool RunGuarded(const std::function<void()>& command) {
     try {
         try {
             command();
+            return true;
         } catch (const std::exception& error) {
             ShowException(error);
         } catch (...) {
@@ -29,4 +30,5 @@ void RunGuarded(const std::function<void()>& command) {
     } catch (...) {
         // Showing the error failed as well (out of memory): there is no one left to tell.
     }
+    return false;
 }

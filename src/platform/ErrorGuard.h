@@ -12,5 +12,6 @@ QString ErrorMessage(const std::exception& error);
 void ShowException(const std::exception& error);
 
 // Runs a command so that no exception leaves it: whatever it raises is shown by ShowException.
-// Every command handler of the windows runs through here.
-void RunGuarded(const std::function<void()>& command);
+// Every command handler of the windows runs through here. True when the command ended without
+// an error.
+bool RunGuarded(const std::function<void()>& command);

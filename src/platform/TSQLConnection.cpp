@@ -110,8 +110,7 @@ void TSQLConnection::Open(const std::function<bool()>& meanwhile) {
     Doing([&] { return QStringLiteral("ao conectar ao banco de dados %1").arg(database); },
           [&] {
               FbRef<IXpbBuilder> dpb(FbUtil()->getXpbBuilder(&status, IXpbBuilder::DPB, nullptr, 0));
-              // The path goes as UTF-8 whatever the locale: run from cron, with none set, an
-              // accented path would not be found otherwise.
+              // The path goes as UTF-8, as every text the program sends the server.
               dpb->insertTag(&status, isc_dpb_utf8_filename);
               dpb->insertString(&status, isc_dpb_user_name, ServerText(Params.Values(QStringLiteral("User_Name"))).constData());
               dpb->insertString(&status, isc_dpb_password, ServerText(Params.Values(QStringLiteral("Password"))).constData());

@@ -93,14 +93,7 @@ int CommandLineImport::Steps() {
     return options_.verificar ? std::max(copied, Verify()) : copied;
 }
 
-bool CommandLineImport::Command(const std::function<void()>& command) {
-    bool done = false;
-    RunGuarded([&] {
-        command();
-        done = true;
-    });
-    return done;
-}
+bool CommandLineImport::Command(const std::function<void()>& command) { return RunGuarded(command); }
 
 bool CommandLineImport::Stopped() {
     // The signal's byte waits on its pipe until messages are handled.

@@ -415,12 +415,7 @@ void TFPrincipal::closeEvent(QCloseEvent* event) {
     // A catalogue being read stops at once, as an import does.
     if (connecting_) Encerrando = true;
     closing_ = true;
-    bool saved = false;
-    RunGuarded([this, &saved] {
-        FormClose();
-        saved = true;
-    });
-    if (saved) return event->accept();
+    if (RunGuarded([this] { FormClose(); })) return event->accept();
     // The log could not be written, and the box said why: the window stays, and closing it again
     // tries once more. Nothing is ending after all.
     closing_ = false;

@@ -143,13 +143,8 @@ void TFEstruturaTabela::Wire() {
 void TFEstruturaTabela::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (event->spontaneous()) return;
-    bool loaded = false;
-    RunGuarded([this, &loaded] {
-        FormShow();
-        loaded = true;
-    });
     // Closed once the show is over: a dialog closed while it is being shown stays open.
-    if (!loaded) QTimer::singleShot(0, this, &QDialog::reject);
+    if (!RunGuarded([this] { FormShow(); })) QTimer::singleShot(0, this, &QDialog::reject);
 }
 
 void TFEstruturaTabela::FormShow() {
