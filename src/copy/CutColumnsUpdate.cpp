@@ -13,6 +13,7 @@
 #include "platform/ErrorGuard.h"
 #include "platform/PreparedStatement.h"
 #include "platform/TSQLTransaction.h"
+#include "platform/ValueOrder.h"
 
 #include <QProgressBar>
 #include <QTreeWidget>
@@ -37,8 +38,14 @@ void CutColumnsUpdate::Run() {
     origem_.Snapshot = true;
     origem_.SetCommandText(SecondPassSourceSql(nome_, cycles.cutColumns + cycles.keyColumns + others, cycles.cutColumns));
     origem_.Open();
-    update_ = std::make_unique<PreparedStatement>(*context_.workspace.SQLConnectionDestino,
-                                                  SecondPassUpdateSql(nome_, cycles, Compared()));
+    TSQLConnection& destino = *context_.workspace.SQLConnectionDestino;
+    if (insertedWhole_) {
+        update_ = std::make_unique<PreparedStatement>(destino, SecondPassUpdateSql(nome_, cycles));
+    } else {
+        find_ = std::make_unique<PreparedStatement>(destino, SecondPassFindSql(nome_, cycles, cycles.keyColumns + others));
+        find_->Prepare(transaction);
+        update_ = std::make_unique<PreparedStatement>(destino, SecondPassUpdateFoundSql(nome_, cycles));
+    }
     update_->Prepare(transaction);
     const int total = origem_.SnapshotRecordCount();
     bar_->setMaximum(total);
@@ -66,13 +73,6 @@ void CutColumnsUpdate::Run() {
     tabela_.SetSecondPassPending(false);
 }
 
-QStringList CutColumnsUpdate::Compared() {
-    QStringList compared;
-    for (int i = KeyEnd(); i < origem_.FieldCount(); ++i)
-        if (origem_.Fields(i)->DataType() != TFieldType::ftArray) compared << origem_.Fields(i)->FieldName();
-    return compared;
-}
-
 QString CutColumnsUpdate::RowKey() {
     QList<const TField*> key;
     for (int i = int(tabela_.Cycles().cutColumns.size()); i < KeyEnd(); ++i) key << origem_.Fields(i);
@@ -84,21 +84,37 @@ int CutColumnsUpdate::KeyEnd() const {
 }
 
 void CutColumnsUpdate::Update(TSQLTransaction& transaction) {
-    std::vector<ParameterValue> values;
-    for (int i = 0; i < origem_.FieldCount(); ++i) {
+    const int cutEnd = int(tabela_.Cycles().cutColumns.size());
+    std::vector<ParameterValue> cut, key;
+    for (int i = 0; i < KeyEnd(); ++i) {
         const TField* field = origem_.Fields(i);
         // A unique key may hold NULL, and then no row is found by it.
-        if (i >= tabela_.Cycles().cutColumns.size() && i < KeyEnd() && field->IsNull())
+        if (i >= cutEnd && field->IsNull())
             return Refused(QStringLiteral("chave %1 nula: a linha não pode ser localizada").arg(field->FieldName()));
-        if (field->DataType() == TFieldType::ftArray) continue;
-        values.push_back({&field->Value(), field->OriginTable(), field->OriginColumn()});
+        (i < cutEnd ? cut : key).push_back({&field->Value(), field->OriginTable(), field->OriginColumn()});
     }
     try {
-        update_->Execute(transaction, values);
+        if (insertedWhole_) {
+            cut.insert(cut.end(), key.begin(), key.end());
+            // This run inserted the row with its cut columns NULL: not finding it (a key no
+            // equality finds, such as NaN, or a trigger that changed the row) is no silent success.
+            if (update_->Execute(transaction, cut) == 0) Refused(QStringLiteral("linha não encontrada pela chave") + RowKey());
+        } else if (find_->FetchFirst(transaction, key) && HoldsTheSourcesRow()) {
+            cut.push_back({&find_->Row().front()->Value(), {}, {}});
+            update_->Execute(transaction, cut);
+        }
     } catch (const EDatabaseError& error) {
         if (IsConnectionLost(error)) throw;
         Refused(error.Message() + RowKey());
     }
+}
+
+bool CutColumnsUpdate::HoldsTheSourcesRow() {
+    const FieldList& found = find_->Row();
+    const int cutEnd = int(tabela_.Cycles().cutColumns.size());
+    for (size_t i = 1; i < found.size(); ++i)
+        if (!HoldsTheSourcesValue(found[i]->Value(), origem_.Fields(cutEnd + int(i) - 1)->Value())) return false;
+    return true;
 }
 
 void CutColumnsUpdate::Refused(const QString& message) {

@@ -27,12 +27,13 @@ public:
     void Run();
 
 private:
-    // The columns after the cut ones and the key that a comparison can take: an array cannot.
-    QStringList Compared();
     // The key of the source row at hand, which finds its destination row.
     QString RowKey();
     int KeyEnd() const;
     void Update(TSQLTransaction& transaction);
+    // Whether the destination row found by the key holds the source row's key and other copied
+    // columns as stored: the server's equality would take 'a' for 'A', 'x' for 'x ' and -0.0 for 0.0.
+    bool HoldsTheSourcesRow();
     void Refused(const QString& message);
     void Report(int done, int total);
     // What was set before an error stays: the next import sets only what is left.
@@ -43,6 +44,7 @@ private:
     QString nome_;
     TSQLDataSet origem_;
     const bool insertedWhole_;
+    std::unique_ptr<PreparedStatement> find_;   // only when rows may be the destination's own
     std::unique_ptr<PreparedStatement> update_;
     QTreeWidgetItem* row_ = nullptr;
     QProgressBar* bar_ = nullptr;

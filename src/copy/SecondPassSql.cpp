@@ -19,11 +19,29 @@ QString SecondPassSourceSql(const QString& table, const QStringList& columns, co
              Quoted(cut, QStringLiteral("%1 IS NOT NULL")).join(QStringLiteral(" OR ")));
 }
 
-QString SecondPassUpdateSql(const QString& table, const CycleCut& cycles, const QStringList& compared) {
-    const QStringList where = Quoted(cycles.keyColumns, QStringLiteral("%1 = ?")) +
-                              Quoted(cycles.cutColumns, QStringLiteral("%1 IS NULL")) +
-                              Quoted(compared, QStringLiteral("%1 IS NOT DISTINCT FROM ?"));
-    return QStringLiteral("UPDATE %1 SET %2 WHERE %3")
-        .arg(quoteIdentifier(table), Quoted(cycles.cutColumns, QStringLiteral("%1 = ?")).join(QStringLiteral(", ")),
-             where.join(QStringLiteral(" AND ")));
+namespace {
+
+QString FoundByKey(const CycleCut& cycles) {
+    return (Quoted(cycles.keyColumns, QStringLiteral("%1 = ?")) + Quoted(cycles.cutColumns, QStringLiteral("%1 IS NULL")))
+        .join(QStringLiteral(" AND "));
+}
+
+QString SetCut(const CycleCut& cycles) {
+    return Quoted(cycles.cutColumns, QStringLiteral("%1 = ?")).join(QStringLiteral(", "));
+}
+
+}  // namespace
+
+QString SecondPassUpdateSql(const QString& table, const CycleCut& cycles) {
+    return QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(quoteIdentifier(table), SetCut(cycles), FoundByKey(cycles));
+}
+
+QString SecondPassFindSql(const QString& table, const CycleCut& cycles, const QStringList& compared) {
+    return QStringLiteral("SELECT %1 FROM %2 WHERE %3")
+        .arg((QStringList{QStringLiteral("RDB$DB_KEY")} + Quoted(compared, QStringLiteral("%1"))).join(QStringLiteral(", ")),
+             quoteIdentifier(table), FoundByKey(cycles));
+}
+
+QString SecondPassUpdateFoundSql(const QString& table, const CycleCut& cycles) {
+    return QStringLiteral("UPDATE %1 SET %2 WHERE RDB$DB_KEY = ?").arg(quoteIdentifier(table), SetCut(cycles));
 }

@@ -11,6 +11,12 @@ struct CycleCut;
 QString SecondPassSourceSql(const QString& table, const QStringList& columns, const QStringList& cut);
 
 // Sets the cut columns of the destination row found by the key whose cut columns are all NULL. Its
-// markers take the source row's values in the order SecondPassSourceSql reads them. The compared
-// columns must hold the source's values too.
-QString SecondPassUpdateSql(const QString& table, const CycleCut& cycles, const QStringList& compared);
+// markers take the cut columns' values, then the key's.
+QString SecondPassUpdateSql(const QString& table, const CycleCut& cycles);
+
+// The destination row that the key finds with its cut columns all NULL: its RDB$DB_KEY, then the
+// compared columns. Its markers take the key's values.
+QString SecondPassFindSql(const QString& table, const CycleCut& cycles, const QStringList& compared);
+
+// Sets the cut columns of the row its last marker, an RDB$DB_KEY, finds.
+QString SecondPassUpdateFoundSql(const QString& table, const CycleCut& cycles);

@@ -3,6 +3,7 @@
 #include "DatabaseErrors.h"
 #include "EDatabaseError.h"
 #include "FbApi.h"
+#include "RowReader.h"
 #include "TSQLConnection.h"
 #include "TSQLTransaction.h"
 
@@ -13,15 +14,24 @@ struct PreparedStatement::Impl : ConnectionClient {
     QString sql;
     FbRef<IStatement> statement;
     ParameterWriter writer;
+    // The output of a SELECT, described on its first fetch.
+    FbRef<IMessageMetadata> output;
+    FieldList row;
+    std::unique_ptr<RowReader> reader;
+    QByteArray buffer;
 
     Impl(TSQLConnection& c, QString text) : connection(c), sql(std::move(text)) { connection.AddClient(this); }
     ~Impl() override {
-        statement.Reset();
+        ConnectionClosing();
         connection.RemoveClient(this);
     }
 
     // A statement belongs to its attachment: it goes before the attachment does.
-    void ConnectionClosing() override { statement.Reset(); }
+    void ConnectionClosing() override {
+        reader.reset();
+        output.Reset();
+        statement.Reset();
+    }
 
     ITransaction* HandleOf(TSQLTransaction& transaction) const {
         if (transaction.Connection() != &connection)
@@ -55,3 +65,26 @@ int PreparedStatement::Execute(TSQLTransaction& transaction, const std::vector<P
     d->statement->execute(&status, handle, d->writer.Metadata(), d->writer.Buffer(), nullptr, nullptr);
     return int(d->statement->getAffectedRecords(&status));
 }
+
+bool PreparedStatement::FetchFirst(TSQLTransaction& transaction, const std::vector<ParameterValue>& values) {
+    ITransaction* handle = d->HandleOf(transaction);
+    d->Prepare(handle);
+    FbStatus status;
+    if (!d->output) {
+        d->output.Reset(d->statement->getOutputMetadata(&status));
+        d->row = DescribeFields(d->output.get());
+        d->reader = std::make_unique<RowReader>(d->output.get());
+        d->buffer = QByteArray(int(d->output->getMessageLength(&status)), '\0');
+    }
+    d->writer.Write(values, d->connection.Attachment(), handle);
+    FbRef<IResultSet> cursor(
+        d->statement->openCursor(&status, handle, d->writer.Metadata(), d->writer.Buffer(), d->output.get(), 0));
+    const bool found = cursor->fetchNext(&status, reinterpret_cast<unsigned char*>(d->buffer.data())) == IStatus::RESULT_OK;
+    if (found)
+        d->reader->Read(reinterpret_cast<const unsigned char*>(d->buffer.constData()), d->row, d->connection.Attachment(),
+                        handle);
+    cursor.End([&](IResultSet* c) { c->close(&status); });
+    return found;
+}
+
+const FieldList& PreparedStatement::Row() const { return d->row; }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FieldList.h"
 #include "ParameterWriter.h"
 
 #include <QString>
@@ -25,6 +26,10 @@ public:
     // the server refuses raises EDatabaseError with the server's own message; the server undoes
     // that statement alone and the transaction goes on.
     int Execute(TSQLTransaction& transaction, const std::vector<ParameterValue>& values);
+    // Runs a SELECT with one value per marker and reads its first row, blobs and arrays with
+    // their contents, into Row(); false when it finds none.
+    bool FetchFirst(TSQLTransaction& transaction, const std::vector<ParameterValue>& values);
+    const FieldList& Row() const;
 
 private:
     struct Impl;

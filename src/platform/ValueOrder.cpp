@@ -110,3 +110,10 @@ bool SameStoredValue(const TFieldValue& a, const TFieldValue& b) {
     if (a.isNull || b.isNull) return a.isNull == b.isNull;
     return a.sqlType == b.sqlType && a.scale == b.scale && a.data == b.data;
 }
+
+bool HoldsTheSourcesValue(const TFieldValue& held, const TFieldValue& source) {
+    if (held.isNull || source.isNull) return held.isNull == source.isNull;
+    if (held.charSet != source.charSet) return true;
+    if (held.sqlType == source.sqlType && held.scale == source.scale) return held.data == source.data;
+    return KindOf(held) != Kind::Other && CompareSortKeys(held, source) == 0;
+}

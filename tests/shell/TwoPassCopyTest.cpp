@@ -261,6 +261,31 @@ TEST_F(TwoPassCopy, ARowRefusedInTheSecondPassIsLoggedAndARowTheDestinationHeldK
     EXPECT_EQ(Destino(QStringLiteral("SELECT LIST(ID) FROM (SELECT ID FROM HISTORICO ORDER BY ID)")), QStringLiteral("3"));
 }
 
+TEST_F(TwoPassCopy, ARowTheDestinationHeldThatTheServerTakesForTheSourcesKeepsItsNull) {
+    const QString ddl = QStringLiteral(
+        "CREATE TABLE CATEGORIA (ID INTEGER NOT NULL PRIMARY KEY, NOME VARCHAR(20) CHARACTER SET UTF8 COLLATE UNICODE_CI,"
+        " PAI INTEGER REFERENCES CATEGORIA (ID));");
+    ConnectPair(ddl, ddl, Categorias,
+                QStringLiteral("INSERT INTO CATEGORIA VALUES (2, 'INFORMATICA', NULL); INSERT INTO CATEGORIA VALUES (4, 'Notebooks ', NULL);"));
+    SwitchOn();
+    Mark("CATEGORIA");
+    Import();
+    EXPECT_EQ(Destino(Rows(QStringLiteral("CATEGORIA"), {"ID", "NOME", "PAI"})),
+              QStringLiteral("1:Produtos:N 2:INFORMATICA:N 3:Portateis:2 4:Notebooks :N 5:Avulsa:N"));
+}
+
+TEST_F(TwoPassCopy, ARowTheSecondPassCannotFindIsRefusedAndLogged) {
+    const QString destino = Ciclos + QStringLiteral(
+        "SET TERM ^ ;"
+        "CREATE TRIGGER CATEGORIA_RENUMERADA FOR CATEGORIA BEFORE INSERT AS BEGIN IF (NEW.ID = 5) THEN NEW.ID = 50; END^"
+        "SET TERM ; ^");
+    ConnectPair(Ciclos, destino, Categorias + QStringLiteral("UPDATE CATEGORIA SET PAI = 1 WHERE ID = 5;"), QString());
+    SwitchOn();
+    Mark("CATEGORIA");
+    Import();
+    EXPECT_EQ(Rejected(), QStringList({"CATEGORIA ERRO ALTERAR linha não encontrada pela chave [chave: ID=5]"}));
+}
+
 TEST_F(TwoPassCopy, ARowWhoseUniqueKeyIsNullCannotBeFoundAgainAndTheLogSaysSo) {
     const QString ddl = QStringLiteral(
         "CREATE TABLE GRUPO (ID INTEGER NOT NULL, CODIGO INTEGER UNIQUE, PAI INTEGER);"
