@@ -6,10 +6,12 @@
 #include "platform/DatabaseIdentity.h"
 #include "platform/EDatabaseError.h"
 #include "platform/ErrorGuard.h"
+#include "platform/MetadataEpoch.h"
 #include "platform/SqlNames.h"
 #include "platform/TSQLConnection.h"
 #include "platform/TSQLDataSet.h"
 
+#include <QScopeGuard>
 #include <QStringList>
 
 namespace {
@@ -120,6 +122,9 @@ void SwitchOn(Workspace& workspace, TriggerJournal& journal) {
 }  // namespace
 
 void SwitchTriggers(Workspace& workspace, bool active) {
+    // A copy running underneath goes on with its statements prepared anew, some triggers switched
+    // even when the switch failed partway.
+    const auto prepareAgain = qScopeGuard(MetadataChanged);
     try {
         TriggerJournal journal = JournalOf(workspace);
         if (active)

@@ -4,6 +4,7 @@
 #include "EDatabaseError.h"
 #include "FbApi.h"
 #include "InlineBlobs.h"
+#include "MetadataEpoch.h"
 #include "SqlNames.h"
 #include "TSQLConnection.h"
 #include "UpdateStatements.h"
@@ -93,6 +94,7 @@ void InsertBlock::Prepare(Prepared& prepared, const QString& table, const FieldL
     prepared.output.Reset(prepared.statement->getOutputMetadata(&status));
     prepared.outputBuffer = QByteArray(int(prepared.output->getMessageLength(&status)), '\0');
     prepared.rows = rows;
+    prepared.epoch = MetadataEpoch();
 }
 
 void InsertBlock::Fill(const FieldList& fields, const std::vector<Row>& rows, int blockRows) {
@@ -158,7 +160,7 @@ std::vector<size_t> InsertBlock::Send(const QString& table, const FieldList& fie
     try {
         // Blocks grow by powers of two, so that a small table does not prepare a large one.
         const int wanted = std::min(int(std::bit_ceil(rows.size())), capacity);
-        if (!prepared.statement || prepared.rows < wanted) Prepare(prepared, table, fields, wanted, connection, transaction);
+        if (!prepared.statement || prepared.rows < wanted || prepared.epoch != MetadataEpoch()) Prepare(prepared, table, fields, wanted, connection, transaction);
         Fill(fields, rows, prepared.rows);
         writer_.Write(parameters_, attachment, transaction);
         FbStatus status;

@@ -37,6 +37,7 @@ private:
         Firebird::IAttachment* on = nullptr;
         FbRef<Firebird::IStatement> statement;
         int rows = 0;   // the rows the block holds; fewer are sent with the rest left NULL
+        unsigned long epoch = 0;   // see MetadataEpoch
         FbRef<Firebird::IMessageMetadata> output;
         QByteArray outputBuffer;
     };

@@ -3,6 +3,7 @@
 #include "DatabaseErrors.h"
 #include "EDatabaseError.h"
 #include "FbApi.h"
+#include "MetadataEpoch.h"
 #include "RowReader.h"
 #include "TSQLConnection.h"
 #include "TSQLTransaction.h"
@@ -13,6 +14,7 @@ struct PreparedStatement::Impl : ConnectionClient {
     TSQLConnection& connection;
     QString sql;
     FbRef<IStatement> statement;
+    unsigned long epoch = 0;   // see MetadataEpoch
     ParameterWriter writer;
     // The output of a SELECT, described on its first fetch.
     FbRef<IMessageMetadata> output;
@@ -22,12 +24,14 @@ struct PreparedStatement::Impl : ConnectionClient {
 
     Impl(TSQLConnection& c, QString text) : connection(c), sql(std::move(text)) { connection.AddClient(this); }
     ~Impl() override {
-        ConnectionClosing();
+        Unprepare();
         connection.RemoveClient(this);
     }
 
     // A statement belongs to its attachment: it goes before the attachment does.
-    void ConnectionClosing() override {
+    void ConnectionClosing() override { Unprepare(); }
+
+    void Unprepare() {
         reader.reset();
         output.Reset();
         statement.Reset();
@@ -40,7 +44,9 @@ struct PreparedStatement::Impl : ConnectionClient {
     }
 
     void Prepare(ITransaction* transaction) {
-        if (statement) return;
+        if (statement && epoch == MetadataEpoch()) return;
+        Unprepare();
+        epoch = MetadataEpoch();
         Doing([&] { return QStringLiteral("ao preparar o comando %1").arg(StatementForMessage(sql)); },
               [&] {
                   FbStatus status;

@@ -3,6 +3,7 @@
 #include "EDatabaseError.h"
 #include "FbApi.h"
 #include "InlineBlobs.h"
+#include "MetadataEpoch.h"
 #include "Savepoint.h"
 #include "TDataSetProvider.h"
 #include "TSQLConnection.h"
@@ -16,12 +17,14 @@ void RowWriter::Insert(const QString& table, const FieldList& fields, const std:
                        TSQLConnection& connection, ITransaction* transaction) {
     FbStatus status;
     IAttachment* attachment = connection.Attachment();
+    const unsigned long epoch = MetadataEpoch();
+    std::erase_if(inserts_, [&](const auto& p) { return p.epoch != epoch; });
     auto insert = std::find_if(inserts_.begin(), inserts_.end(), [&](const auto& p) { return p.on == attachment; });
     if (insert == inserts_.end()) {
         const UpdateStatement statement = InsertStatement(table, fields, values);
         FbRef<IStatement> prepared(attachment->prepare(&status, transaction, 0, ServerText(statement.sql).constData(),
                                                        connection.Dialect(), 0));
-        insert = inserts_.insert(inserts_.end(), {attachment, std::move(prepared)});
+        insert = inserts_.insert(inserts_.end(), {attachment, std::move(prepared), epoch});
         inserted_ = InsertedFields(fields);
         insertParameters_ = statement.parameters;
     }

@@ -32,6 +32,7 @@ private:
     struct PreparedInsert {
         Firebird::IAttachment* on;
         FbRef<Firebird::IStatement> statement;
+        unsigned long epoch;   // see MetadataEpoch
     };
     std::vector<PreparedInsert> inserts_;
     ParameterWriter insertWriter_;

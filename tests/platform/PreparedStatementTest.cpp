@@ -1,6 +1,7 @@
 // A statement prepared once and run with values exactly as stored.
 #include "LayerChain.h"
 #include "platform/EDatabaseError.h"
+#include "platform/MetadataEpoch.h"
 #include "support/DatabaseFactory.h"
 
 #include "platform/PreparedStatement.h"
@@ -135,6 +136,27 @@ TEST_F(PreparedStatementTest, ItPreparesAgainOnAConnectionOpenedAgain) {
     EXPECT_EQ(CopyRow(statement, transaction), 1);
     transaction.Commit();
     EXPECT_EQ(Destino(QStringLiteral("SELECT COUNT(*) FROM CONTA WHERE VALOR > 0")), QStringLiteral("2"));
+}
+
+// Another connection switches a trigger off, as "Desabilitar Triggers" does during a copy.
+TEST_F(PreparedStatementTest, ATriggerSwitchedOffSinceThePrepareNoLongerFires) {
+    DatabaseFactory::Execute(destino, QStringLiteral(
+        "SET TERM ^ ; CREATE TRIGGER CONTA_MARCADA FOR CONTA BEFORE UPDATE AS BEGIN NEW.NOTA = 'trigger'; END^ SET TERM ; ^"));
+    ReadSource(QStringLiteral("WHERE VALOR > 0 ORDER BY VALOR"));
+    OpenConnection other(destino);
+    PreparedStatement statement(*destination, Update);
+    TSQLTransaction transaction(destination.get());
+    CopyRow(statement, transaction);
+    transaction.Commit();
+    TSQLDataSet alter(&other);
+    alter.SetCommandText(QStringLiteral("ALTER TRIGGER CONTA_MARCADA INACTIVE"));
+    alter.ExecSQL();
+    MetadataChanged();
+    rows->Next();
+    CopyRow(statement, transaction);
+    transaction.Commit();
+    EXPECT_EQ(Destino(QStringLiteral("SELECT LIST(COALESCE(NOTA, 'N'), ' ') FROM (SELECT NOTA FROM CONTA WHERE VALOR > 0 ORDER BY VALOR)")),
+              QStringLiteral("trigger N"));
 }
 
 }  // namespace
