@@ -115,8 +115,19 @@ void DestinationMaintenance::btnHabilitarTriggerClick() {
 
 void DestinationMaintenance::Switch(bool active) {
     CommitRunningCopy();
-    // Some may have been switched before a failure.
-    ThenAlways([&] { SwitchTriggers(workspace_, active); }, [this] { ReportTriggerState(); });
+    try {
+        SwitchTriggers(workspace_, active);
+    } catch (...) {
+        // Some may have been switched before the failure. A stop or a lost connection leaves
+        // which ones unread: the window then says they may be off, and asks about them at the close.
+        try {
+            ReportTriggerState();
+        } catch (...) {
+            if (OnTriggersLeftOff) OnTriggersLeftOff(true);
+        }
+        throw;
+    }
+    ReportTriggerState();
 }
 
 void DestinationMaintenance::ReportTriggerState() {

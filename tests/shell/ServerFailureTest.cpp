@@ -4,6 +4,8 @@
 
 #include "platform/EDatabaseError.h"
 #include "platform/TSQLConnection.h"
+#include "platform/TSQLDataSet.h"
+#include "platform/TSQLTransaction.h"
 #include "support/OwnServer.h"
 
 #include <QElapsedTimer>
@@ -128,6 +130,28 @@ TEST_F(ServerFailure, PararFreesTheWindowFromAServerFrozenBeforeATriggerSwitch) 
     server.Signal(SIGCONT);
     EXPECT_EQ(Destino(QStringLiteral("SELECT RDB$TRIGGER_INACTIVE FROM RDB$TRIGGERS WHERE RDB$TRIGGER_NAME = 'LENTO'")),
               QStringLiteral("0"));
+}
+
+// Another user holds LENTO in a transaction left open: "Parar" ends the switch after A_PRIMEIRA.
+TEST_F(ServerFailure, PararDuringATriggerSwitchHeldByAnotherUserSaysTheTriggersMayBeOff) {
+    DatabaseFactory::Execute(
+        destino, QStringLiteral("SET TERM ^ ; CREATE TRIGGER A_PRIMEIRA FOR GRANDE BEFORE INSERT AS BEGIN END^ SET TERM ; ^"));
+    TSQLConnection other;
+    other.Params.SetValue(QStringLiteral("Database"), destino);
+    other.Params.SetValue(QStringLiteral("Password"), OwnServer::Password());
+    other.Open();
+    TSQLTransaction held(&other);
+    TSQLDataSet alter(&other);
+    alter.Transaction = &held;
+    alter.SetCommandText(QStringLiteral("ALTER TRIGGER LENTO INACTIVE"));
+    alter.ExecSQL();
+    QTimer::singleShot(1500, window.btnParar, &QAbstractButton::click);
+    window.btnDesabilitarTrigger->click();
+    ASSERT_EQ(Errors().size(), 1);
+    EXPECT_TRUE(Errors()[0].startsWith(QStringLiteral("Processo Parado!"))) << Errors()[0];
+    EXPECT_EQ(Destino(QStringLiteral("SELECT RDB$TRIGGER_INACTIVE FROM RDB$TRIGGERS WHERE RDB$TRIGGER_NAME = 'A_PRIMEIRA'")),
+              QStringLiteral("1"));
+    EXPECT_TRUE(window.lblTriggersDesativadas->isVisibleTo(&window));
 }
 
 // A source on the server that stops answering while "Conectar" reads its catalogue: "Parar" frees
