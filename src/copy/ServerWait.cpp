@@ -81,7 +81,9 @@ void ServerWait::Watch() {
     const auto silent = std::chrono::duration_cast<std::chrono::seconds>(now - since_);
     if (now - since_ >= SilenceShownAfter && silent.count() != silentShown_) {
         silentShown_ = int(silent.count());
-        tell_(QStringLiteral("O servidor não responde há %1 s. Pressione \"Parar\" para interromper.")
+        // A lock another connection holds looks the same from here as a server that stopped.
+        tell_(QStringLiteral("O servidor não responde há %1 s (ocupado, parado ou à espera de uma transação de outra "
+                             "conexão). Pressione \"Parar\" para interromper.")
                   .arg(silentShown_));
     }
 }
@@ -117,6 +119,10 @@ void ServerWait::Abandon() {
 }
 
 void ServerWait::Ended() {
+    // The line no longer says that a server that answered in the end does not answer.
+    if (silentShown_ > 0 && !abandoned_ && !stoppedAt_)
+        tell_(QStringLiteral("O servidor respondeu depois de %1 s.").arg(silentShown_));
+    silentShown_ = 0;
     // A live server answers the ping under way at once.
     if (ping_.joinable()) ping_.join();
     // A cancel that reached the server after its request ended must not end the next one.

@@ -132,19 +132,35 @@ TEST_F(ServerFailure, PararFreesTheWindowFromAServerFrozenBeforeATriggerSwitch) 
               QStringLiteral("0"));
 }
 
-// Another user holds LENTO in a transaction left open: "Parar" ends the switch after A_PRIMEIRA.
-TEST_F(ServerFailure, PararDuringATriggerSwitchHeldByAnotherUserSaysTheTriggersMayBeOff) {
-    DatabaseFactory::Execute(
-        destino, QStringLiteral("SET TERM ^ ; CREATE TRIGGER A_PRIMEIRA FOR GRANDE BEFORE INSERT AS BEGIN END^ SET TERM ; ^"));
+// Another user switches LENTO in a transaction left open, which a trigger switch waits for.
+class HeldTrigger : public ServerFailure {
+protected:
+    void SetUp() override {
+        ServerFailure::SetUp();
+        DatabaseFactory::Execute(
+            destino, QStringLiteral("SET TERM ^ ; CREATE TRIGGER A_PRIMEIRA FOR GRANDE BEFORE INSERT AS BEGIN END^ SET TERM ; ^"));
+        other.Params.SetValue(QStringLiteral("Database"), destino);
+        other.Params.SetValue(QStringLiteral("Password"), OwnServer::Password());
+        other.Open();
+        held = std::make_unique<TSQLTransaction>(&other);
+        TSQLDataSet alter(&other);
+        alter.Transaction = held.get();
+        alter.SetCommandText(QStringLiteral("ALTER TRIGGER LENTO INACTIVE"));
+        alter.ExecSQL();
+    }
     TSQLConnection other;
-    other.Params.SetValue(QStringLiteral("Database"), destino);
-    other.Params.SetValue(QStringLiteral("Password"), OwnServer::Password());
-    other.Open();
-    TSQLTransaction held(&other);
-    TSQLDataSet alter(&other);
-    alter.Transaction = &held;
-    alter.SetCommandText(QStringLiteral("ALTER TRIGGER LENTO INACTIVE"));
-    alter.ExecSQL();
+    std::unique_ptr<TSQLTransaction> held;
+};
+
+TEST_F(HeldTrigger, OnceTheOtherUserCommitsTheSwitchEndsAndTheStatusLineSaysTheServerAnswered) {
+    window.Import()->Context().transaction.Waits().SilenceShownAfter = std::chrono::milliseconds(500);
+    QTimer::singleShot(1500, [this] { held->Commit(); });
+    window.btnDesabilitarTrigger->click();
+    EXPECT_TRUE(window.lblStatus->text().startsWith(QStringLiteral("O servidor respondeu depois de"))) << window.lblStatus->text();
+}
+
+// "Parar" ends the switch after A_PRIMEIRA.
+TEST_F(HeldTrigger, PararDuringTheSwitchSaysTheTriggersMayBeOff) {
     QTimer::singleShot(1500, window.btnParar, &QAbstractButton::click);
     window.btnDesabilitarTrigger->click();
     ASSERT_EQ(Errors().size(), 1);
