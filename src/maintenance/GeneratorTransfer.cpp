@@ -2,6 +2,7 @@
 
 #include "catalogue/ActivityLog.h"
 #include "catalogue/Workspace.h"
+#include "platform/DatabaseErrors.h"
 #include "platform/ErrorGuard.h"
 #include "platform/SqlNames.h"
 #include "platform/TClientDataSet.h"
@@ -57,8 +58,12 @@ void TransferIdentityCounters(Workspace& workspace, TSQLDataSet& origem, int& re
         const QString table = quoteIdentifier(Trimmed(columns, QStringLiteral("RDB$RELATION_NAME")));
         const QString column = quoteIdentifier(Trimmed(columns, QStringLiteral("RDB$FIELD_NAME")));
         const qint64 value = CurrentValue(workspace, origem, Trimmed(columns, QStringLiteral("RDB$GENERATOR_NAME")));
-        workspace.ExecuteOnDestination(QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2 RESTART WITH %3")
-                                           .arg(table, column, QString::number(value)));
+        // A copy running underneath holds the table: the server then says only that it is in use.
+        Doing([&] { return QStringLiteral("ao reiniciar a identidade da coluna %1 da tabela %2").arg(column, table); },
+              [&] {
+                  workspace.ExecuteOnDestination(QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2 RESTART WITH %3")
+                                                     .arg(table, column, QString::number(value)));
+              });
         ++restarted;
     }
 }
