@@ -598,6 +598,10 @@ void TFPrincipal::btnEstruturaTabelaClick() {
     if (!tabela) return;
     TFEstruturaTabela FEstruturaTabela(SQLConnection, ImageList_Status, this);
     FEstruturaTabela.NomeTabela = tabela->NomeTabela();
+    // Loaded before it shows: a source that stops answering is given up on "Parar", out of reach
+    // behind the modal dialog.
+    FEstruturaTabela.ReadSource = [this](const std::function<void()>& work) { workspace.OnDestination(work); };
+    import_->Commands().Run([&] { FEstruturaTabela.FormShow(); });
     Dialogs().ExecModal(FEstruturaTabela);
 }
 

@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QShowEvent>
 #include <QTableView>
@@ -142,7 +143,8 @@ void TFEstruturaTabela::Wire() {
 
 void TFEstruturaTabela::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (event->spontaneous()) return;
+    // Shown by an opener that loaded the list already, or shown again by the system.
+    if (event->spontaneous() || CDSRELATION_FIELDS.Active()) return;
     // Closed once the show is over: a dialog closed while it is being shown stays open.
     if (!RunGuarded([this] { FormShow(); })) QTimer::singleShot(0, this, &QDialog::reject);
 }
@@ -150,13 +152,22 @@ void TFEstruturaTabela::showEvent(QShowEvent* event) {
 void TFEstruturaTabela::FormShow() {
     CDSRELATION_FIELDS.Close();
     SQLDSRELATION_FIELDS.SetCommandText(RelationFields::Query(NomeTabela));
-    CDSRELATION_FIELDS.Open();
+    OpenColumns();
     // The name and the table find the row the flag is written to.
     for (const QString& key : {RelationFields::FieldName, RelationFields::RelationName})
         CDSRELATION_FIELDS.FieldByName(key)->ProviderFlags |= pfInKey;
     DSRELATION_FIELDS.Reload();
     lblTabela->setText(NomeTabela);
     lblTabela->setAccessibleName(QStringLiteral("Tabela ") + NomeTabela);
+}
+
+void TFEstruturaTabela::OpenColumns() {
+    if (!ReadSource) return CDSRELATION_FIELDS.Open();
+    // The move to the first row shows it in widgets: here, once the read is over.
+    const std::function<void()> scrolled = std::exchange(CDSRELATION_FIELDS.AfterScroll, nullptr);
+    const auto restored = qScopeGuard([&] { CDSRELATION_FIELDS.AfterScroll = scrolled; });
+    ReadSource([this] { CDSRELATION_FIELDS.Open(); });
+    if (!CDSRELATION_FIELDS.Eof()) scrolled();
 }
 
 void TFEstruturaTabela::DBGridTabelaCellClick(const QModelIndex& index) {

@@ -8,6 +8,7 @@
 #include <QAbstractItemView>
 #include <QDialog>
 #include <QStringList>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -42,6 +43,10 @@ public:
 
     // The table whose columns are listed; set before the dialog is shown.
     QString NomeTabela;
+    // Runs the read of the column list, on a thread of its own that touches no widget: the opener
+    // makes it a step that "Parar" can give up, and loads the list before the dialog shows, since
+    // a modal dialog keeps "Parar" out of reach. Unset, the read runs at once, when the dialog shows.
+    std::function<void(const std::function<void()>&)> ReadSource;
 
     void FormShow();
     void DBGridTabelaCellClick(const QModelIndex& index);
@@ -54,6 +59,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void OpenColumns();
     void BuildGrid(const TImageList& images);
     void BuildBottom();
     void Wire();

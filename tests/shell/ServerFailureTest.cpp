@@ -8,6 +8,7 @@
 #include "platform/TSQLTransaction.h"
 #include "support/OwnServer.h"
 
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <csignal>
@@ -201,6 +202,25 @@ TEST_F(ServerFailure, PararFreesTheWindowFromASourceFrozenBeforeTheGenerators) {
     ASSERT_EQ(Errors().size(), 1);
     EXPECT_TRUE(Errors()[0].startsWith(QStringLiteral("Processo Parado!"))) << Errors()[0];
     EXPECT_TRUE(Errors()[0].contains(QStringLiteral("Pressione \"Conectar\""))) << Errors()[0];
+}
+
+TEST_F(ServerFailure, PararFreesTheWindowFromASourceFrozenBeforeTheStructureDialog) {
+    SourceOnTheServer(QStringLiteral("origem"), Grande);
+    destino = databases.Create(QStringLiteral("local"), Grande);
+    Reconnect();
+    window.TreeView->setCurrentItem(window.TreeView->topLevelItem(0));
+    bool shown = false;
+    dialogs.OnModal = [&](QDialog&) {
+        shown = true;
+        return int(QDialog::Rejected);
+    };
+    server.Signal(SIGSTOP);
+    QTimer::singleShot(300, window.btnParar, &QAbstractButton::click);
+    window.btnEstruturaTabela->click();
+    server.Signal(SIGCONT);
+    ASSERT_EQ(Errors().size(), 1);
+    EXPECT_TRUE(Errors()[0].startsWith(QStringLiteral("Processo Parado!"))) << Errors()[0];
+    EXPECT_FALSE(shown);
 }
 
 // A server killed in the second pass: the table is not taken for imported, and the log says the
