@@ -41,6 +41,16 @@ protected:
         look_.start(50);
     }
 
+    // Clicks the command on the frozen server, "Parar" soon after: the command ends stopped.
+    void StoppedWhileFrozen(QAbstractButton* command) {
+        server.Signal(SIGSTOP);
+        QTimer::singleShot(300, window.btnParar, &QAbstractButton::click);
+        command->click();
+        server.Signal(SIGCONT);
+        ASSERT_EQ(Errors().size(), 1);
+        EXPECT_TRUE(Errors()[0].startsWith(QStringLiteral("Processo Parado!"))) << Errors()[0];
+    }
+
     // The source moves to the server too, made from the statements given.
     void SourceOnTheServer(const QString& name, const QString& sql) {
         origem = server.Database(name);
@@ -195,12 +205,7 @@ TEST_F(ServerFailure, PararFreesTheWindowFromASourceFrozenBeforeTheGenerators) {
     SourceOnTheServer(QStringLiteral("origem"), Grande + QStringLiteral("CREATE SEQUENCE CONTADOR;"));
     destino = databases.Create(QStringLiteral("local"), Grande + QStringLiteral("CREATE SEQUENCE CONTADOR;"));
     Reconnect();
-    server.Signal(SIGSTOP);
-    QTimer::singleShot(300, window.btnParar, &QAbstractButton::click);
-    window.btnGenerators->click();
-    server.Signal(SIGCONT);
-    ASSERT_EQ(Errors().size(), 1);
-    EXPECT_TRUE(Errors()[0].startsWith(QStringLiteral("Processo Parado!"))) << Errors()[0];
+    StoppedWhileFrozen(window.btnGenerators);
     EXPECT_TRUE(Errors()[0].contains(QStringLiteral("Pressione \"Conectar\""))) << Errors()[0];
 }
 
@@ -214,12 +219,7 @@ TEST_F(ServerFailure, PararFreesTheWindowFromASourceFrozenBeforeTheStructureDial
         shown = true;
         return int(QDialog::Rejected);
     };
-    server.Signal(SIGSTOP);
-    QTimer::singleShot(300, window.btnParar, &QAbstractButton::click);
-    window.btnEstruturaTabela->click();
-    server.Signal(SIGCONT);
-    ASSERT_EQ(Errors().size(), 1);
-    EXPECT_TRUE(Errors()[0].startsWith(QStringLiteral("Processo Parado!"))) << Errors()[0];
+    StoppedWhileFrozen(window.btnEstruturaTabela);
     EXPECT_FALSE(shown);
 }
 
