@@ -37,7 +37,7 @@ void RaiseRunFailure(const std::exception_ptr& failure, RunEnd end) {
     if (stopped) message = QStringLiteral("Processo Parado!");
     if (connectionLost)
         message += QStringLiteral("\n\nA conexão com o banco de dados%1 foi perdida%2. Pressione \"Conectar\" para "
-                                  "conectar de novo antes de importar.")
+                                  "conectar de novo.")
                        .arg(end.source ? QStringLiteral(" de origem") : QString(),
                             end.abandoned ? QStringLiteral(": o servidor não respondeu e a conexão foi encerrada")
                                               : QString());
