@@ -51,11 +51,25 @@ void CutColumnsUpdate::Run() {
     bar_->setMaximum(total);
     int done = 0;
     try {
-        for (; !origem_.Eof(); origem_.Next()) {
-            Update(transaction);
-            Report(++done, total);
+        while (!origem_.Eof()) {
+            // The rows go in batches on a thread of their own: the window answers while a row
+            // that another connection holds is waited for, and "Parar" cancels that wait.
+            context_.transaction.InBackground(
+                [&] {
+                    // The first row alone: its report shows the pass under way at once.
+                    const auto until = std::chrono::steady_clock::now() + (done == 0 ? std::chrono::milliseconds(0) : ReportEvery);
+                    do {
+                        Update(transaction);
+                        origem_.Next();
+                        ++done;
+                    } while (!origem_.Eof() && std::chrono::steady_clock::now() < until);
+                },
+                ServerWait::OnStop::Cancel);
+            LogRefused();
+            Report(done, total);
         }
     } catch (...) {
+        LogRefused();
         KeepUpdatedRows();
         // The row, the tree and the log say it stopped: the next import that copies the table
         // finishes it. Rows sent, not all written when the commit above failed too.
@@ -104,7 +118,7 @@ void CutColumnsUpdate::Update(TSQLTransaction& transaction) {
             update_->Execute(transaction, cut);
         }
     } catch (const EDatabaseError& error) {
-        if (IsConnectionLost(error)) throw;
+        if (IsInterruption(error)) throw;
         Refused(error.Message() + RowKey());
     }
 }
@@ -117,9 +131,13 @@ bool CutColumnsUpdate::HoldsTheSourcesRow() {
     return true;
 }
 
-void CutColumnsUpdate::Refused(const QString& message) {
-    RegistrarLog(nome_ + QStringLiteral(" ERRO ALTERAR ") + message);
-    ++context_.totals.rejected;
+void CutColumnsUpdate::Refused(const QString& message) { refused_ << message; }
+
+void CutColumnsUpdate::LogRefused() {
+    for (const QString& message : std::exchange(refused_, {})) {
+        RegistrarLog(nome_ + QStringLiteral(" ERRO ALTERAR ") + message);
+        ++context_.totals.rejected;
+    }
 }
 
 void CutColumnsUpdate::Report(int done, int total) {

@@ -3,6 +3,7 @@
 #include "platform/TSQLDataSet.h"
 
 #include <QString>
+#include <QStringList>
 #include <chrono>
 #include <memory>
 
@@ -34,7 +35,9 @@ private:
     // Whether the destination row found by the key holds the source row's key and other copied
     // columns as stored: the server's equality would take 'a' for 'A', 'x' for 'x ' and -0.0 for 0.0.
     bool HoldsTheSourcesRow();
+    // Refused on the batch's thread, logged and counted on the window's after the batch.
     void Refused(const QString& message);
+    void LogRefused();
     void Report(int done, int total);
     // What was set before an error stays: the next import sets only what is left.
     void KeepUpdatedRows() noexcept;
@@ -44,6 +47,7 @@ private:
     QString nome_;
     TSQLDataSet origem_;
     const bool insertedWhole_;
+    QStringList refused_;
     std::unique_ptr<PreparedStatement> find_;   // only when rows may be the destination's own
     std::unique_ptr<PreparedStatement> update_;
     QTreeWidgetItem* row_ = nullptr;

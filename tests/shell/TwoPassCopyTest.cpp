@@ -1,8 +1,13 @@
 #include "CopyWindow.h"
 
+#include "platform/TSQLConnection.h"
+#include "platform/TSQLDataSet.h"
+#include "platform/TSQLTransaction.h"
+
 #include <QAccessible>
 #include <QCheckBox>
 #include <QProgressBar>
+#include <QTimer>
 
 namespace {
 
@@ -343,6 +348,31 @@ TEST_F(TwoPassCopy, AStopDuringTheSecondPassKeepsWhatWasSetAndAfterConectarTheNe
     EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 0, 0, 0).match(Log().last()).hasMatch()) << Log();
     EXPECT_EQ(ChainInDestino(), 3000);
     EXPECT_TRUE(Tabela("CATEGORIA")->Importada());
+}
+
+// Another connection holds a row the destination's update trigger writes to.
+TEST_F(TwoPassCopy, PararEndsASecondPassThatWaitsForAnotherConnectionsRow) {
+    const QString destino = Ciclos + QStringLiteral(
+        "CREATE TABLE TRAVA (ID INTEGER); INSERT INTO TRAVA VALUES (1);"
+        "SET TERM ^ ; CREATE TRIGGER CATEGORIA_TRAVA FOR CATEGORIA AFTER UPDATE AS BEGIN UPDATE TRAVA SET ID = 1; END^"
+        "SET TERM ; ^");
+    ConnectPair(Ciclos, destino, Categorias, QString());
+    TSQLConnection other;
+    other.Params.SetValue(QStringLiteral("Database"), this->destino);
+    other.Open();
+    TSQLTransaction held(&other);
+    TSQLDataSet hold(&other);
+    hold.Transaction = &held;
+    hold.SetCommandText(QStringLiteral("UPDATE TRAVA SET ID = 2"));
+    hold.ExecSQL();
+    SwitchOn();
+    Mark("CATEGORIA");
+    WhenTheWindowListensAnd([this] { return InSecondPass(); },
+                            [this] { QTimer::singleShot(500, window.btnParar, &QAbstractButton::click); });
+    Import();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Processo Parado!"));
+    EXPECT_TRUE(Log().filter(QStringLiteral("segunda etapa interrompida")).size() == 1) << Log();
 }
 
 TEST_F(TwoPassCopy, APauseHoldsTheSecondPassWithWhatItSetCommittedUntilContinuar) {
