@@ -10,6 +10,7 @@
 #include "platform/TSQLConnection.h"
 
 #include <QHeaderView>
+#include <QSignalBlocker>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
@@ -23,6 +24,8 @@ CatalogueTrees::CatalogueTrees(Workspace& workspace, const CatalogueControls& co
     // none is cut off and the tree scrolls; the counts line up beside the longest name.
     for (QTreeWidget* tree : {&treeView_, &treeViewDelecao_}) {
         tree->setColumnCount(RowCountsColumn + 1);
+        // A count changed measures no row's height: with thousands of tables that held the window.
+        tree->setUniformRowHeights(true);
         tree->header()->setStretchLastSection(false);
         tree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     }
@@ -62,14 +65,22 @@ bool CatalogueTrees::ShowRowCounts() {
 
 bool CatalogueTrees::ShowRowCounts(QTreeWidget& tree) {
     bool changed = false;
-    for (QTreeWidgetItemIterator node(&tree); *node; ++node)
-        if (const TTabela* tabela = NodeTable(*node)) {
-            // A changed text makes the tree measure its columns again: only the new ones are set.
-            const QString counts = RowCountsText(*tabela);
-            if ((*node)->text(RowCountsColumn) == counts) continue;
-            (*node)->setText(RowCountsColumn, counts);
-            changed = true;
-        }
+    {
+        // The tree hears of the new counts once, not once a node: measuring its columns at each
+        // changed node held the window for seconds once thousands of counts changed together.
+        const QSignalBlocker quiet(tree.model());
+        for (QTreeWidgetItemIterator node(&tree); *node; ++node)
+            if (const TTabela* tabela = NodeTable(*node)) {
+                const QString counts = RowCountsText(*tabela);
+                if ((*node)->text(RowCountsColumn) == counts) continue;
+                (*node)->setText(RowCountsColumn, counts);
+                changed = true;
+            }
+    }
+    if (changed) {
+        tree.header()->resizeSections(QHeaderView::ResizeToContents);
+        tree.viewport()->update();
+    }
     return changed;
 }
 

@@ -7,6 +7,7 @@
 #include "TwoPassWork.h"
 
 #include <QHash>
+#include <chrono>
 
 class ActivityLogView;
 class QTreeWidget;
@@ -27,4 +28,5 @@ struct CopyContext {
     QHash<QString, QString> uncopyable;   // tables the destination cannot take, with the reason
     EqualCountsNotice equalCounts;
     OverallProgress overall;   // the line for the whole import
+    std::chrono::steady_clock::time_point listened;   // the window's last turn (ListenToTheWindow)
 };

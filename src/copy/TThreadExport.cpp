@@ -147,6 +147,8 @@ template <typename Wait, typename Release>
 void TThreadExport::ExportEach(Wait wait, Release release) {
     const TStringList& dependences = *Tabela->Dependences();
     for (int i = dependences.Count() - 1; i >= 0; --i) {
+        // Down a long chain no row is copied for a while: the window still has its turns.
+        ListenToTheWindowWhenDue(context_);
         // A referenced table the catalogue does not hold has nothing to copy.
         TTabela* dependence = ListaTabelas.TableByName(dependences[i]);
         if (!dependence) continue;

@@ -25,6 +25,7 @@ void ListenToTheWindow(CopyContext& context) {
         if (!context.transaction.Waits().StopAsked()) throw;
     }
     ProcessMessages();
+    context.listened = std::chrono::steady_clock::now();
     StopIfAsked(context);
     context.overall.Report(context.totals);
     if (Pausado) {
@@ -33,4 +34,8 @@ void ListenToTheWindow(CopyContext& context) {
         while (Pausado && !Encerrando) WaitForMessages(20);
         if (Encerrando) StopIfAsked(context);
     }
+}
+
+void ListenToTheWindowWhenDue(CopyContext& context) {
+    if (std::chrono::steady_clock::now() - context.listened >= ReportEvery) ListenToTheWindow(context);
 }

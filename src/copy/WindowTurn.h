@@ -12,6 +12,9 @@ constexpr auto ReportEvery = std::chrono::milliseconds(100);
 // handles its messages, "Parar" ends the copy here and "Pausar" holds it, its rows committed,
 // until "Continuar" (or the end of the program, which stops it).
 void ListenToTheWindow(CopyContext& context);
+// The window's turn once ReportEvery has passed since its last one: for work that goes on without
+// reporting rows, such as going down a long chain of referenced tables.
+void ListenToTheWindowWhenDue(CopyContext& context);
 
 // Ends the copy with "Processo Parado!" when "Parar" was pressed (taking the request) or the
 // program is ending.

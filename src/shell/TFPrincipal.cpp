@@ -270,7 +270,10 @@ QWidget* TFPrincipal::BuildClientPages() {
     ListView->setRootIsDecorated(false);
     ListView->setHeaderLabels({QStringLiteral("Tabela"), QStringLiteral("Progresso")});
     ListView->header()->setSectionsClickable(false);
-    // The names take what they need, the bars the rest.
+    // The names take what they need, the bars the rest. A long chain of referenced tables opens
+    // a row for each: rows of one height, and names measured in view, keep a new row cheap.
+    ListView->setUniformRowHeights(true);
+    ListView->header()->setResizeContentsPrecision(0);
     ListView->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     ListView->header()->setSectionResizeMode(1, QHeaderView::Stretch);
     lblTotal = new QLabel(TabProgresso);
