@@ -11,9 +11,9 @@ void Workspace::RequireConnections() const {
         ErroCritico(QStringLiteral("Não há conexão com os bancos de dados: clique em \"Conectar\"."));
 }
 
-void Workspace::OnDestination(const std::function<void()>& work) const {
+void Workspace::OnDestination(const std::function<void()>& work, SourceUse source) const {
     if (DestinationWait)
-        DestinationWait(work);
+        DestinationWait(work, source);
     else
         RunWhileProcessingMessages(work);
 }
@@ -27,8 +27,10 @@ void Workspace::Read(const std::function<void()>& work) const {
 
 void Workspace::ExecuteOnDestination(const QString& sql) const {
     // Setting the text drops the statement before, which is a request to the server too.
-    OnDestination([&] {
-        SQLDSDestino->SetCommandText(sql);
-        SQLDSDestino->ExecSQL();
-    });
+    OnDestination(
+        [&] {
+            SQLDSDestino->SetCommandText(sql);
+            SQLDSDestino->ExecSQL();
+        },
+        SourceUse::Untouched);
 }

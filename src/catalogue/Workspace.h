@@ -14,10 +14,13 @@ struct Workspace {
     // Ends the command, saying so, unless both databases are connected: a "Conectar" that failed
     // leaves neither.
     void RequireConnections() const;
+    // Whether a step may wait on the source too: "Parar" then gives up a source that does not
+    // answer at once, which a step that never asked it must not take for frozen.
+    enum class SourceUse { MayRead, Untouched };
     // Runs a step of a command that waits on the destination (and perhaps on the source) on a
     // thread of its own while the window handles its messages: through DestinationWait when the
     // main window set it. The work touches no table record, no widget and not the log.
-    void OnDestination(const std::function<void()>& work) const;
+    void OnDestination(const std::function<void()>& work, SourceUse source = SourceUse::MayRead) const;
     // Reads the catalogue for a record: while a command holds the records (a load, a refresh), as
     // such a step, so that a server that stops answering holds the window no longer than the
     // user lets it; else at once. The work touches no widget, not the log, and only the record
@@ -58,5 +61,5 @@ struct Workspace {
     std::function<void()> CommitCopy;
     // Runs a step of a command on a thread of its own while the window handles its messages, so
     // that "Parar" can cancel it and give up a server that stopped answering.
-    std::function<void(const std::function<void()>& work)> DestinationWait;
+    std::function<void(const std::function<void()>& work, SourceUse source)> DestinationWait;
 };

@@ -14,7 +14,9 @@
 #include <utility>
 
 DestinationCommands::DestinationCommands(CopyContext& context) : context_(context) {
-    context_.workspace.DestinationWait = [this](const std::function<void()>& work) { Step(work); };
+    context_.workspace.DestinationWait = [this](const std::function<void()>& work, Workspace::SourceUse source) {
+        Step(work, source);
+    };
 }
 
 DestinationCommands::~DestinationCommands() { context_.workspace.DestinationWait = nullptr; }
@@ -37,7 +39,7 @@ void DestinationCommands::Run(const std::function<void()>& command) {
     }
 }
 
-void DestinationCommands::Step(const std::function<void()>& work) {
+void DestinationCommands::Step(const std::function<void()>& work, Workspace::SourceUse source) {
     ServerWait& waits = context_.transaction.Waits();
     // A stop asked during the command ends it before its next step. One asked before it began (by
     // the import it runs inside, or the program ending) leaves it to do what the user asked of it,
@@ -47,6 +49,7 @@ void DestinationCommands::Step(const std::function<void()>& work) {
         if (waits.StopAsked()) throw ENotice(QStringLiteral("Processo Parado!"), MB_ICONINFORMATION);
     }
     // A step may read the source as well (the counts, the generators' values).
-    SourceWait source(*context_.workspace.SQLConnection, waits);
-    waits.Run(work, ServerWait::OnStop::Cancel, nullptr, [&] { source.Look(); });
+    if (source == Workspace::SourceUse::Untouched) return waits.Run(work, ServerWait::OnStop::Cancel);
+    SourceWait origem(*context_.workspace.SQLConnection, waits);
+    waits.Run(work, ServerWait::OnStop::Cancel, nullptr, [&] { origem.Look(); });
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "catalogue/Workspace.h"
+
 #include <functional>
 
 struct CopyContext;
@@ -25,7 +27,7 @@ public:
     bool Running() const { return running_ > 0; }
 
 private:
-    void Step(const std::function<void()>& work);
+    void Step(const std::function<void()>& work, Workspace::SourceUse source);
 
     CopyContext& context_;
     int running_ = 0;

@@ -72,7 +72,7 @@ void EmptyTable(TTabela& tabela, const QList<Unlink>& links, const Workspace& wo
             statement.ExecSQL();
             transaction.Commit();
             undo.dismiss();
-        });
+        }, Workspace::SourceUse::Untouched);
     } catch (const std::exception& error) {
         RegistrarLog(QStringLiteral("ExecutarDelecao ") + nome + QLatin1Char('=') + ErrorMessage(error));
         throw;
@@ -120,7 +120,7 @@ QList<TTabela*> OrderAllowedByKeys(const QList<TTabela*>& ordem, const QList<For
 
 QList<ForeignKey> DestinationKeys(const Workspace& workspace) {
     QList<ForeignKey> keys;
-    workspace.OnDestination([&] { keys = ForeignKeys(*workspace.SQLConnectionDestino); });
+    workspace.OnDestination([&] { keys = ForeignKeys(*workspace.SQLConnectionDestino); }, Workspace::SourceUse::Untouched);
     return keys;
 }
 

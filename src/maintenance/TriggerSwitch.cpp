@@ -42,7 +42,7 @@ QStringList TriggerNames(const Workspace& workspace, TSQLConnection& connection,
                              QStringLiteral(" order by RDB$TRIGGER_NAME"));
         for (query.Open(); !query.Eof(); query.Next()) names << query.Fields(0)->AsString().trimmed();
         query.Close();
-    });
+    }, &connection == workspace.SQLConnection ? Workspace::SourceUse::MayRead : Workspace::SourceUse::Untouched);
     return names;
 }
 
@@ -99,7 +99,8 @@ QStringList StillOff(const Workspace& workspace, const TriggerJournal& journal) 
 
 TriggerJournal JournalOf(const Workspace& workspace) {
     DatabaseIdentity destino;
-    workspace.OnDestination([&] { destino = DatabaseIdentity::Of(*workspace.SQLConnectionDestino); });
+    workspace.OnDestination([&] { destino = DatabaseIdentity::Of(*workspace.SQLConnectionDestino); },
+                            Workspace::SourceUse::Untouched);
     return TriggerJournal(workspace.StateFolder, destino);
 }
 
