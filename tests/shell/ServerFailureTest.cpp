@@ -4,8 +4,7 @@
 
 #include "platform/EDatabaseError.h"
 #include "platform/TSQLConnection.h"
-#include "platform/TSQLDataSet.h"
-#include "platform/TSQLTransaction.h"
+#include "support/OtherUser.h"
 #include "support/OwnServer.h"
 
 #include <QDialog>
@@ -150,17 +149,9 @@ protected:
         ServerFailure::SetUp();
         DatabaseFactory::Execute(
             destino, QStringLiteral("SET TERM ^ ; CREATE TRIGGER A_PRIMEIRA FOR GRANDE BEFORE INSERT AS BEGIN END^ SET TERM ; ^"));
-        other.Params.SetValue(QStringLiteral("Database"), destino);
-        other.Params.SetValue(QStringLiteral("Password"), OwnServer::Password());
-        other.Open();
-        held = std::make_unique<TSQLTransaction>(&other);
-        TSQLDataSet alter(&other);
-        alter.Transaction = held.get();
-        alter.SetCommandText(QStringLiteral("ALTER TRIGGER LENTO INACTIVE"));
-        alter.ExecSQL();
+        held = std::make_unique<OtherUser>(destino, QStringLiteral("ALTER TRIGGER LENTO INACTIVE"), OwnServer::Password());
     }
-    TSQLConnection other;
-    std::unique_ptr<TSQLTransaction> held;
+    std::unique_ptr<OtherUser> held;
 };
 
 TEST_F(HeldTrigger, OnceTheOtherUserCommitsTheSwitchEndsAndTheStatusLineSaysTheServerAnswered) {
@@ -230,15 +221,7 @@ TEST_F(ServerFailure, PararDuringAStepOnTheDestinationAloneKeepsTheSourceConnect
     SourceOnTheServer(QStringLiteral("origem"), Grande + tid);
     DatabaseFactory::Execute(destino, tid);
     Reconnect();
-    TSQLConnection other;
-    other.Params.SetValue(QStringLiteral("Database"), destino);
-    other.Params.SetValue(QStringLiteral("Password"), OwnServer::Password());
-    other.Open();
-    TSQLTransaction held(&other);
-    TSQLDataSet insert(&other);
-    insert.Transaction = &held;
-    insert.SetCommandText(QStringLiteral("INSERT INTO TID DEFAULT VALUES"));
-    insert.ExecSQL();
+    OtherUser held(destino, QStringLiteral("INSERT INTO TID DEFAULT VALUES"), OwnServer::Password());
     QTimer::singleShot(1000, window.btnParar, &QAbstractButton::click);
     QTimer::singleShot(3500, [&held] { held.Commit(); });
     window.btnGenerators->click();

@@ -1,8 +1,6 @@
 #include "CopyWindow.h"
 
-#include "platform/TSQLConnection.h"
-#include "platform/TSQLDataSet.h"
-#include "platform/TSQLTransaction.h"
+#include "support/OtherUser.h"
 
 #include <QAccessible>
 #include <QCheckBox>
@@ -357,14 +355,7 @@ TEST_F(TwoPassCopy, PararEndsASecondPassThatWaitsForAnotherConnectionsRow) {
         "SET TERM ^ ; CREATE TRIGGER CATEGORIA_TRAVA FOR CATEGORIA AFTER UPDATE AS BEGIN UPDATE TRAVA SET ID = 1; END^"
         "SET TERM ; ^");
     ConnectPair(Ciclos, destino, Categorias, QString());
-    TSQLConnection other;
-    other.Params.SetValue(QStringLiteral("Database"), this->destino);
-    other.Open();
-    TSQLTransaction held(&other);
-    TSQLDataSet hold(&other);
-    hold.Transaction = &held;
-    hold.SetCommandText(QStringLiteral("UPDATE TRAVA SET ID = 2"));
-    hold.ExecSQL();
+    const OtherUser holding(this->destino, QStringLiteral("UPDATE TRAVA SET ID = 2"));
     SwitchOn();
     Mark("CATEGORIA");
     WhenTheWindowListensAnd([this] { return InSecondPass(); },
