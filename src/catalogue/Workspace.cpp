@@ -25,11 +25,21 @@ void Workspace::Read(const std::function<void()>& work) const {
         work();
 }
 
+namespace {
+
+constexpr int MaintenanceLockTimeout = 10;   // seconds
+
+}  // namespace
+
 void Workspace::ExecuteOnDestination(const QString& sql) const {
     // Setting the text drops the statement before, which is a request to the server too.
     OnDestination(
         [&] {
             SQLDSDestino->SetCommandText(sql);
+            // A table or trigger another connection holds ends the statement with the server's
+            // word for it, rather than holding the command (and a command line) for as long as
+            // that transaction lasts: "Parar" cannot cancel every such wait.
+            SQLDSDestino->LockTimeout = MaintenanceLockTimeout;
             SQLDSDestino->ExecSQL();
         },
         SourceUse::Untouched);

@@ -30,6 +30,7 @@ FbRef<ITransaction> FbStartTransaction(IAttachment* attachment, const FbTransact
     }
     tpb->insertTag(&status, options.readOnly ? isc_tpb_read : isc_tpb_write);
     tpb->insertTag(&status, options.wait ? isc_tpb_wait : isc_tpb_nowait);
+    if (options.wait && options.lockTimeout > 0) tpb->insertInt(&status, isc_tpb_lock_timeout, options.lockTimeout);
     return FbRef<ITransaction>(
         attachment->startTransaction(&status, tpb->getBufferLength(&status), tpb->getBuffer(&status)));
 }

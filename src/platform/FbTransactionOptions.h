@@ -7,4 +7,5 @@ struct FbTransactionOptions {
     FbIsolation isolation = FbIsolation::ReadCommitted;
     bool readOnly = false;
     bool wait = true;
+    int lockTimeout = 0;   // seconds a wait lasts at most; 0: until the other transaction ends
 };

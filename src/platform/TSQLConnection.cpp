@@ -246,8 +246,9 @@ IAttachment* TSQLConnection::Attachment() const {
 
 unsigned TSQLConnection::Dialect() const { return d->settings.dialect; }
 
-FbRef<ITransaction> TSQLConnection::BeginTransaction(TransactionUse use) const {
+FbRef<ITransaction> TSQLConnection::BeginTransaction(TransactionUse use, int lockTimeout) const {
     FbTransactionOptions options;
+    options.lockTimeout = lockTimeout;
     options.isolation = use == TransactionUse::Snapshot ? FbIsolation::Snapshot : d->settings.isolation;
     options.readOnly = use != TransactionUse::Write;
     options.wait = d->settings.wait;

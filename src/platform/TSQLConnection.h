@@ -74,7 +74,8 @@ public:
     // For the classes of this layer.
     Firebird::IAttachment* Attachment() const;   // raises when not connected
     unsigned Dialect() const;
-    FbRef<Firebird::ITransaction> BeginTransaction(TransactionUse use) const;
+    // lockTimeout: seconds a wait for another transaction's lock lasts at most; 0, as long as it holds.
+    FbRef<Firebird::ITransaction> BeginTransaction(TransactionUse use, int lockTimeout = 0) const;
     void AddClient(ConnectionClient* client);
     void RemoveClient(ConnectionClient* client);
     void AddTransaction(TSQLTransaction* transaction);

@@ -69,7 +69,7 @@ struct TSQLDataSet::Impl : ConnectionClient {
                 throw EDatabaseError(QStringLiteral("A transação pertence a outra conexão"));
             return held->Handle();
         }
-        if (!own) own = Connection().BeginTransaction(use);
+        if (!own) own = Connection().BeginTransaction(use, owner->LockTimeout);
         return own.get();
     }
 

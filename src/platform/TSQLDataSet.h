@@ -29,6 +29,9 @@ public:
     // The caller's transaction that Open and ExecSQL run in, started when it is not yet; null:
     // each runs in a transaction of its own, ended on Close or at the end of ExecSQL.
     TSQLTransaction* Transaction = nullptr;
+    // Seconds the statement's own transaction waits at most for a lock another transaction
+    // holds; 0: as long as it holds.
+    int LockTimeout = 0;
 
     // Opens the cursor on the first row.
     void Open();
