@@ -87,6 +87,8 @@ void ImportRun::btnImportarClick() {
     std::exception_ptr failure;
     if (running_ == 0) context_.equalCounts.NewRun();
     if (running_ == 0) context_.overall.Begin(context_.totals);
+    // A "Parar" pressed while idle is the import's to take at its first reporting row.
+    if (running_ == 0) context_.listened = started;
     // The rows of jobs that earlier runs left interrupted.
     if (running_ == 0) controls_.ListView->clear();
     ++running_;
