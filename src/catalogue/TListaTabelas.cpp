@@ -24,19 +24,23 @@ const QString ForeignKeySQL = QStringLiteral(
 
 TListaTabelas::~TListaTabelas() { Clear(); }
 
-void TListaTabelas::Add(TTabela* tabela) { items_.append(tabela); }
+void TListaTabelas::Add(TTabela* tabela) {
+    items_.append(tabela);
+    if (!byName_.contains(tabela->NomeTabela())) byName_.insert(tabela->NomeTabela(), tabela);
+    const QString folded = tabela->NomeTabela().toCaseFolded();
+    if (!byFoldedName_.contains(folded)) byFoldedName_.insert(folded, tabela);
+}
 
 void TListaTabelas::Clear() {
+    byName_.clear();
+    byFoldedName_.clear();
     while (!items_.isEmpty()) delete items_.takeFirst();
 }
 
 TTabela* TListaTabelas::TableByName(const QString& name) const {
     // ITEM and "item" are two tables: the name as written first, then in any case.
-    for (TTabela* tabela : items_)
-        if (tabela->NomeTabela() == name) return tabela;
-    for (TTabela* tabela : items_)
-        if (tabela->NomeTabela().compare(name, Qt::CaseInsensitive) == 0) return tabela;
-    return nullptr;
+    if (TTabela* tabela = byName_.value(name)) return tabela;
+    return byFoldedName_.value(name.toCaseFolded());
 }
 
 void TListaTabelas::AdjustDependences(Workspace& workspace) {
@@ -63,13 +67,14 @@ void TListaTabelas::AdjustDependences(Workspace& workspace) {
         workspace.SetStatus(QString::number(i) + QLatin1Char(' ') + tabela->NomeTabela());
         ProcessMessages();
     }
-    for (TTabela* tabela : items_) {
-        tabela->DependencesDelete()->Clear();
-        // As written: ITEM and "item" are two tables.
-        for (TTabela* other : items_)
-            if (other->Dependences()->Items().contains(tabela->NomeTabela()))
-                tabela->DependencesDelete()->Add(other->NomeTabela());
-    }
+    for (TTabela* tabela : items_) tabela->DependencesDelete()->Clear();
+    // Each table is listed by the tables it references, in the catalogue's order; as written:
+    // ITEM and "item" are two tables.
+    for (TTabela* other : items_)
+        for (const QString& name : other->Dependences()->Items())
+            if (TTabela* referenced = byName_.value(name);
+                referenced && !referenced->DependencesDelete()->Items().contains(other->NomeTabela()))
+                referenced->DependencesDelete()->Add(other->NomeTabela());
     TSQLConnection& origem = *workspace.SQLConnection;
     QHash<QString, CycleCut> cuts;
     workspace.Read([&] { cuts = FindCycleCuts(ForeignKeys(origem), KeyColumnsOfEveryTable(origem)); });

@@ -2,6 +2,7 @@
 
 #include "platform/NoCopy.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -26,6 +27,9 @@ public:
 
 private:
     QList<TTabela*> items_;
+    // The first record of each name as written, and in any case: thousands of tables look each
+    // other up by name as the trees are filled.
+    QHash<QString, TTabela*> byName_, byFoldedName_;
 };
 
 // The one catalogue of the program.
