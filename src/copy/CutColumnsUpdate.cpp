@@ -57,7 +57,8 @@ void CutColumnsUpdate::Run() {
             context_.transaction.InBackground(
                 [&] {
                     // The first row alone: its report shows the pass under way at once.
-                    const auto until = std::chrono::steady_clock::now() + (done == 0 ? std::chrono::milliseconds(0) : ReportEvery);
+                    const auto batch = done == 0 ? std::chrono::milliseconds(0) : ReportEvery;
+                    const auto until = std::chrono::steady_clock::now() + batch;
                     do {
                         Update(transaction);
                         origem_.Next();
