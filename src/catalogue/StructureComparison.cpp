@@ -46,6 +46,13 @@ bool Transliterated(const ColumnType& origem, const ColumnType& destino) {
     return origem.characterSet != destino.characterSet && !TravelsAsBytes(origem.characterSet);
 }
 
+// Bytes that travel as they are into a column whose character set takes only well-formed ones:
+// the server refuses a value that is not.
+bool BytesChecked(const ColumnType& origem, const ColumnType& destino) {
+    return TravelsAsBytes(origem.characterSet) &&
+           (destino.characterSet == QLatin1String("UTF8") || destino.characterSet == QLatin1String("UNICODE_FSS"));
+}
+
 // What becomes of the source's values in the destination's column.
 QList<Consequence> ValueChanges(const ColumnType& origem, const ColumnType& destino) {
     const Family from = FamilyOf(origem);
@@ -67,12 +74,15 @@ QList<Consequence> ValueChanges(const ColumnType& origem, const ColumnType& dest
         changes << Consequence::DataDescartada;
     } else if (from == Family::Text && to == Family::Text) {
         if (Transliterated(origem, destino)) changes << Consequence::ValorConvertido;
-        if (destino.characterLength < origem.characterLength) changes << Consequence::RegistrosRecusados;
+        if (destino.characterLength < origem.characterLength || BytesChecked(origem, destino))
+            changes << Consequence::RegistrosRecusados;
     } else if (from == Family::Blob && to == Family::Blob) {
         if (origem.subType != destino.subType)
             changes << Consequence::BytesSemConversao;
         else if (origem.subType == 1 && Transliterated(origem, destino))
             changes << Consequence::ValorConvertido;
+        else if (origem.subType == 1 && BytesChecked(origem, destino))
+            changes << Consequence::RegistrosRecusados;
     } else if (from != to || origem.fieldType != destino.fieldType) {
         // A DATE widens into a TIMESTAMP; any other change of type converts the value.
         if (!(from == Family::Date && to == Family::Timestamp)) changes << Consequence::ValorConvertido;
