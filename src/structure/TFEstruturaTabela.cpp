@@ -167,7 +167,7 @@ void TFEstruturaTabela::OpenColumns() {
     const std::function<void()> scrolled = std::exchange(CDSRELATION_FIELDS.AfterScroll, nullptr);
     const auto restored = qScopeGuard([&] { CDSRELATION_FIELDS.AfterScroll = scrolled; });
     ReadSource([this] { CDSRELATION_FIELDS.Open(); });
-    if (!CDSRELATION_FIELDS.Eof()) scrolled();
+    if (scrolled && !CDSRELATION_FIELDS.Eof()) scrolled();
 }
 
 void TFEstruturaTabela::DBGridTabelaCellClick(const QModelIndex& index) {
