@@ -43,6 +43,10 @@ CommandLineImport::CommandLineImport(TFPrincipal& window, const CommandLine& lin
     window_.edtCaminhoOrigem->setText(line.origem);
     window_.edtCaminhoDestino->setText(line.destino);
     window_.installEventFilter(this);
+    window_.workspace.SetStatus = [this, shown = window_.workspace.SetStatus](const QString& text) {
+        shown(text);
+        report_.Status(text);
+    };
 }
 
 bool CommandLineImport::eventFilter(QObject* watched, QEvent* event) {

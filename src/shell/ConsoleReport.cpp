@@ -51,6 +51,20 @@ void ConsoleReport::PrintError(const QString& text) {
     std::fflush(stderr);
 }
 
+void ConsoleReport::Status(const QString& text) {
+    if (text.startsWith(QStringLiteral("O servidor não responde há"))) {
+        if (silenceSaid_.isValid() && silenceSaid_.elapsed() < 60000) return;
+        silenceSaid_.start();
+        // There is no button here: the signals stop the run.
+        PrintError(QStringLiteral("vendrasol: ") +
+                   QString(text).replace(QStringLiteral("Pressione \"Parar\" para interromper."),
+                                         QStringLiteral("Ctrl+C ou SIGTERM interrompem.")));
+    } else if (text.startsWith(QStringLiteral("O servidor respondeu depois de")) && silenceSaid_.isValid()) {
+        silenceSaid_.invalidate();
+        PrintError(QStringLiteral("vendrasol: ") + text);
+    }
+}
+
 void ConsoleReport::Watch(const QString& logLine) {
     if (ReportedLine.match(logLine).hasMatch()) Print(logLine);
 }

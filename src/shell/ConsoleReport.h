@@ -21,6 +21,9 @@ public:
     // the progress line.
     void Print(const QString& line);
     void PrintError(const QString& text);
+    // The window's status line, of which a script needs only a server's silence: said on standard
+    // error the first time, then once a minute, and the server's answer after it.
+    void Status(const QString& text);
 
 private:
     void Watch(const QString& logLine);
@@ -35,4 +38,5 @@ private:
     long long firstRows_ = 0;
     QElapsedTimer since_;
     int shownWidth_ = 0;
+    QElapsedTimer silenceSaid_;
 };
