@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTimer>
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -35,9 +36,17 @@ void ActivityLogView::Refresh() {
     if (logged == shown_) return;
     const QStringList& recent = ListaLog.Items();
     const long long added = logged - shown_;
-    if (added < 0 || memoLines_ == 0 || memoLines_ + added > recent.size()) {
-        // The log started over, or the memo would hold more than the recent lines: it shows them anew.
+    if (added < 0 || memoLines_ == 0) {
+        // The log started over: the memo shows it anew.
         ShowAnew(recent, logged);
+    } else if (memoLines_ + added > recent.size()) {
+        // The memo would hold more than the recent lines: it shows them anew, and a user who
+        // scrolled up keeps the line read in view, however many of the oldest lines went.
+        const qsizetype kept = std::max<qsizetype>(0, recent.size() - added);
+        const int dropped = memo_->blockCount() - int(Shown(recent.mid(0, kept)).size());
+        const int top = memo_->verticalScrollBar()->value();
+        ShowAnew(recent, logged);
+        if (!following_) memo_->verticalScrollBar()->setValue(std::max(0, top - dropped + 1));
     } else {
         const QStringList lines = Shown(recent.mid(recent.size() - added));
         if (!lines.isEmpty()) memo_->appendPlainText(lines.join(QLatin1Char('\n')));

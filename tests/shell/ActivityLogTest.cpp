@@ -7,6 +7,7 @@
 #include <QScrollBar>
 #include <QFile>
 #include <QStandardPaths>
+#include <QTextBlock>
 
 namespace {
 
@@ -197,4 +198,23 @@ TEST_F(ActivityLogCopy, SomenteErrosShowsOnlyTheRefusedRowsAndTheMemoFollowsTheE
 
     window.cbbSomenteErros->setChecked(false);
     EXPECT_EQ(window.mmLog->toPlainText(), ListaLog.Items().join(QLatin1Char('\n')));
+}
+
+// A long run drops the oldest lines from the memo; a user who scrolled up to read a refused row
+// keeps it in view.
+TEST_F(MainWindowTest, TheLineReadStaysInViewWhenTheOldestLinesGo) {
+    for (int i = 0; i < RecentLogLines; ++i) RegistrarLog(QStringLiteral("linha %1").arg(i));
+    window.PageControl->setCurrentWidget(window.TabLog);
+    window.TimerAtualizaTimer();
+    QApplication::processEvents();
+    QScrollBar* bar = window.mmLog->verticalScrollBar();
+    bar->setValue(5001);
+    bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    const auto top = [&] { return window.mmLog->document()->findBlockByNumber(bar->value()).text(); };
+    ASSERT_EQ(top(), QStringLiteral("linha 5000"));
+
+    for (int i = 0; i < 300; ++i) RegistrarLog(QStringLiteral("mais %1").arg(i));
+    window.TimerAtualizaTimer();
+    QApplication::processEvents();
+    EXPECT_EQ(top(), QStringLiteral("linha 5000"));
 }
