@@ -1,6 +1,7 @@
 #include "ImportRun.h"
 
 #include "Exportar.h"
+#include "ImportReach.h"
 #include "ResumeByKey.h"
 #include "RunControl.h"
 #include "RunDuration.h"
@@ -31,26 +32,6 @@
 #include <chrono>
 #include <exception>
 #include <optional>
-
-namespace {
-
-// Marked tables still waiting for a marked table that needs them, which waits in turn: a table
-// referencing itself, or every table of a cycle. No table comes to copy them, so the import copies
-// them itself rather than leave them out unsaid. A table waiting for an unmarked one stays waiting.
-QList<TTabela*> WaitingForEachOther(const QList<TTabela*>& tables) {
-    const auto waiting = [](const TTabela* tabela) { return tabela && tabela->Checked() && tabela->WaitDependence(); };
-    QList<TTabela*> stuck;
-    for (TTabela* tabela : tables) {
-        if (!waiting(tabela)) continue;
-        const bool needed = std::any_of(tables.begin(), tables.end(), [&](TTabela* other) {
-            return waiting(other) && other->Dependences()->Items().contains(tabela->NomeTabela(), Qt::CaseInsensitive);
-        });
-        if (needed) stuck << tabela;
-    }
-    return stuck;
-}
-
-}  // namespace
 
 ImportRun::ImportRun(Workspace& workspace, const ImportControls& controls, QObject* parent)
     : QObject(parent),

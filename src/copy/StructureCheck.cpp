@@ -1,47 +1,17 @@
 #include "StructureCheck.h"
 
 #include "CopyContext.h"
+#include "ImportReach.h"
 #include "StructureDifferencesDialog.h"
 #include "catalogue/ActivityLog.h"
 #include "catalogue/StructureComparison.h"
 #include "catalogue/StructureWording.h"
-#include "catalogue/TListaTabelas.h"
 #include "catalogue/TTabela.h"
-#include "catalogue/TableNodes.h"
 #include "catalogue/Workspace.h"
 #include "platform/Dialogs.h"
 
-#include <QSet>
 #include <QTreeWidget>
 #include <algorithm>
-
-namespace {
-
-// The tables the import copies, as Exportar decides: a marked table that is neither imported,
-// importing nor waiting, and each of its dependences that is neither imported nor importing.
-class Reach {
-public:
-    explicit Reach(const QTreeWidget& treeView) {
-        for (TTabela* tabela : NodeTablesInOrder(treeView))
-            if (tabela && tabela->Checked() && !tabela->WaitDependence()) Visit(tabela);
-    }
-
-    QList<TTabela*> tables;
-
-private:
-    void Visit(TTabela* tabela) {
-        if (!tabela || seen_.contains(tabela) || tabela->Importada() || tabela->Importando()) return;
-        seen_.insert(tabela);
-        tables.append(tabela);
-        for (const QString& name : tabela->Dependences()->Items()) Visit(ListaTabelas.TableByName(name));
-    }
-
-    QSet<TTabela*> seen_;
-};
-
-}  // namespace
-
-QList<TTabela*> TablesTheImportReaches(const QTreeWidget& treeView) { return Reach(treeView).tables; }
 
 bool CheckStructures(const QTreeWidget& treeView, CopyContext& context) {
     QList<TTabela*> reached = TablesTheImportReaches(treeView);

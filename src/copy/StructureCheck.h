@@ -12,10 +12,5 @@ struct CopyContext;
 // The tables the destination cannot take are kept in the context for their copy jobs to skip.
 bool CheckStructures(const QTreeWidget& treeView, CopyContext& context);
 
-// The tables an import copies, as Exportar decides: each marked table that is neither imported,
-// importing nor waiting, and each of its dependences, marked or not, that is neither imported nor
-// importing.
-QList<TTabela*> TablesTheImportReaches(const QTreeWidget& treeView);
-
 // A table the destination cannot take is left out with one line saying why: true when it is.
 bool SkipsUncopyableTable(const TTabela& tabela, CopyContext& context);

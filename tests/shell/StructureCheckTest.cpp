@@ -158,3 +158,23 @@ TEST_F(StructureCheck, AColumnOfADomainWithTheSameTypeIsNotReported) {
     Import();
     EXPECT_EQ(Destino(QStringLiteral("SELECT SALDO || TITULAR FROM CONTA")), QStringLiteral("10.25Ana"));
 }
+
+// Marked tables of a cycle wait for each other, and the import copies them at its end: the check
+// looks at them before anything is sent, as at the others.
+TEST_F(StructureCheck, TablesOfACycleAllMarkedAreCheckedToo) {
+    const QString ciclo = QStringLiteral(
+        "CREATE TABLE A (ID INTEGER NOT NULL PRIMARY KEY, B_ID INTEGER);"
+        "CREATE TABLE B (ID INTEGER NOT NULL PRIMARY KEY, A_ID INTEGER REFERENCES A%1);"
+        "ALTER TABLE A ADD FOREIGN KEY (B_ID) REFERENCES B;");
+    ConnectPair(ciclo.arg(QStringLiteral(", NOME VARCHAR(10)")), ciclo.arg(QString()),
+                QStringLiteral("INSERT INTO A VALUES (1, NULL); INSERT INTO B VALUES (1, 1, 'x');"), {});
+    CopiarReferenciasCirculares = false;
+    Mark("A");
+    Mark("B");
+    Tabela("A")->MarcarDependencias(true);
+    Tabela("B")->MarcarDependencias(true);
+    Ask(QDialog::Rejected);
+    Import();
+    EXPECT_EQ(listed, QStringList({"B", "  NOME | VARCHAR(10) | ausente | tabela não será copiada"}));
+    EXPECT_EQ(DestinoCount(QStringLiteral("A")), 0);
+}

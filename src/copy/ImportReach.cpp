@@ -1,0 +1,50 @@
+#include "ImportReach.h"
+
+#include "catalogue/TListaTabelas.h"
+#include "catalogue/TTabela.h"
+#include "catalogue/TableNodes.h"
+
+#include <QSet>
+#include <algorithm>
+
+namespace {
+
+class Reach {
+public:
+    explicit Reach(const QTreeWidget& treeView) {
+        const QList<TTabela*> ordered = NodeTablesInOrder(treeView);
+        for (TTabela* tabela : ordered)
+            if (tabela && tabela->Checked() && !tabela->WaitDependence()) Visit(tabela);
+        for (TTabela* tabela : WaitingForEachOther(ordered)) Visit(tabela);
+    }
+
+    QList<TTabela*> tables;
+
+private:
+    void Visit(TTabela* tabela) {
+        if (!tabela || seen_.contains(tabela) || tabela->Importada() || tabela->Importando()) return;
+        seen_.insert(tabela);
+        tables.append(tabela);
+        for (const QString& name : tabela->Dependences()->Items()) Visit(ListaTabelas.TableByName(name));
+    }
+
+    QSet<TTabela*> seen_;
+};
+
+}  // namespace
+
+QList<TTabela*> TablesTheImportReaches(const QTreeWidget& treeView) { return Reach(treeView).tables; }
+
+QList<TTabela*> WaitingForEachOther(const QList<TTabela*>& tables) {
+    const auto waiting = [](const TTabela* tabela) { return tabela && tabela->Checked() && tabela->WaitDependence(); };
+    QList<TTabela*> stuck;
+    for (TTabela* tabela : tables) {
+        if (!waiting(tabela)) continue;
+        // By the name as written: ITEM and "item" are two tables.
+        const bool needed = std::any_of(tables.begin(), tables.end(), [&](TTabela* other) {
+            return waiting(other) && other->Dependences()->Items().contains(tabela->NomeTabela());
+        });
+        if (needed) stuck << tabela;
+    }
+    return stuck;
+}

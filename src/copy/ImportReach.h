@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QList>
+
+class QTreeWidget;
+class TTabela;
+
+// The tables an import copies, as Exportar decides: each marked table that is neither imported,
+// importing nor waiting, and each of its dependences, marked or not, that is neither imported nor
+// importing; then the marked tables that wait for each other, and their dependences.
+QList<TTabela*> TablesTheImportReaches(const QTreeWidget& treeView);
+
+// Marked tables still waiting for a marked table that needs them, which waits in turn: a table
+// referencing itself, or every table of a cycle. No table comes to copy them, so the import copies
+// them itself rather than leave them out unsaid. A table waiting for an unmarked one stays waiting.
+QList<TTabela*> WaitingForEachOther(const QList<TTabela*>& tables);
