@@ -38,7 +38,7 @@ QString SortValue(const QString& column, const ColumnShape& origem, const Column
         // By its bytes, whatever the collation, as the comparison orders them.
         const unsigned length = std::max({origem.shape.length, destino.shape.length, 1u});
         if (!inKey && length > LongestSortedText) return QStringLiteral("HASH(%1)").arg(column);
-        return QStringLiteral("CAST(%1 AS VARCHAR(%2) CHARACTER SET OCTETS)").arg(column).arg(length);
+        return QStringLiteral("CAST(%1 AS VARCHAR(%2) CHARACTER SET OCTETS)").arg(column, QString::number(length));
     }
     default: return column;
     }

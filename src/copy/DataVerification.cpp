@@ -110,11 +110,8 @@ bool DataVerification::Verify(TTabela& tabela) {
 
 void DataVerification::Log(const QString& nomeTabela, const ComparisonResult& result) {
     RegistrarLog(QStringLiteral("Verificação %1: %2 iguais, %3 diferentes, %4 faltando, %5 sobrando")
-                     .arg(nomeTabela)
-                     .arg(result.equal)
-                     .arg(result.different)
-                     .arg(result.missing)
-                     .arg(result.extra));
+                     .arg(nomeTabela, QString::number(result.equal), QString::number(result.different),
+                          QString::number(result.missing), QString::number(result.extra)));
     const std::pair<const char*, const QStringList*> kinds[] = {
         {"diferente", &result.differentRows}, {"faltando", &result.missingRows}, {"sobrando", &result.extraRows}};
     for (const auto& [kind, rows] : kinds)

@@ -8,6 +8,5 @@ void EqualCountsNotice::Reached(const TTabela& tabela) {
     reached_.insert(&tabela);
     if (tabela.Checked() && tabela.Importada() && !tabela.Importando() && tabela.RowCountsEqual())
         RegistrarLog(QStringLiteral("%1: mesma quantidade de registros na origem e no destino (%2): não copiada")
-                         .arg(tabela.NomeTabela())
-                         .arg(tabela.SourceRowCount()));
+                         .arg(tabela.NomeTabela(), QString::number(tabela.SourceRowCount())));
 }

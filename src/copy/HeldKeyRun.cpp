@@ -42,12 +42,13 @@ std::optional<HeldKeyRun> HeldKeyRun::Find(TSQLConnection& origem, TSQLConnectio
     if (keys - 1 != static_cast<quint64>(run.greatest) - static_cast<quint64>(run.least)) return std::nullopt;
     TSQLDataSet count(&origem);
     count.SetCommandText(QStringLiteral("SELECT COUNT(*)") + from +
-                         QStringLiteral(" WHERE %1 BETWEEN %2 AND %3").arg(column).arg(run.least).arg(run.greatest));
+                         QStringLiteral(" WHERE %1 BETWEEN %2 AND %3")
+                                             .arg(column, QString::number(run.least), QString::number(run.greatest)));
     count.Open();
     run.sourceRows = count.Fields(0)->AsLargeInt();
     return run;
 }
 
 QString HeldKeyRun::Outside() const {
-    return QStringLiteral("%1 IS NULL OR %1 < %2 OR %1 > %3").arg(column).arg(least).arg(greatest);
+    return QStringLiteral("%1 IS NULL OR %1 < %2 OR %1 > %3").arg(column, QString::number(least), QString::number(greatest));
 }

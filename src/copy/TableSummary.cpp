@@ -5,9 +5,6 @@
 QString TableSummary(const QString& nomeTabela, long long read, long long inserted, long long rejected,
                      double seconds) {
     return QStringLiteral("%1: %2 lidos, %3 inseridos, %4 rejeitados, em %5")
-        .arg(nomeTabela)
-        .arg(read)
-        .arg(inserted)
-        .arg(rejected)
-        .arg(RunDuration(seconds));
+        .arg(nomeTabela, QString::number(read), QString::number(inserted), QString::number(rejected),
+             RunDuration(seconds));
 }

@@ -85,9 +85,7 @@ void InsertBlock::Prepare(Prepared& prepared, const QString& table, const FieldL
     }
     const QString sql = QStringLiteral("EXECUTE BLOCK (%1) RETURNS (RECUSADAS VARCHAR(%2) CHARACTER SET OCTETS) AS"
                                        " BEGIN RECUSADAS = '';%3 SUSPEND; END")
-                            .arg(declarations.join(QStringLiteral(", ")))
-                            .arg(rows * RefusedTextPerRow)
-                            .arg(body);
+                            .arg(declarations.join(QStringLiteral(", ")), QString::number(rows * RefusedTextPerRow), body);
     FbStatus status;
     prepared.statement.Reset(
         connection.Attachment()->prepare(&status, transaction, 0, ServerText(sql).constData(), connection.Dialect(), 0));

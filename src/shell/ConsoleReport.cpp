@@ -87,7 +87,7 @@ void ConsoleReport::ShowProgress() {
         firstRows_ = bar->value();
         since_.start();
     }
-    QString text = QStringLiteral("%1  %2%").arg(table).arg(100LL * bar->value() / bar->maximum());
+    QString text = QStringLiteral("%1  %2%").arg(table, QString::number(100LL * bar->value() / bar->maximum()));
     // The pace needs rows seen over a while: the first look at a table has none yet.
     if (const double seconds = since_.elapsed() / 1000.0; seconds >= 0.5)
         text += QStringLiteral("  %1 registros/s").arg((long long)((bar->value() - firstRows_) / seconds));

@@ -48,7 +48,8 @@ protected:
 
     QStringList Rejected() const { return Log().filter(QStringLiteral(" ERRO ")); }
     static QString PassedOver(const char* table, int rows) {
-        return QStringLiteral("%1: %2 registro(s) já estavam no destino e não foram enviados").arg(table).arg(rows);
+        return QStringLiteral("%1: %2 registro(s) já estavam no destino e não foram enviados")
+            .arg(QString::fromUtf8(table), QString::number(rows));
     }
 };
 
@@ -230,3 +231,25 @@ TEST_F(ResumeCopy, ATableCopiedInTwoPassesStillGetsItsSecondPassForTheRowsThatWe
 }
 
 }  // namespace
+
+// Names are taken as written, a percent sign and digit included, into the copy's SQL and its lines.
+TEST_F(ResumeCopy, NamesHoldingAPercentSignAndADigitAreUsedAsWritten) {
+    const QString ddl = QStringLiteral(
+        "CREATE TABLE \"T%1\" (\"ID%2\" INTEGER NOT NULL PRIMARY KEY, \"V%1\" VARCHAR(10));"
+        "CREATE TABLE \"S%1\" (\"V%1\" VARCHAR(10));");
+    const QString linha = QStringLiteral("INSERT INTO \"T%1\" VALUES (%2, 'v');");
+    QString origem = QStringLiteral("INSERT INTO \"S%1\" VALUES ('s');"), destino;
+    for (int id = 1; id <= 5; ++id) origem += linha.arg(QStringLiteral("%1"), QString::number(id));
+    for (int id = 2; id <= 4; ++id) destino += linha.arg(QStringLiteral("%1"), QString::number(id));
+    ConnectPair(ddl, ddl, origem, destino);
+    SwitchOn();
+    Mark("T%1");
+    Mark("S%1");
+    Import();
+    window.btnVerificar->click();
+    const QStringList log = Log();
+    EXPECT_TRUE(log.contains(PassedOver("T%1", 3))) << log;
+    EXPECT_EQ(log.filter(QRegularExpression(QStringLiteral("^T%1: 2 lidos, 2 inseridos, 0 rejeitados"))).size(), 1) << log;
+    EXPECT_TRUE(log.contains(QStringLiteral("Verificação T%1: 5 iguais, 0 diferentes, 0 faltando, 0 sobrando"))) << log;
+    EXPECT_TRUE(log.contains(QStringLiteral("Verificação S%1: 1 iguais, 0 diferentes, 0 faltando, 0 sobrando"))) << log;
+}
