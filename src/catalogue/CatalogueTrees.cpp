@@ -42,8 +42,7 @@ void CatalogueTrees::ListarTabelasDependencias() {
     TStringList names;
     workspace_.Read([&] { workspace_.SQLConnection->GetTableNames(names, false); });
     Status(QStringLiteral("Tabelas Capturadas"));
-    for (const QString& listed : names.Items()) {
-        const QString name = listed.trimmed();
+    for (const QString& name : names.Items()) {
         Status(name);
         ListaTabelas.Add(new TTabela(name, workspace_));
     }

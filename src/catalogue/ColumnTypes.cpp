@@ -1,5 +1,6 @@
 #include "ColumnTypes.h"
 
+#include "platform/SqlNames.h"
 #include "platform/TSQLDataSet.h"
 
 namespace {
@@ -43,7 +44,7 @@ QHash<QString, TableColumns> ReadColumnTypes(TSQLConnection& connection) {
     QHash<QString, TableColumns> tables;
     for (; !query.Eof(); query.Next()) {
         ColumnType column;
-        column.name = query.Fields(1)->AsString().trimmed();
+        column.name = StoredName(query.Fields(1)->AsString());
         column.fieldType = query.Fields(2)->AsInteger();
         column.subType = query.Fields(3)->AsInteger();
         column.scale = query.Fields(4)->AsInteger();
@@ -51,11 +52,11 @@ QHash<QString, TableColumns> ReadColumnTypes(TSQLConnection& connection) {
         column.characterLength = query.Fields(6)->AsInteger();
         // A text column of a database made without a character set has none: NONE.
         if (HoldsText(column.fieldType, column.subType))
-            column.characterSet = query.Fields(7)->IsNull() ? QStringLiteral("NONE") : query.Fields(7)->AsString().trimmed();
+            column.characterSet = query.Fields(7)->IsNull() ? QStringLiteral("NONE") : StoredName(query.Fields(7)->AsString());
         column.notNull = query.Fields(8)->AsInteger() == 1;
         column.hasDefault = query.Fields(9)->AsInteger() == 1;
         column.computed = query.Fields(10)->AsInteger() == 1;
-        tables[query.Fields(0)->AsString().trimmed()].append(column);
+        tables[StoredName(query.Fields(0)->AsString())].append(column);
     }
     query.Close();
     return tables;

@@ -1,5 +1,6 @@
 #include "ForeignKey.h"
 
+#include "platform/SqlNames.h"
 #include "platform/TSQLDataSet.h"
 
 QList<ForeignKey> ForeignKeys(TSQLConnection& connection) {
@@ -20,11 +21,11 @@ QList<ForeignKey> ForeignKeys(TSQLConnection& connection) {
     query.Open();
     QList<ForeignKey> keys;
     for (; !query.Eof(); query.Next()) {
-        const QString name = query.Fields(0)->AsString().trimmed();
-        const QString table = query.Fields(1)->AsString().trimmed();
+        const QString name = StoredName(query.Fields(0)->AsString());
+        const QString table = StoredName(query.Fields(1)->AsString());
         if (keys.isEmpty() || keys.last().name != name || keys.last().table != table)
-            keys.append({name, table, query.Fields(2)->AsString().trimmed(), {}, {}});
-        const QString column = query.Fields(3)->AsString().trimmed();
+            keys.append({name, table, StoredName(query.Fields(2)->AsString()), {}, {}});
+        const QString column = StoredName(query.Fields(3)->AsString());
         keys.last().columns << column;
         if (query.Fields(4)->AsInteger() == 1) keys.last().notNullColumns << column;
     }

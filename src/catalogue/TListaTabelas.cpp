@@ -5,6 +5,7 @@
 #include "TableKeys.h"
 #include "Workspace.h"
 #include "platform/Application.h"
+#include "platform/SqlNames.h"
 #include "platform/TClientDataSet.h"
 #include "platform/TSQLDataSet.h"
 
@@ -57,7 +58,7 @@ void TListaTabelas::AdjustDependences(Workspace& workspace) {
             workspace.SQLDSForeignKey->ParamByName(QStringLiteral("RELATION_NAME")).SetAsString(names[i]);
             foreignKeys.Open();
             for (foreignKeys.First(); !foreignKeys.Eof(); foreignKeys.Next())
-                references[i] << foreignKeys.FieldByName(QStringLiteral("PK"))->AsString().trimmed();
+                references[i] << StoredName(foreignKeys.FieldByName(QStringLiteral("PK"))->AsString());
         }
     });
     for (int i = 0; i < items_.size(); ++i) {

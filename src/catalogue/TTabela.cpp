@@ -2,9 +2,9 @@
 
 #include "TListaTabelas.h"
 #include "Workspace.h"
+#include "platform/EDatabaseError.h"
 #include "platform/SqlNames.h"
 #include "platform/TSQLConnection.h"
-#include "platform/EDatabaseError.h"
 #include "platform/TSQLDataSet.h"
 
 bool EsperarDependencias = true;
@@ -48,7 +48,7 @@ void TTabela::RemoveComputedFields() {
 
     // The catalogue pads names to their full width; the field listing gives them trimmed.
     for (; !computed.Eof(); computed.Next())
-        RemoveName(fieldNames_, computed.FieldByName(QStringLiteral("RDB$FIELD_NAME"))->AsString().trimmed());
+        RemoveName(fieldNames_, StoredName(computed.FieldByName(QStringLiteral("RDB$FIELD_NAME"))->AsString()));
 }
 
 void TTabela::VerificarImportada() { Count(); }

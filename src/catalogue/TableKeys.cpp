@@ -22,14 +22,14 @@ QHash<QString, QStringList> ReadKeyColumns(TSQLConnection& connection, const QSt
     QHash<QString, QStringList> keys;
     QString relation, index;
     for (; !query.Eof(); query.Next()) {
-        const QString rowRelation = query.Fields(0)->AsString().trimmed();
-        const QString rowIndex = query.Fields(1)->AsString().trimmed();
+        const QString rowRelation = StoredName(query.Fields(0)->AsString());
+        const QString rowIndex = StoredName(query.Fields(1)->AsString());
         if (rowRelation != relation) {
             relation = rowRelation;
             index = rowIndex;
         }
         // Only the first key of each table.
-        if (rowIndex == index) keys[relation] << query.Fields(2)->AsString().trimmed();
+        if (rowIndex == index) keys[relation] << StoredName(query.Fields(2)->AsString());
     }
     query.Close();
     return keys;

@@ -32,7 +32,7 @@ TClientDataSet& ReadSource(Workspace& workspace, const QString& sql) {
     return *workspace.CDSOrigem;
 }
 
-QString Trimmed(TClientDataSet& rows, const QString& field) { return rows.FieldByName(field)->AsString().trimmed(); }
+QString Trimmed(TClientDataSet& rows, const QString& field) { return StoredName(rows.FieldByName(field)->AsString()); }
 
 void TransferUserGenerators(Workspace& workspace, TSQLDataSet& origem, int& transferred) {
     TClientDataSet& generators = ReadSource(

@@ -40,7 +40,7 @@ QStringList TriggerNames(const Workspace& workspace, TSQLConnection& connection,
         query.SetCommandText(QStringLiteral("select RDB$TRIGGER_NAME from RDB$TRIGGERS") + UserTriggersIn(inactive) +
                              (ofTables ? QStringLiteral(" and RDB$RELATION_NAME is not null") : QString()) +
                              QStringLiteral(" order by RDB$TRIGGER_NAME"));
-        for (query.Open(); !query.Eof(); query.Next()) names << query.Fields(0)->AsString().trimmed();
+        for (query.Open(); !query.Eof(); query.Next()) names << StoredName(query.Fields(0)->AsString());
         query.Close();
     }, &connection == workspace.SQLConnection ? Workspace::SourceUse::MayRead : Workspace::SourceUse::Untouched);
     return names;

@@ -1,6 +1,7 @@
 #include "FieldList.h"
 
 #include "FbApi.h"
+#include "SqlNames.h"
 
 using namespace Firebird;
 
@@ -26,7 +27,7 @@ TFieldType TypeOf(unsigned sqlType, int subType, int scale) {
     }
 }
 
-QString NameText(const char* name) { return QString::fromUtf8(name).trimmed(); }
+QString NameText(const char* name) { return StoredName(QString::fromUtf8(name)); }
 
 }  // namespace
 

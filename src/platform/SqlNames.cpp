@@ -56,3 +56,9 @@ QString QuotedStr(const QString& text) {
     quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
     return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
+
+QString StoredName(const QString& padded) {
+    qsizetype end = padded.size();
+    while (end > 0 && padded.at(end - 1).isSpace()) --end;
+    return padded.left(end);
+}

@@ -3,6 +3,7 @@
 #include "AttachWhile.h"
 #include "DatabaseErrors.h"
 #include "EDatabaseError.h"
+#include "SqlNames.h"
 #include "TSQLDataSet.h"
 #include "TSQLTransaction.h"
 
@@ -283,7 +284,7 @@ void ReadNames(TSQLConnection& connection, const QString& sql, const QString& pa
     query.SetCommandText(sql);
     if (!parameter.isNull()) query.ParamByName(QStringLiteral("NAME")).SetAsString(parameter);
     query.Open();
-    for (; !query.Eof(); query.Next()) list.Add(query.Fields(0)->AsString().trimmed());
+    for (; !query.Eof(); query.Next()) list.Add(StoredName(query.Fields(0)->AsString()));
     query.Close();
 }
 

@@ -1,6 +1,7 @@
 #include "RelationFieldsModel.h"
 
 #include "RelationFields.h"
+#include "platform/SqlNames.h"
 #include "platform/TClientDataSet.h"
 
 #include <utility>
@@ -11,7 +12,7 @@ RelationFieldsModel::RelationFieldsModel(TClientDataSet& dataSet, QObject* paren
 RelationFieldsModel::Row RelationFieldsModel::CurrentRow() const {
     const TField* flag = dataSet_.FieldByName(RelationFields::UpdateFlag);
     // Catalogue names are padded to their full width.
-    return {dataSet_.FieldByName(RelationFields::FieldName)->AsString().trimmed(),
+    return {StoredName(dataSet_.FieldByName(RelationFields::FieldName)->AsString()),
             flag->IsNull() ? std::nullopt : std::optional<int>(flag->AsInteger())};
 }
 

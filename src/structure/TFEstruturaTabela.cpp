@@ -8,6 +8,7 @@
 #include "platform/DisabledWhileRunning.h"
 #include "platform/EDatabaseError.h"
 #include "platform/ErrorGuard.h"
+#include "platform/SqlNames.h"
 #include "platform/TImageList.h"
 
 #include <QFontDatabase>
@@ -133,7 +134,7 @@ void TFEstruturaTabela::Wire() {
     };
     CDSRELATION_FIELDS.OnReconcileError = [this](TClientDataSet& rows, const EDatabaseError& error, TUpdateKind,
                                                  TReconcileAction& action) {
-        const QString column = rows.FieldByName(RelationFields::FieldName)->AsString().trimmed();
+        const QString column = StoredName(rows.FieldByName(RelationFields::FieldName)->AsString());
         auto same = std::find_if(refused_.begin(), refused_.end(), [&](const auto& r) { return r.first == error.Message(); });
         if (same == refused_.end()) same = refused_.insert(refused_.end(), {error.Message(), {}});
         same->second << column;

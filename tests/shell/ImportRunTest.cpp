@@ -300,3 +300,20 @@ TEST_F(ImportRunTest, ATerminationSignalDuringAnImportStopsItWithoutAsking) {
     EXPECT_TRUE(Errors().isEmpty());
     EXPECT_EQ(DestinoCount("GRANDE"), InsertedWhenInterrupted(Log().last())) << Log();
 }
+
+// A name may begin with a blank: " LEAD" is a table of its own beside LEAD, with a column " NOME".
+TEST_F(ImportRunTest, ANameBeginningWithABlankIsATableOfItsOwn) {
+    const QString ddl = QStringLiteral(
+        "CREATE TABLE \" LEAD\" (ID INTEGER NOT NULL PRIMARY KEY, \" NOME\" VARCHAR(10));"
+        "CREATE TABLE LEAD (ID INTEGER NOT NULL PRIMARY KEY);");
+    ConnectPair(ddl, ddl,
+                QStringLiteral("INSERT INTO \" LEAD\" VALUES (1, 'um'); INSERT INTO \" LEAD\" VALUES (2, 'dois');"
+                               "INSERT INTO LEAD VALUES (1);"), {});
+    Mark(" LEAD");
+    Mark("LEAD");
+    Import();
+    EXPECT_EQ(Destino(QStringLiteral("SELECT LIST(ID || \" NOME\") FROM (SELECT * FROM \" LEAD\" ORDER BY ID)")),
+              QStringLiteral("1um,2dois"));
+    EXPECT_EQ(DestinoCount(QStringLiteral("LEAD")), 1);
+    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 2, 3, 0).match(Log().last()).hasMatch()) << Log();
+}
