@@ -91,7 +91,7 @@ void CutColumnsUpdate::Run() {
 QString CutColumnsUpdate::RowKey() {
     QList<const TField*> key;
     for (int i = int(tabela_.Cycles().cutColumns.size()); i < KeyEnd(); ++i) key << origem_.Fields(i);
-    return RowKeyText(key);
+    return RowKeyText(key, ValueLength::Whole);
 }
 
 int CutColumnsUpdate::KeyEnd() const {

@@ -6,9 +6,13 @@
 #include <QStringList>
 #include <vector>
 
-// Values of a row as the log writes them, the way the server's messages name a key:
-// ("ID" = 7, "NOME" = 'Ana', "NASCIMENTO" = NULL). A long value is cut.
-QString RowText(const QStringList& columns, const std::vector<TFieldValue>& row, const std::vector<int>& shown);
+// Whether a long value is written whole or cut after 60 characters.
+enum class ValueLength { Whole, Cut };
 
-// One value as the log writes it: NULL, a number, or text in quotes; cut after 60 characters.
-QString ValueText(const TFieldValue& value);
+// Values of a row as the log writes them, the way the server's messages name a key:
+// ("ID" = 7, "NOME" = 'Ana', "NASCIMENTO" = NULL).
+QString RowText(const QStringList& columns, const std::vector<TFieldValue>& row, const std::vector<int>& shown,
+                ValueLength length);
+
+// One value as the log writes it: NULL, a number, or text in quotes, its own quotes doubled.
+QString ValueText(const TFieldValue& value, ValueLength length);

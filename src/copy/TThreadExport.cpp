@@ -343,7 +343,7 @@ QString TThreadExport::RefusedRowKey() {
         for (const QString& column : keyColumns_)
             if (const TField* field = CDSDestino->FindField(column)) key << field;
     }
-    return RowKeyText(key);
+    return RowKeyText(key, keyColumns_.isEmpty() ? ValueLength::Cut : ValueLength::Whole);
 }
 
 double TThreadExport::Now() const {

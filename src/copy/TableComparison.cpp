@@ -49,7 +49,9 @@ bool TableComparison::TellsApart(const Row& row) const {
 void TableComparison::Note(long long& count, QStringList& samples, const Row& row, long long times) {
     count += times;
     if (samples.size() < ComparisonResult::Samples)
-        samples << RowText(query_.columns, row, TellsApart(row) ? query_.keyColumns : allColumns_);
+        // A key is written whole, to find the row by; the other values are cut.
+        samples << (TellsApart(row) ? RowText(query_.columns, row, query_.keyColumns, ValueLength::Whole)
+                                    : RowText(query_.columns, row, allColumns_, ValueLength::Cut));
 }
 
 ComparisonResult TableComparison::Run() {
