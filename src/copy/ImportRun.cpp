@@ -77,7 +77,7 @@ void ImportRun::btnImportarClick() {
     std::optional<WaitRun> waitRun;
     try {
         if (running_ == 1) waitRun.emplace(waits);
-        PingConnections();
+        CheckConnections();
         // Nothing is sent before the user has seen what the destination would change or refuse.
         declined = !CheckStructures(*controls_.TreeView, context_);
         if (running_ == 1 && !declined)
@@ -129,12 +129,16 @@ void ImportRun::btnImportarClick() {
     if (failure) RaiseRunFailure(failure, end);
 }
 
-void ImportRun::PingConnections() {
+void ImportRun::CheckConnections() {
+    bool readOnly = false;
     // Watched as the copy's own waits: a server that stops answering here does not hold the window.
-    workspace_.OnDestination([this] {
-        for (TSQLConnection* connection : {workspace_.SQLConnection, workspace_.SQLConnectionDestino})
-            if (connection && connection->Connected()) connection->Ping();
+    workspace_.OnDestination([&] {
+        if (workspace_.SQLConnection && workspace_.SQLConnection->Connected()) workspace_.SQLConnection->Ping();
+        TSQLConnection* destino = workspace_.SQLConnectionDestino;
+        readOnly = destino && destino->Connected() && destino->ReadOnly();
     });
+    // Every row would be refused alone, each with a line in the log.
+    if (readOnly) ErroCritico(QStringLiteral("O banco de dados de destino é somente leitura: nada foi copiado."));
 }
 
 void ImportRun::StopForClose() {

@@ -30,8 +30,9 @@ public:
     void StopForClose();
 
 private:
-    // Raises a lost connection before anything is copied (the server was restarted, say).
-    void PingConnections();
+    // Raises a lost connection before anything is copied (the server was restarted, say), and a
+    // destination that takes no writes.
+    void CheckConnections();
     void Summarize(const CopyTotals& before, double seconds, bool interrupted);
     void Connect();
 

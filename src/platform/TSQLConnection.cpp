@@ -194,6 +194,15 @@ bool TSQLConnection::Remote() {
     return *d->remote;
 }
 
+bool TSQLConnection::ReadOnly() {
+    TSQLDataSet query(this);
+    query.SetCommandText(QStringLiteral("SELECT MON$READ_ONLY FROM MON$DATABASE"));
+    query.Open();
+    const bool readOnly = query.Fields(0)->AsInteger() != 0;
+    query.Close();
+    return readOnly;
+}
+
 namespace {
 
 // The cancel calls answer at once and may fail only for want of something to cancel.

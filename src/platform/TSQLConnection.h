@@ -52,6 +52,8 @@ public:
     // the server once per open, since a plain path may also go through one (false when the server
     // cannot tell).
     bool Remote();
+    // Whether the database takes no writes (made read-only with gfix), asked of it now.
+    bool ReadOnly();
 
     // For a request that another thread is waiting on (through a server, one the server holds):
     // asks for it to end at once with "operation was cancelled"; the transaction goes on. Does

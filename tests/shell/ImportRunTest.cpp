@@ -4,6 +4,7 @@
 #include "platform/TerminationRequest.h"
 
 #include <QFile>
+#include <QProcess>
 #include <csignal>
 
 namespace {
@@ -316,4 +317,21 @@ TEST_F(ImportRunTest, ANameBeginningWithABlankIsATableOfItsOwn) {
               QStringLiteral("1um,2dois"));
     EXPECT_EQ(DestinoCount(QStringLiteral("LEAD")), 1);
     EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 2, 3, 0).match(Log().last()).hasMatch()) << Log();
+}
+
+// A destination made read-only takes no row: the import says so before it sends any, rather than
+// log every row as refused.
+TEST_F(ImportRunTest, AReadOnlyDestinationIsSaidBeforeAnyRowIsSent) {
+    origem = databases.Create(QStringLiteral("origem"), Grande);
+    destino = databases.Create(QStringLiteral("destino"), Grande);
+    DatabaseFactory::Execute(origem, ManyRows(QStringLiteral("GRANDE"), 50));
+    ASSERT_EQ(QProcess::execute(QStringLiteral("gfix"), {QStringLiteral("-user"), QStringLiteral("SYSDBA"),
+                                                          QStringLiteral("-mode"), QStringLiteral("read_only"), destino}),
+              0);
+    Reconnect();
+    Mark("GRANDE");
+    Import();
+    ASSERT_EQ(Errors().size(), 1);
+    EXPECT_TRUE(Errors()[0].contains(QStringLiteral("somente leitura"))) << Errors()[0];
+    EXPECT_TRUE(Log().filter(QStringLiteral(" ERRO ")).isEmpty()) << Log();
 }
