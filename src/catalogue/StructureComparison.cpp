@@ -46,6 +46,14 @@ bool Transliterated(const ColumnType& origem, const ColumnType& destino) {
     return origem.characterSet != destino.characterSet && !TravelsAsBytes(origem.characterSet);
 }
 
+// A character of the source's set that the destination's set lacks is refused ("Cannot
+// transliterate"): only a Unicode set, or one that takes bytes as they are, holds every one.
+bool MayLackCharacters(const ColumnType& origem, const ColumnType& destino) {
+    const QString& to = destino.characterSet;
+    return Transliterated(origem, destino) && origem.characterSet != QLatin1String("ASCII") &&
+           to != QLatin1String("UTF8") && to != QLatin1String("UNICODE_FSS") && !TravelsAsBytes(to);
+}
+
 // Bytes that travel as they are into a column whose character set takes only well-formed ones:
 // the server refuses a value that is not.
 bool BytesChecked(const ColumnType& origem, const ColumnType& destino) {
@@ -74,15 +82,17 @@ QList<Consequence> ValueChanges(const ColumnType& origem, const ColumnType& dest
         changes << Consequence::DataDescartada;
     } else if (from == Family::Text && to == Family::Text) {
         if (Transliterated(origem, destino)) changes << Consequence::ValorConvertido;
-        if (destino.characterLength < origem.characterLength || BytesChecked(origem, destino))
+        if (destino.characterLength < origem.characterLength || BytesChecked(origem, destino) ||
+            MayLackCharacters(origem, destino))
             changes << Consequence::RegistrosRecusados;
     } else if (from == Family::Blob && to == Family::Blob) {
-        if (origem.subType != destino.subType)
+        if (origem.subType != destino.subType) {
             changes << Consequence::BytesSemConversao;
-        else if (origem.subType == 1 && Transliterated(origem, destino))
-            changes << Consequence::ValorConvertido;
-        else if (origem.subType == 1 && BytesChecked(origem, destino))
-            changes << Consequence::RegistrosRecusados;
+        } else if (origem.subType == 1) {
+            if (Transliterated(origem, destino)) changes << Consequence::ValorConvertido;
+            if (MayLackCharacters(origem, destino) || BytesChecked(origem, destino))
+                changes << Consequence::RegistrosRecusados;
+        }
     } else if (from != to || origem.fieldType != destino.fieldType) {
         // A DATE widens into a TIMESTAMP; any other change of type converts the value.
         if (!(from == Family::Date && to == Family::Timestamp)) changes << Consequence::ValorConvertido;
@@ -102,11 +112,16 @@ public:
         const TableColumns origem = origem_.value(name);
         const QStringList& copied = tabela.FieldNames()->Items();
         for (const QString& column : copied) Copied(tabela, origem, *destino, column);
-        // A column the copy leaves out is filled by its default, or stays NULL.
-        for (const ColumnType& column : *destino)
-            if (!copied.contains(column.name) && column.notNull && !column.hasDefault && !column.computed)
-                Add({name, column.name, Optional(FindColumn(origem, column.name)), column, false,
-                     {Consequence::RegistrosRecusados}});
+        // A column the copy leaves out is filled by its default, or stays NULL; the values the
+        // source computes for it are not copied.
+        for (const ColumnType& column : *destino) {
+            if (copied.contains(column.name) || column.computed) continue;
+            const ColumnType* from = FindColumn(origem, column.name);
+            QList<Consequence> consequences;
+            if (from && from->computed) consequences << Consequence::ValorCalculadoNaoCopiado;
+            if (column.notNull && !column.hasDefault) consequences << Consequence::RegistrosRecusados;
+            if (!consequences.isEmpty()) Add({name, column.name, Optional(from), column, false, consequences});
+        }
     }
 
     QList<StructureDifference> differences;

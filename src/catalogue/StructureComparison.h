@@ -18,6 +18,7 @@ enum class Consequence {
     ValorConvertido,      // another character set or type: stored differently
     BytesSemConversao,    // a blob of another sub-type: the same bytes, read another way
     RegistrosRecusados,   // the destination refuses the rows whose value it cannot hold
+    ValorCalculadoNaoCopiado,   // the source computes the column, the destination stores it: left out
     TabelaNaoCopiada,     // the destination lacks the table or a copied column, or computes it
 };
 

@@ -14,6 +14,7 @@ QString Words(Consequence consequence) {
     case Consequence::ValorConvertido: return QStringLiteral("valor convertido");
     case Consequence::BytesSemConversao: return QStringLiteral("bytes copiados sem conversão");
     case Consequence::RegistrosRecusados: return QStringLiteral("registros recusados");
+    case Consequence::ValorCalculadoNaoCopiado: return QStringLiteral("valor calculado não copiado");
     case Consequence::TabelaNaoCopiada: return QStringLiteral("tabela não será copiada");
     }
     return {};
