@@ -38,7 +38,11 @@ void CloseOnTermination(QWidget& window) {
         action.sa_handler = OnSignal;
         sigemptyset(&action.sa_mask);
         action.sa_flags = SA_RESTART;
-        for (int signal : {SIGTERM, SIGINT}) sigaction(signal, &action, nullptr);
+        // A terminal or an ssh session that goes away hangs up: the run ends as on a stop.
+        for (int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
+        // A reader of the program's output that went away (| head) must not end it halfway, its
+        // triggers off: the write fails instead.
+        signal(SIGPIPE, SIG_IGN);
         ISC_STATUS_ARRAY status{};
         fb_shutdown_callback(status, RefuseShutdownBySignal, fb_shut_confirmation, nullptr);
     }

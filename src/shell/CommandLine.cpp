@@ -112,7 +112,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
 bool AsksForImport(const QStringList& arguments) {
     // After "--" every word is a path, whatever it looks like.
     const qsizetype end = arguments.indexOf(QStringLiteral("--"));
-    return arguments.mid(0, end < 0 ? arguments.size() : end).contains(QStringLiteral("--") + Importar);
+    const QStringList options = arguments.mid(0, end < 0 ? arguments.size() : end);
+    return options.contains(QStringLiteral("--") + Importar) || options.contains(QStringLiteral("-") + Importar);
 }
 
 QString CommandLineHelp() {
@@ -148,11 +149,11 @@ QString CommandLineHelp() {
         "  (tabela, percentual, registros/s, tempo restante); no fim, o resumo e o caminho do\n"
         "  arquivo de log, onde ficam os registros rejeitados. As mensagens vão para a saída\n"
         "  de erro, com as mesmas palavras da janela.\n"
-        "  Ctrl+C ou SIGTERM param a cópia como \"Parar\": o que entrou fica gravado, as\n"
-        "  triggers voltam e o log é escrito.\n"
+        "  Ctrl+C, SIGTERM ou SIGHUP param a cópia como \"Parar\": o que entrou fica gravado,\n"
+        "  as triggers voltam e o log é escrito.\n"
         "  Código de saída: 0 tudo copiado, sem rejeitados (e, com --verificar, tudo igual);\n"
         "  1 registros rejeitados, tabelas não copiadas ou diferenças; 2 erro (argumentos,\n"
-        "  conexão, um comando);\n"
+        "  conexão, um comando, a saída que não pôde ser escrita);\n"
         "  130 interrompido.\n");
 }
 

@@ -50,9 +50,15 @@ CommandLineImport::CommandLineImport(TFPrincipal& window, const CommandLine& lin
 }
 
 bool CommandLineImport::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != &window_ || event->type() != QEvent::Close) return false;
     // Only a termination signal closes the unseen window: whatever command runs stops as with
-    // "Parar"; a copy also stops through the window's own close.
-    if (watched == &window_ && event->type() == QEvent::Close && !stopped_) {
+    // "Parar"; a copy also stops through the window's own close. Once the steps are done, what is
+    // left puts the destination back (its triggers on): a signal then is only noted.
+    if (puttingBack_) {
+        stopped_ = true;
+        return true;
+    }
+    if (!stopped_) {
         stopped_ = true;
         window_.btnParar->click();
     }
@@ -65,12 +71,19 @@ int CommandLineImport::Run() {
     window_.cbbEnviarSomenteFaltantes->setChecked(options_.retomar);
     // The window opens its log and the log's file as it shows, offscreen.
     window_.show();
+    // Refused rows are written nowhere else: a run that cannot keep its log copies nothing.
+    if (ActivityLogFilePath().isEmpty()) return Failed;
     int status = Steps();
+    puttingBack_ = true;
     if (triggersOff_ && !Command([this] { window_.btnHabilitarTriggerClick(); })) status = std::max(status, Failed);
     if (Stopped()) status = Interrupted;
     // A log that could not be written is said on standard error, and no path points at it.
     if (!Command([this] { window_.workspace.SaveLog(); })) return std::max(status, Failed);
     if (!ActivityLogFilePath().isEmpty()) report_.Print(QStringLiteral("Log: ") + ActivityLogFilePath());
+    if (report_.OutputLost()) {
+        report_.PrintError(QStringLiteral("vendrasol: a saída padrão não pôde ser escrita; o log tem todas as linhas."));
+        return std::max(status, Failed);
+    }
     return status;
 }
 

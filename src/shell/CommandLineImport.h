@@ -57,5 +57,6 @@ private:
     ConsoleReport report_;
     ConsoleDialogs dialogs_;
     bool stopped_ = false;
+    bool puttingBack_ = false;   // the steps are done: the triggers are being switched back on
     bool triggersOff_ = false;
 };

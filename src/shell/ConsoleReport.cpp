@@ -19,12 +19,11 @@ const QRegularExpression ReportedLine(QStringLiteral(
 // The time left the row shows after the table's name ("TABELA 00:01:23 restante").
 const QRegularExpression TimeLeft(QStringLiteral("^(.*) (\\d\\d:\\d\\d:\\d\\d) restante$"));
 
-void Write(const QString& text) {
-    std::fputs(text.toLocal8Bit().constData(), stdout);
-    std::fflush(stdout);
-}
-
 }  // namespace
+
+void ConsoleReport::Write(const QString& text) {
+    if (std::fputs(text.toLocal8Bit().constData(), stdout) < 0 || std::fflush(stdout) != 0) outputLost_ = true;
+}
 
 ConsoleReport::ConsoleReport(const QTreeWidget& ListView, QObject* parent)
     : QObject(parent), listView_(ListView), terminal_(isatty(STDOUT_FILENO) == 1) {

@@ -24,11 +24,14 @@ public:
     // The window's status line, of which a script needs only a server's silence: said on standard
     // error the first time, then once a minute, and the server's answer after it.
     void Status(const QString& text);
+    // Whether a line meant for standard output could not be written (a full disk, a reader gone).
+    bool OutputLost() const { return outputLost_; }
 
 private:
     void Watch(const QString& logLine);
     void ShowProgress();
     void ClearProgress();
+    void Write(const QString& text);
 
     const QTreeWidget& listView_;
     const bool terminal_;
@@ -39,4 +42,5 @@ private:
     QElapsedTimer since_;
     int shownWidth_ = 0;
     QElapsedTimer silenceSaid_;
+    bool outputLost_ = false;
 };

@@ -40,13 +40,17 @@ protected:
         return DatabaseFactory::QueryValue(path, QStringLiteral("SELECT COUNT(*) FROM ") + tabela);
     }
 
-    void Start(QProcess& program, const QStringList& options, const QStringList& unset = {}) {
+    QProcessEnvironment Environment(const QStringList& unset = {}) const {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) environment.remove(QString::fromLatin1(name));
         for (const QString& name : unset) environment.remove(name);
         for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"})
             environment.insert(QString::fromLatin1(name), databases.Folder());
-        program.setProcessEnvironment(environment);
+        return environment;
+    }
+
+    void Start(QProcess& program, const QStringList& options, const QStringList& unset = {}) {
+        program.setProcessEnvironment(Environment(unset));
         if (!keepLog_) QFile::remove(LogPath);
         program.start(QStringLiteral(VENDRASOL_EXECUTABLE), QStringList{QStringLiteral("--importar"), origem, destino} + options);
     }
@@ -216,6 +220,41 @@ TEST_F(CommandLineImport, ALogFileThatCannotBeWrittenEndsWithTwoAndTheReason) {
     EXPECT_EQ(outcome.exitCode, 2) << outcome.err.toStdString();
     EXPECT_TRUE(outcome.err.contains(QStringLiteral("Não foi possível gravar o log"))) << outcome.err.toStdString();
     EXPECT_FALSE(outcome.out.contains(QStringLiteral("Log: "))) << outcome.out.toStdString();
+}
+
+// A log that cannot be started anywhere: nothing is copied, since refused rows would be kept nowhere.
+TEST_F(CommandLineImport, ALogThatCannotBeStartedCopiesNothing) {
+    origem = databases.Create(QStringLiteral("origem"), Estrutura + Linhas);
+    destino = databases.Create(QStringLiteral("destino"), Estrutura);
+    QFile::remove(LogPath);
+    ASSERT_TRUE(QDir().mkdir(LogPath));
+    const auto restore = qScopeGuard([this] { QDir().rmdir(LogPath); });
+    QFile blocksTheDataFolder(databases.Folder() + QStringLiteral("/Vendrasol"));
+    ASSERT_TRUE(blocksTheDataFolder.open(QIODevice::WriteOnly));
+    const Outcome outcome = RunKeepingTheLogFile({QStringLiteral("--tabelas"), QStringLiteral("CLIENTE")});
+    EXPECT_EQ(outcome.exitCode, 2) << outcome.err.toStdString();
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("Não foi possível gravar o log"))) << outcome.err.toStdString();
+    EXPECT_EQ(Count(destino, QStringLiteral("CLIENTE")), QStringLiteral("0"));
+}
+
+// A reader of the output that goes away (| head) leaves the copy whole and the triggers back on;
+// the run says its output was lost, and ends with 2.
+TEST_F(CommandLineImport, AReaderOfTheOutputThatGoesAwayLeavesTheCopyWholeAndTheTriggersOn) {
+    origem = databases.Create(QStringLiteral("origem"), Estrutura + Linhas);
+    destino = databases.Create(QStringLiteral("destino"), Estrutura + Gatilho);
+    QProcess shell;
+    shell.setProcessEnvironment(Environment());
+    shell.start(QStringLiteral("bash"), {QStringLiteral("-c"),
+                                         QStringLiteral("\"$0\" --importar \"$1\" \"$2\" --desabilitar-triggers | true; "
+                                                        "exit ${PIPESTATUS[0]}"),
+                                         QStringLiteral(VENDRASOL_EXECUTABLE), origem, destino});
+    const Outcome outcome = Finish(shell);
+    EXPECT_EQ(outcome.exitCode, 2) << outcome.err.toStdString();
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("a saída padrão não pôde ser escrita"))) << outcome.err.toStdString();
+    EXPECT_EQ(Count(destino, QStringLiteral("PEDIDO")), QStringLiteral("2"));
+    EXPECT_EQ(DatabaseFactory::QueryValue(destino, QStringLiteral("SELECT RDB$TRIGGER_INACTIVE FROM RDB$TRIGGERS "
+                                                                  "WHERE RDB$TRIGGER_NAME = 'PEDIDO_BI'")),
+              QStringLiteral("0"));
 }
 
 // As from cron: no locale in the environment, and accented paths.
