@@ -3,7 +3,9 @@
 #include "platform/Exception.h"
 
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <utility>
 
@@ -14,21 +16,41 @@ constexpr int FlushAfterMs = 1000;
 }  // namespace
 
 ActivityLogFile::ActivityLogFile(const QString& folder) {
-    path_ = QDir(folder).filePath(ActivityLogFileName);
-    file_.setFileName(path_);
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    const QString usual = QDir(folder).filePath(ActivityLogFileName);
+    if (!Start(usual)) {
         const QString failure = file_.errorString();
         // A program installed in a read-only folder must still keep its log.
         const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-        const QString elsewhere = QDir(dataFolder).filePath(ActivityLogFileName);
-        file_.setFileName(elsewhere);
-        if (!QDir().mkpath(dataFolder) || !file_.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            throw Exception(QStringLiteral("Não foi possível gravar o log em %1: %2").arg(path_, failure));
-        path_ = elsewhere;
+        if (!QDir().mkpath(dataFolder) || !Start(QDir(dataFolder).filePath(ActivityLogFileName)))
+            throw Exception(QStringLiteral("Não foi possível gravar o log em %1: %2").arg(usual, failure));
+        if (moved_.isEmpty()) moved_ = QStringLiteral("A pasta do programa não permite gravação.");
     }
     flushTimer_.setSingleShot(true);
     flushTimer_.setInterval(FlushAfterMs);
     QObject::connect(&flushTimer_, &QTimer::timeout, [this] { FlushQuietly(); });
+}
+
+bool ActivityLogFile::Start(const QString& path) {
+    QString target = path;
+    lock_ = std::make_unique<QLockFile>(path + QStringLiteral(".lock"));
+    // Held as long as the run lasts; one left by a run that died is taken over.
+    lock_->setStaleLockTime(0);
+    if (!lock_->tryLock(0)) {
+        const bool held = lock_->error() == QLockFile::LockFailedError;
+        lock_.reset();
+        // A folder where no lock can be made is one where no other run keeps its log either.
+        if (held) {
+            target = QFileInfo(path).dir().filePath(QStringLiteral("%1-%2.%3")
+                                                        .arg(QFileInfo(path).completeBaseName(),
+                                                             QString::number(QCoreApplication::applicationPid()),
+                                                             QFileInfo(path).suffix()));
+            moved_ = QStringLiteral("Outra execução do programa grava o log em %1.").arg(path);
+        }
+    }
+    file_.setFileName(target);
+    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    path_ = target;
+    return true;
 }
 
 void ActivityLogFile::Write(const QString& line) {

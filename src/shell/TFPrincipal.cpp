@@ -453,10 +453,9 @@ void TFPrincipal::OpenLogFile() {
     // Lines logged while no file could be started are only those still held.
     for (const QString& line : ListaLog.Items()) logFile_->Write(line);
     SetActivityLogFile(logFile_->Path(), [file = logFile_.get()](const QString& line) { file->Write(line); });
-    if (logFile_->Path() != QDir(folder).filePath(ActivityLogFileName))
-        Dialogs().MessageBox(QStringLiteral("A pasta do programa não permite gravação. O log é gravado em:\n") +
-                                 logFile_->Path(),
-                             windowTitle(), MB_ICONWARNING);
+    if (!logFile_->Moved().isEmpty())
+        Dialogs().MessageBox(logFile_->Moved() + QStringLiteral(" O log é gravado em:\n") + logFile_->Path(), windowTitle(),
+                             MB_ICONWARNING);
 }
 
 void TFPrincipal::WriteLog() {

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QScrollBar>
 #include <QFile>
+#include <QLockFile>
 #include <QStandardPaths>
 #include <QTextBlock>
 
@@ -217,4 +218,24 @@ TEST_F(MainWindowTest, TheLineReadStaysInViewWhenTheOldestLinesGo) {
     window.TimerAtualizaTimer();
     QApplication::processEvents();
     EXPECT_EQ(top(), QStringLiteral("linha 5000"));
+}
+
+// Another run keeps its log in the folder: this one's goes beside it, and the other is left whole.
+TEST_F(ProgramFolderWindow, AnotherRunsLogIsLeftWholeAndThisRunsGoesBesideIt) {
+    const QString usual = folder.filePath(QStringLiteral("LogVendrasol.txt"));
+    QLockFile otherRun(usual + QStringLiteral(".lock"));
+    ASSERT_TRUE(otherRun.tryLock(0));
+    QFile other(usual);
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.write("linhas da outra execução\r\n");
+    other.close();
+    Show(folder.path() + QLatin1Char('/'));
+    RegistrarLog(QStringLiteral("linha"));
+    window.close();
+
+    const QString own = folder.filePath(QStringLiteral("LogVendrasol-%1.txt").arg(QCoreApplication::applicationPid()));
+    EXPECT_EQ(ReadFile(usual), QByteArray("linhas da outra execução\r\n"));
+    EXPECT_EQ(ReadFile(own), QByteArray("linha\r\n"));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].text.contains(own)) << dialogs.messages[0].text.toStdString();
 }
