@@ -2,6 +2,7 @@
 
 #include "LeastInt64.h"
 #include "catalogue/TableKeys.h"
+#include "platform/CharacterSets.h"
 #include "platform/SqlNames.h"
 #include "platform/TSQLDataSet.h"
 
@@ -26,6 +27,34 @@ std::vector<ColumnShape> Describe(TSQLConnection& connection, const QString& sel
     std::vector<ColumnShape> shapes;
     for (const auto& field : query.FieldList()) shapes.push_back({field->Shape(), field->Required()});
     return shapes;
+}
+
+bool IsText(const TFieldValue& shape) { return shape.sqlType == SQL_TEXT || shape.sqlType == SQL_VARYING; }
+
+bool TakesBytes(unsigned charSet) { return charSet == csNone || charSet == csOctets; }
+
+unsigned Characters(const TFieldValue& shape) {
+    return shape.length / (shape.charSet == csUtf8 ? 4 : shape.charSet == csUnicodeFss ? 3 : 1);
+}
+
+// A column read alike from both databases. Text kept in two character sets is read as the same
+// characters, in UTF8 (as bytes where a side keeps bytes, NONE or OCTETS, which travel as they
+// are), a CHAR without the padding its character set gives it.
+QString ReadAlike(const QString& column, const TFieldValue& origem, const TFieldValue& destino) {
+    if (origem.charSet == destino.charSet) return column;
+    const bool bytes = TakesBytes(origem.charSet) || TakesBytes(destino.charSet);
+    if (origem.sqlType == SQL_BLOB && destino.sqlType == SQL_BLOB && origem.subType == 1 && destino.subType == 1)
+        return bytes ? column : QStringLiteral("CAST(%1 AS BLOB SUB_TYPE TEXT CHARACTER SET UTF8)").arg(column);
+    if (!IsText(origem) || !IsText(destino)) return column;
+    const bool padded = origem.sqlType == SQL_TEXT || destino.sqlType == SQL_TEXT;
+    if (bytes && !padded) return column;
+    const QString text = padded ? QStringLiteral("TRIM(TRAILING FROM %1)").arg(column) : column;
+    if (bytes)
+        return QStringLiteral("CAST(%1 AS VARCHAR(%2) CHARACTER SET OCTETS)")
+            .arg(text, QString::number(std::max({origem.length, destino.length, 1u})));
+    // The longest a VARCHAR of UTF8 holds.
+    const unsigned characters = std::min(8191u, std::max({Characters(origem), Characters(destino), 1u}));
+    return QStringLiteral("CAST(%1 AS VARCHAR(%2) CHARACTER SET UTF8)").arg(text, QString::number(characters));
 }
 
 // What a column is sorted by; empty for an array, which the server cannot sort.
@@ -55,8 +84,23 @@ ComparisonQuery::ComparisonQuery(TSQLConnection& origem, TSQLConnection& destino
     // A table whose every column is computed still has rows to compare.
     if (selected.isEmpty()) selected << QStringLiteral("0");
     const QString plain = QStringLiteral("SELECT ") + selected.join(QStringLiteral(", ")) + from;
-    const std::vector<ColumnShape> origemShapes = Describe(origem, plain);
-    const std::vector<ColumnShape> destinoShapes = Describe(destino, plain);
+    std::vector<ColumnShape> origemShapes = Describe(origem, plain);
+    std::vector<ColumnShape> destinoShapes = Describe(destino, plain);
+    bool readAlike = false;
+    for (int column = 0; column < int(columns.size()); ++column) {
+        const QString alike =
+            ReadAlike(selected[column], origemShapes[size_t(column)].shape, destinoShapes[size_t(column)].shape);
+        readAlike = readAlike || alike != selected[column];
+        selected[column] = alike;
+    }
+    if (readAlike) {
+        // Sorted as read; whether a column takes NULL stays the column's own.
+        const QString alike = QStringLiteral("SELECT ") + selected.join(QStringLiteral(", ")) + from;
+        for (auto [connection, shapes] : {std::pair{&origem, &origemShapes}, {&destino, &destinoShapes}}) {
+            const std::vector<ColumnShape> read = Describe(*connection, alike);
+            for (size_t i = 0; i < read.size(); ++i) (*shapes)[i].shape = read[i].shape;
+        }
+    }
 
     for (const QString& name : KeyColumns(origem, table)) keyColumns.push_back(int(columns.indexOf(name)));
     // A key the copy leaves out cannot tell the rows apart.

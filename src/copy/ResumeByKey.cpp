@@ -31,7 +31,7 @@ int CompareKey(const std::vector<TFieldValue>& a, const std::vector<TFieldValue>
 // Text of another character set in the same bytes is other text.
 bool SameKeyValue(const TFieldValue& a, const TFieldValue& b) {
     const bool text = a.sqlType == SQL_TEXT || a.sqlType == SQL_VARYING;
-    return SameStoredValue(a, b) && (!text || a.charSet == b.charSet);
+    return SameValue(a, b) && (!text || a.charSet == b.charSet);
 }
 
 }  // namespace

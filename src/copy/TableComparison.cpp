@@ -17,7 +17,7 @@ int CompareAt(const Row& a, const Row& b, const std::vector<int>& positions) {
 
 bool SameAt(const Row& a, const Row& b, const std::vector<int>& positions) {
     return std::all_of(positions.begin(), positions.end(),
-                       [&](int position) { return SameStoredValue(a[size_t(position)], b[size_t(position)]); });
+                       [&](int position) { return SameValue(a[size_t(position)], b[size_t(position)]); });
 }
 
 }  // namespace

@@ -106,14 +106,13 @@ int CompareSortKeys(const TFieldValue& a, const TFieldValue& b) {
     }
 }
 
-bool SameStoredValue(const TFieldValue& a, const TFieldValue& b) {
+bool SameValue(const TFieldValue& a, const TFieldValue& b) {
     if (a.isNull || b.isNull) return a.isNull == b.isNull;
-    return a.sqlType == b.sqlType && a.scale == b.scale && a.data == b.data;
+    if (a.sqlType == b.sqlType && a.scale == b.scale) return a.data == b.data;
+    return KindOf(a) != Kind::Other && CompareSortKeys(a, b) == 0;
 }
 
 bool HoldsTheSourcesValue(const TFieldValue& held, const TFieldValue& source) {
-    if (held.isNull || source.isNull) return held.isNull == source.isNull;
-    if (held.charSet != source.charSet) return true;
-    if (held.sqlType == source.sqlType && held.scale == source.scale) return held.data == source.data;
-    return KindOf(held) != Kind::Other && CompareSortKeys(held, source) == 0;
+    if (!held.isNull && !source.isNull && held.charSet != source.charSet) return true;
+    return SameValue(held, source);
 }

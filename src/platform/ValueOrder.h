@@ -8,11 +8,12 @@
 // server may give in either order compare equal; values of unlike kinds come in a fixed order.
 int CompareSortKeys(const TFieldValue& a, const TFieldValue& b);
 
-// Whether two values are stored alike: both NULL, or of one type and scale with the same bytes
-// (text, blobs and arrays by content). The declared length and character set do not count.
-bool SameStoredValue(const TFieldValue& a, const TFieldValue& b);
+// Whether two values are the same: both NULL, of one type and scale with the same bytes (text,
+// blobs and arrays by content; the declared length and character set do not count) or, in columns of other types (an INTEGER and a
+// BIGINT, a DATE and a TIMESTAMP, a CHAR and a VARCHAR), the same number, moment, truth value or
+// text bytes.
+bool SameValue(const TFieldValue& a, const TFieldValue& b);
 
-// Whether a destination's column holds the source's value: stored alike; in a column of another
-// type, the same number, moment, truth value or text; in another character set, where bytes cannot
-// tell, any value.
+// Whether a destination's column holds the source's value: the same value; in another character
+// set, where bytes cannot tell, any value.
 bool HoldsTheSourcesValue(const TFieldValue& held, const TFieldValue& source);

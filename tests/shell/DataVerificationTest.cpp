@@ -1,6 +1,8 @@
 // "Verificar Dados": what it finds, row by row, and what it leaves on the trees.
 #include "CopyWindow.h"
 
+#include <QDialog>
+
 namespace {
 
 const QString Tabelas = QStringLiteral(
@@ -173,4 +175,31 @@ TEST_F(DataVerificationTest, ATableTheDestinationCannotShowIsLoggedAsNotVerified
     EXPECT_EQ(Log()[1], QStringLiteral("Verificação IGUAL: 2 iguais, 0 diferentes, 0 faltando, 0 sobrando"));
     EXPECT_TRUE(Closing(QStringLiteral("Verificação concluída"), 1, 2).match(Log().last()).hasMatch()) << Log();
     EXPECT_FALSE(Tabela("AVULSO")->Importada());
+}
+
+// A copy from WIN1252 into UTF8, and from INTEGER into BIGINT, holds the same values as other
+// bytes: it verifies equal, and a character changed afterwards is still told.
+TEST_F(DataVerificationTest, ACopyIntoAnotherCharacterSetAndAWiderTypeVerifiesEqual) {
+    const QString ddl = QStringLiteral(
+        "CREATE TABLE PESSOA (CODIGO CHAR(4) CHARACTER SET %1 NOT NULL PRIMARY KEY, NOME VARCHAR(20) CHARACTER SET %1,"
+        " NOTA BLOB SUB_TYPE TEXT CHARACTER SET %1, IDADE %2);"
+        "CREATE TABLE SOLTA (NOME CHAR(6) CHARACTER SET %1, NOTA VARCHAR(400) CHARACTER SET %1);");
+    // "João", "açúcar", "Ç", "çã" and "ç" in WIN1252's bytes.
+    const auto win1252 = [](const char* hex) {
+        return QStringLiteral("CAST(x'%1' AS VARCHAR(20) CHARACTER SET WIN1252)").arg(QLatin1String(hex));
+    };
+    ConnectPair(ddl.arg(QStringLiteral("WIN1252"), QStringLiteral("INTEGER")),
+                ddl.arg(QStringLiteral("UTF8"), QStringLiteral("BIGINT")),
+                QStringLiteral("INSERT INTO PESSOA VALUES ('A', %1, %2, 30);").arg(win1252("4A6FE36F"), win1252("61E7FA636172")) +
+                    QStringLiteral("INSERT INTO PESSOA VALUES (%1, 'Ana', NULL, NULL);").arg(win1252("C7")) +
+                    QStringLiteral("INSERT INTO SOLTA VALUES (%1, RPAD('', 300, %2));").arg(win1252("E7E3"), win1252("E7")),
+                {});
+    dialogs.OnModal = [](QDialog&) { return QDialog::Accepted; };   // "valor convertido"
+    window.btnCheckAll->click();
+    Import();
+    DatabaseFactory::Execute(destino, QStringLiteral("UPDATE PESSOA SET NOME = 'Anã' WHERE NOME = 'Ana';"));
+    Verify();
+    const QStringList log = Log();
+    EXPECT_TRUE(log.contains(QStringLiteral("Verificação PESSOA: 1 iguais, 1 diferentes, 0 faltando, 0 sobrando"))) << log;
+    EXPECT_TRUE(log.contains(QStringLiteral("Verificação SOLTA: 1 iguais, 0 diferentes, 0 faltando, 0 sobrando"))) << log;
 }
