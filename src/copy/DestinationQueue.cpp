@@ -59,7 +59,7 @@ bool DestinationQueue::AwaitInFlight() {
             while (!destino_.AwaitInFlight(milliseconds(1000))) {
             }
         },
-        ServerWait::OnStop::Cancel, context_.transaction.RowsConnection());
+        ServerWait::OnStop::Cancel);
     return true;
 }
 
@@ -112,9 +112,6 @@ void DestinationQueue::SendBeforeReport() {
     const Clock::time_point start = Clock::now();
     SendAll();
     lastSending_ = Clock::now() - start;
-    // Nothing in flight: the rows' transaction may take its turn to commit.
-    context_.transaction.CommitRowsIfDue();
-    destino_.Transaction = context_.transaction.RowsTransaction();
 }
 
 void DestinationQueue::Reported() { lastReport_ = Clock::now(); }

@@ -28,9 +28,8 @@ public:
     void SendAll();
     // Whether the window is due its turn (the first row always is).
     bool ReportDue(bool firstRow) const;
-    // SendAll, before the window is shown anything: what it shows next counts the queued rows as
-    // written. Then, once a second, the rows' transaction commits beside the next rows (see
-    // RunTransaction::CommitRowsIfDue). Reported marks the end of the window's turn.
+    // SendAll, before the window is shown anything: what it shows next, and the commit its turn
+    // may make, count the queued rows as written. Reported marks the end of the window's turn.
     void SendBeforeReport();
     void Reported();
     // After an error or a stop leaves the table: sends what is queued, unless it was a stop, and

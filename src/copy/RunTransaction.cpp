@@ -8,148 +8,33 @@
 #include "platform/TSQLConnection.h"
 
 #include <QScopeGuard>
-#include <thread>
+#include <utility>
 
 RunTransaction::RunTransaction(TSQLConnection* destino, long long& insertedRows, ServerWait::Tell tell)
-    : destino_(destino), transaction_(destino), insertedRows_(insertedRows), wait_(destino, std::move(tell)) {}
+    : transaction_(destino), insertedRows_(insertedRows), wait_(destino, std::move(tell)) {}
 
 TSQLTransaction* RunTransaction::Applies() {
     AwaitBackgroundWork();
-    // Not used while it commits beside the rows.
-    if (committing_.valid() && committingOn_ == &transaction_) TakeCommitBeside();
-    return Started(transaction_);
-}
-
-TSQLTransaction* RunTransaction::RowsTransaction() {
-    AwaitBackgroundWork();
-    return Started(*rows_);
-}
-
-TSQLTransaction* RunTransaction::Started(TSQLTransaction& transaction) {
-    if (!transaction.InTransaction()) {
-        transaction.StartTransaction();
+    if (!transaction_.InTransaction()) {
+        transaction_.StartTransaction();
         lastCommit_ = Clock::now();
     }
-    return &transaction;
-}
-
-void RunTransaction::OpenBeside() {
-    std::promise<std::unique_ptr<TSQLConnection>> opened;
-    opening_ = opened.get_future();
-    std::thread([params = destino_->Params, opened = std::move(opened)]() mutable {
-        try {
-            auto connection = std::make_unique<TSQLConnection>();
-            connection->Params = params;
-            connection->Open();
-            // Asked here: the rows' first send asks it, on the window's thread.
-            connection->Remote();
-            opened.set_value(std::move(connection));
-        } catch (...) {
-            opened.set_exception(std::current_exception());
-        }
-    }).detach();
-}
-
-TSQLTransaction* RunTransaction::Beside() {
-    if (beside_ || besideRefused_) return beside_.get();
-    // Until it is open the commits are made in turn with the rows.
-    if (opening_.wait_for(std::chrono::seconds(0)) != std::future_status::ready) return nullptr;
-    try {
-        besideConnection_ = opening_.get();
-    } catch (const EDatabaseError&) {
-        besideRefused_ = true;
-        return nullptr;
-    }
-    beside_ = std::make_unique<TSQLTransaction>(besideConnection_.get());
-    wait_.AlsoOn(besideConnection_.get());
-    return beside_.get();
-}
-
-void RunTransaction::CommitRowsIfDue() {
-    if (!destino_->Connected()) return;
-    // Opened from the first rows on, to be there for the first commit.
-    if (!opening_.valid() && !beside_ && !besideRefused_) OpenBeside();
-    if (background_ > 0 || Clock::now() - lastCommit_ < std::chrono::seconds(1)) return;
-    TakeCommitBeside();
-    TSQLTransaction* committing = rows_;
-    if (!committing->InTransaction()) return;
-    TSQLTransaction* next = committing == &transaction_ ? Beside() : &transaction_;
-    if (!next) return;
-    Started(*next);
-    lastCommit_ = Clock::now();
-    committingRows_ = std::exchange(uncommitted_[committing], {});
-    committingOn_ = committing;
-    committing_ = std::async(std::launch::async, [committing] { committing->CommitRetaining(); });
-    rows_ = next;
-}
-
-void RunTransaction::TakeCommitBeside() {
-    if (!committing_.valid()) return;
-    // Watched as any commit: a stop lets it finish, a frozen server is abandoned.
-    wait_.Run([this] { committing_.wait(); }, ServerWait::OnStop::LetFinish);
-    // Taken meanwhile by a command run while the window handled its messages.
-    if (!committing_.valid()) return;
-    const QMap<QString, long long> rows = std::exchange(committingRows_, {});
-    try {
-        committing_.get();
-    } catch (const EDatabaseError& error) {
-        CommitFailed(rows, *committingOn_, error);
-        throw;
-    }
+    return &transaction_;
 }
 
 void RunTransaction::Commit() {
     AwaitBackgroundWork();
-    CommitBoth(false);
+    Committing(false);
 }
 
 void RunTransaction::CommitIfDue() {
     if (background_ > 0 || Clock::now() - lastCommit_ < std::chrono::seconds(1)) return;
-    CommitBoth(false);
+    Committing(false);
 }
 
 void RunTransaction::End() {
     AwaitBackgroundWork();
-    // The second connection goes with the run, however the run ends.
-    const auto closed = qScopeGuard([this] {
-        rows_ = &transaction_;
-        uncommitted_.erase(beside_.get());
-        wait_.AlsoOn(nullptr);
-        // Opened and not taken: closed at once when the server was abandoned, which would hold its
-        // close for good. One still opening closes itself on its thread.
-        if (wait_.Abandoned() && opening_.valid() && opening_.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
-            try {
-                opening_.get()->Abandon();
-            } catch (const EDatabaseError&) {
-                // It never opened.
-            }
-        }
-        opening_ = {};
-        beside_.reset();
-        besideConnection_.reset();
-        besideRefused_ = false;
-    });
-    CommitBoth(true);
-}
-
-void RunTransaction::CommitBoth(bool end) {
-    TakeCommitBeside();
-    lastCommit_ = Clock::now();
-    std::exception_ptr failure;
-    // The rows' transaction first: it holds the latest rows.
-    for (TSQLTransaction* transaction : {rows_, rows_ == &transaction_ ? beside_.get() : &transaction_}) {
-        if (!transaction || !transaction->InTransaction()) continue;
-        try {
-            Committing(*transaction, end);
-        } catch (...) {
-            if (!failure) failure = std::current_exception();
-        }
-    }
-    if (failure) std::rethrow_exception(failure);
-}
-
-TSQLConnection* RunTransaction::RowsConnection() const {
-    return rows_ == &transaction_ ? destino_ : besideConnection_.get();
+    Committing(true);
 }
 
 void RunTransaction::InBackground(const std::function<void()>& work, ServerWait::OnStop onStop, TSQLConnection* on) {
@@ -171,29 +56,30 @@ void RunTransaction::InBackground(const std::function<void()>& work, ServerWait:
 void RunTransaction::CountWritten(const QString& table, long long rows) {
     if (rows <= 0) return;
     insertedRows_ += rows;
-    uncommitted_[rows_][table] += rows;
+    uncommitted_[table] += rows;
 }
 
-void RunTransaction::Committing(TSQLTransaction& transaction, bool end) {
+void RunTransaction::Committing(bool end) {
+    lastCommit_ = Clock::now();
+    if (!transaction_.InTransaction()) return;
     // Rows counted while the commit is on its way wait for the next one.
-    const QMap<QString, long long> rows = std::exchange(uncommitted_[&transaction], {});
+    const QMap<QString, long long> rows = std::exchange(uncommitted_, {});
     try {
         // Cancelled, End's commit would roll its rows back: a stop lets it finish.
-        InBackground([&transaction, end] { end ? transaction.Commit() : transaction.CommitRetaining(); },
+        InBackground([this, end] { end ? transaction_.Commit() : transaction_.CommitRetaining(); },
                      ServerWait::OnStop::LetFinish);
     } catch (const EDatabaseError& error) {
-        CommitFailed(rows, transaction, error);
+        CommitFailed(rows, error);
         throw;
     }
 }
 
-void RunTransaction::CommitFailed(const QMap<QString, long long>& rows, const TSQLTransaction& transaction,
-                                  const EDatabaseError& error) {
+void RunTransaction::CommitFailed(const QMap<QString, long long>& rows, const EDatabaseError& error) {
     // Not lost while the transaction holds them: its next commit tries again.
-    const bool lost = !transaction.InTransaction() || IsConnectionLost(error);
+    const bool lost = !transaction_.InTransaction() || IsConnectionLost(error);
     long long total = 0;
     for (auto table = rows.begin(); table != rows.end(); ++table) {
-        (lost ? lost_ : uncommitted_[&transaction])[table.key()] += table.value();
+        (lost ? lost_ : uncommitted_)[table.key()] += table.value();
         total += table.value();
     }
     if (lost && total > 0) {

@@ -111,7 +111,6 @@ bool ServerWait::Frozen(Clock::time_point now) {
 
 void ServerWait::Abandon() {
     server_->Abandon();
-    if (alsoOn_) alsoOn_->Abandon();
     // The ping waiting on the frozen server returns.
     if (spare_) spare_->Abandon();
     if (ping_.joinable()) ping_.join();

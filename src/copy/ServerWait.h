@@ -57,9 +57,6 @@ public:
     void Begin();
     // The run is over: the outermost one closes the second connection.
     void Finish();
-    // Another connection of the run to the same server, which the copy writes through by turns
-    // (null once closed): a frozen server's connections are all abandoned.
-    void AlsoOn(TSQLConnection* connection) { alsoOn_ = connection; }
 
     // How long the server may be silent before the status line says so.
     std::chrono::milliseconds SilenceShownAfter{30000};
@@ -78,7 +75,6 @@ private:
     int waits_ = 0;   // nested waits under way
     std::vector<TSQLConnection*> cancellable_;   // the connections of those a stop cancels
     std::vector<TSQLConnection*> cancelled_;     // those a cancel was sent to in this wait
-    TSQLConnection* alsoOn_ = nullptr;
     Clock::time_point since_;                         // when the outermost of them began
     std::optional<Clock::time_point> stoppedAt_;      // when the stop reached the waits under way
     Clock::time_point lastCancel_;

@@ -208,7 +208,7 @@ void TThreadExport::OpenDataSets() {
     CDSDestino->Close();
     SQLDSDestino->SetCommandText(select);
     CDSDestino->PacketRecords = 0;
-    CDSDestino->Transaction = context_.transaction.RowsTransaction();
+    CDSDestino->Transaction = context_.transaction.Applies();
     CDSDestino->Open();
     queue_ = std::make_unique<DestinationQueue>(*CDSDestino, context_, nomeTabela_);
     fields_.clear();
