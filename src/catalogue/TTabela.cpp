@@ -81,8 +81,11 @@ void TTabela::Count(const std::function<void()>& alsoRead) {
     sourceRowCount_ = sourceRows;
     destinationRowCount_ = destinationRows;
     rowCountsEqual_ = sourceRows == destinationRows;
-    for (int i = 1; rowCountsEqual_ && i < origem.FieldCount(); ++i)
-        if (destino.Fields(i)->AsLargeInt() < origem.Fields(i)->AsLargeInt()) secondPassPending_ = true;
+    // More NULLs in a cut column than the source holds: rows a first pass left for a second one
+    // that never came, whether or not the rest of the rows are there.
+    for (int i = 1; i < origem.FieldCount(); ++i)
+        if (destinationRows - destino.Fields(i)->AsLargeInt() > sourceRows - origem.Fields(i)->AsLargeInt())
+            secondPassPending_ = true;
     importada_ = rowCountsEqual_ && !secondPassPending_;
 }
 

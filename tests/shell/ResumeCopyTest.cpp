@@ -46,6 +46,27 @@ protected:
         EXPECT_EQ(Destino(rows), Origem(rows)) << table;
     }
 
+    void FinishACopyStoppedBeforeItsSecondPass(bool inTwoPasses) {
+        const QString ddl = QStringLiteral(
+            "CREATE TABLE CATEGORIA (ID INTEGER NOT NULL PRIMARY KEY, NOME VARCHAR(20), PAI INTEGER REFERENCES CATEGORIA (ID));");
+        ConnectPair(ddl, ddl,
+                    QStringLiteral("INSERT INTO CATEGORIA VALUES (3, 'c', NULL); INSERT INTO CATEGORIA VALUES (2, 'b', NULL);"
+                                   "INSERT INTO CATEGORIA VALUES (1, 'a', NULL); INSERT INTO CATEGORIA VALUES (4, 'd', NULL);"
+                                   "UPDATE CATEGORIA SET PAI = ID - 1 WHERE ID > 1;"),
+                    QStringLiteral("INSERT INTO CATEGORIA VALUES (3, 'c', NULL); INSERT INTO CATEGORIA VALUES (1, 'a', NULL);"));
+        if (inTwoPasses) {
+            ShowTab(window.TabConfiguracao);
+            window.cbbCopiarReferenciasCirculares->click();
+        }
+        SwitchOn();
+        Mark("CATEGORIA");
+        Import();
+        EXPECT_TRUE(Rejected().isEmpty()) << Log();
+        EXPECT_TRUE(Log().contains(PassedOver("CATEGORIA", 2))) << Log();
+        ExpectSameRowDigest(QStringLiteral("CATEGORIA"), QStringLiteral("ID || NOME || COALESCE(PAI, 'N')"));
+        EXPECT_TRUE(Tabela("CATEGORIA")->Importada());
+    }
+
     QStringList Rejected() const { return Log().filter(QStringLiteral(" ERRO ")); }
     static QString PassedOver(const char* table, int rows) {
         return QStringLiteral("%1: %2 registro(s) já estavam no destino e não foram enviados")
@@ -211,23 +232,13 @@ TEST_F(ResumeCopy, AKeyPartlyNullIsMatchedAndOneWhollyNullIsNeverSentTwice) {
 }
 
 // A copy in two passes stopped before its second pass: the rows in have their references NULL.
+// Finished with the box ticked or not, the second pass sets them, and those of the rows sent now.
 TEST_F(ResumeCopy, ATableCopiedInTwoPassesStillGetsItsSecondPassForTheRowsThatWereInAndThoseSentNow) {
-    const QString ddl = QStringLiteral(
-        "CREATE TABLE CATEGORIA (ID INTEGER NOT NULL PRIMARY KEY, NOME VARCHAR(20), PAI INTEGER REFERENCES CATEGORIA (ID));");
-    ConnectPair(ddl, ddl,
-                QStringLiteral("INSERT INTO CATEGORIA VALUES (3, 'c', NULL); INSERT INTO CATEGORIA VALUES (2, 'b', NULL);"
-                               "INSERT INTO CATEGORIA VALUES (1, 'a', NULL); INSERT INTO CATEGORIA VALUES (4, 'd', NULL);"
-                               "UPDATE CATEGORIA SET PAI = ID - 1 WHERE ID > 1;"),
-                QStringLiteral("INSERT INTO CATEGORIA VALUES (3, 'c', NULL); INSERT INTO CATEGORIA VALUES (1, 'a', NULL);"));
-    ShowTab(window.TabConfiguracao);
-    window.cbbCopiarReferenciasCirculares->click();
-    SwitchOn();
-    Mark("CATEGORIA");
-    Import();
-    EXPECT_TRUE(Rejected().isEmpty()) << Log();
-    EXPECT_TRUE(Log().contains(PassedOver("CATEGORIA", 2))) << Log();
-    ExpectSameRowDigest(QStringLiteral("CATEGORIA"), QStringLiteral("ID || NOME || COALESCE(PAI, 'N')"));
-    EXPECT_TRUE(Tabela("CATEGORIA")->Importada());
+    FinishACopyStoppedBeforeItsSecondPass(true);
+}
+
+TEST_F(ResumeCopy, ACopyStoppedBeforeItsSecondPassFinishedWithoutTheBoxGetsItsSecondPassToo) {
+    FinishACopyStoppedBeforeItsSecondPass(false);
 }
 
 }  // namespace
