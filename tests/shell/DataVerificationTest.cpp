@@ -203,3 +203,14 @@ TEST_F(DataVerificationTest, ACopyIntoAnotherCharacterSetAndAWiderTypeVerifiesEq
     EXPECT_TRUE(log.contains(QStringLiteral("Verificação PESSOA: 1 iguais, 1 diferentes, 0 faltando, 0 sobrando"))) << log;
     EXPECT_TRUE(log.contains(QStringLiteral("Verificação SOLTA: 1 iguais, 0 diferentes, 0 faltando, 0 sobrando"))) << log;
 }
+
+// -0.0 and 0.0 are two keys: the lines under the table tell them apart.
+TEST_F(DataVerificationTest, ANegativeZeroKeyIsNamedApartFromZero) {
+    const QString ddl = QStringLiteral("CREATE TABLE MEDIDA (K DOUBLE PRECISION NOT NULL PRIMARY KEY);");
+    ConnectPair(ddl, ddl, QStringLiteral("INSERT INTO MEDIDA VALUES (-CAST(0 AS DOUBLE PRECISION));"),
+                QStringLiteral("INSERT INTO MEDIDA VALUES (0);"));
+    window.btnCheckAll->click();
+    Verify();
+    EXPECT_EQ(Log().mid(0, 3), QStringList({"Verificação MEDIDA: 0 iguais, 0 diferentes, 1 faltando, 1 sobrando",
+                                             "    faltando: (\"K\" = -0)", "    sobrando: (\"K\" = 0)"}));
+}
