@@ -11,10 +11,11 @@ namespace {
 
 class Reach {
 public:
-    explicit Reach(const QTreeWidget& treeView) {
+    // afterACleanup: the counts as the cleanup leaves them, every table it empties to be copied.
+    Reach(const QTreeWidget& treeView, bool afterACleanup) : afterACleanup_(afterACleanup) {
         const QList<TTabela*> ordered = NodeTablesInOrder(treeView);
         for (TTabela* tabela : ordered)
-            if (tabela && tabela->Checked() && !tabela->WaitDependence()) Visit(tabela);
+            if (tabela && tabela->Checked() && (afterACleanup || !tabela->WaitDependence())) Visit(tabela);
         for (TTabela* tabela : WaitingForEachOther(ordered)) Visit(tabela);
     }
 
@@ -22,18 +23,22 @@ public:
 
 private:
     void Visit(TTabela* tabela) {
-        if (!tabela || seen_.contains(tabela) || tabela->Importada() || tabela->Importando()) return;
+        if (!tabela || seen_.contains(tabela)) return;
+        if (!afterACleanup_ && (tabela->Importada() || tabela->Importando())) return;
         seen_.insert(tabela);
         tables.append(tabela);
         for (const QString& name : tabela->Dependences()->Items()) Visit(ListaTabelas.TableByName(name));
     }
 
+    const bool afterACleanup_;
     QSet<TTabela*> seen_;
 };
 
 }  // namespace
 
-QList<TTabela*> TablesTheImportReaches(const QTreeWidget& treeView) { return Reach(treeView).tables; }
+QList<TTabela*> TablesTheImportReaches(const QTreeWidget& treeView) { return Reach(treeView, false).tables; }
+
+QList<TTabela*> TablesACopyFillsAfterACleanup(const QTreeWidget& treeView) { return Reach(treeView, true).tables; }
 
 QList<TTabela*> WaitingForEachOther(const QList<TTabela*>& tables) {
     const auto waiting = [](const TTabela* tabela) { return tabela && tabela->Checked() && tabela->WaitDependence(); };

@@ -10,6 +10,10 @@ class TTabela;
 // importing; then the marked tables that wait for each other, and their dependences.
 QList<TTabela*> TablesTheImportReaches(const QTreeWidget& treeView);
 
+// The tables an import copies once a cleanup has emptied them: every marked table and its
+// dependences, whatever their counts before.
+QList<TTabela*> TablesACopyFillsAfterACleanup(const QTreeWidget& treeView);
+
 // Marked tables still waiting for a marked table that needs them, which waits in turn: a table
 // referencing itself, or every table of a cycle. No table comes to copy them, so the import copies
 // them itself rather than leave them out unsaid. A table waiting for an unmarked one stays waiting.

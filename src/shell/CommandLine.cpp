@@ -56,7 +56,7 @@ void ReadImport(const QCommandLineParser& parser, CommandLine& line) {
     // It deletes rows: a script says so in as many words.
     if (line.import.limpar && !parser.isSet(QStringLiteral("sim"))) {
         line.error = QStringLiteral(
-            "--limpar apaga todas as linhas das tabelas marcadas no destino; confirme com --sim");
+            "--limpar apaga todas as linhas das tabelas copiadas no destino; confirme com --sim");
         return;
     }
     line.action = CommandLine::Import;
@@ -136,8 +136,9 @@ QString CommandLineHelp() {
         "  --tabelas A,B,C marca estas tabelas e suas dependências (sem esta opção: todas)\n"
         "  --desabilitar-triggers  desativa as triggers do destino antes da cópia e ativa de\n"
         "                  novo, no fim, as que desativou, mesmo após um erro ou interrupção\n"
-        "  --limpar        \"Efetuar Limpeza\" das tabelas marcadas antes da cópia, na ordem da\n"
-        "                  limpeza; apaga linhas, por isso só com --sim. Recusa, antes de apagar,\n"
+        "  --limpar        \"Efetuar Limpeza\" das tabelas que a cópia preenche (as marcadas e as\n"
+        "                  que elas referenciam) antes da cópia, na ordem da limpeza; apaga\n"
+        "                  linhas, por isso só com --sim. Recusa, antes de apagar,\n"
         "                  se esvaziaria uma tabela que a cópia não preenche de novo\n"
         "  --sim           confirma --limpar\n"
         "  --generators    leva o valor dos generators depois da cópia\n"

@@ -7,6 +7,7 @@
 #include "catalogue/TTabela.h"
 #include "catalogue/TableNodes.h"
 #include "copy/DataVerification.h"
+#include "copy/ImportReach.h"
 #include "copy/ImportRun.h"
 #include "copy/StructureCheck.h"
 #include "maintenance/ExecutarDelecao.h"
@@ -146,16 +147,16 @@ bool CommandLineImport::Mark() {
 }
 
 bool CommandLineImport::CleanupLosesNothing() {
-    // The cleanup empties every table that references a table it empties, marked or not: one the
+    // The cleanup empties every table that references a table it empties, copied or not: one the
     // copy does not fill again would be left empty.
+    const QList<TTabela*> refilled = TablesACopyFillsAfterACleanup(*window_.TreeView);
     QList<TTabela*> ordem;
-    for (TTabela* tabela : ListaTabelas.Items())
-        if (tabela->Checked()) DeletionOrder(*tabela, ordem);
+    for (TTabela* tabela : refilled) DeletionOrder(*tabela, ordem);
     QStringList notRefilled;
-    for (const TTabela* tabela : ordem)
-        if (!tabela->Checked()) notRefilled << tabela->NomeTabela();
+    for (TTabela* tabela : ordem)
+        if (!refilled.contains(tabela)) notRefilled << tabela->NomeTabela();
     if (!notRefilled.isEmpty()) {
-        Refuse(QStringLiteral("--limpar esvaziaria também %1, que referencia(m) as tabelas marcadas e não seria(m) "
+        Refuse(QStringLiteral("--limpar esvaziaria também %1, que referencia(m) as tabelas copiadas e não seria(m) "
                               "copiada(s) de novo: acrescente-a(s) a --tabelas.")
                    .arg(notRefilled.join(QStringLiteral(", "))));
         return false;
@@ -176,11 +177,11 @@ void CommandLineImport::SayWhatTheCleanupEmptied() {
 }
 
 void CommandLineImport::MarkForCleanup() {
-    // The tables the copy will fill, each "Somente esta Tabela" on the cleanup tab: the cleanup
-    // itself empties first the tables that reference them, and says so in its question.
+    // The tables the copy will fill, the marked ones and the tables they depend on, each "Somente
+    // esta Tabela" on the cleanup tab: the cleanup itself empties first the tables that reference
+    // them, and says so in its question.
     window_.PageControlTabelas->setCurrentWidget(window_.TabLimpeza);
-    for (const TTabela* tabela : ListaTabelas.Items()) {
-        if (!tabela->Checked()) continue;
+    for (const TTabela* tabela : TablesACopyFillsAfterACleanup(*window_.TreeView)) {
         window_.TreeViewDelecao->setCurrentItem(RootOf(*window_.TreeViewDelecao, tabela));
         window_.SomenteestaTabela1->trigger();
     }

@@ -208,6 +208,19 @@ TEST_F(CommandLineImport, ACleanupThatWouldLoseRowsIsRefusedBeforeAnyDelete) {
     EXPECT_TRUE(bloqueada.err.contains(QStringLiteral("a limpeza parou depois de esvaziar AVULSA, PEDIDO,"))) << bloqueada.err.toStdString();
 }
 
+// --limpar empties what the copy fills: the marked tables and the tables they reference, whose old
+// rows would otherwise stay beside the source's.
+TEST_F(CommandLineImport, ACleanupEmptiesTheTablesTheMarkedOnesReferenceAndTheCopyFillsThemAgain) {
+    origem = databases.Create(QStringLiteral("origem"), Estrutura + Linhas);
+    destino = databases.Create(QStringLiteral("destino"), Estrutura + QStringLiteral("INSERT INTO CLIENTE VALUES (9, 'velho');"));
+    const Outcome outcome =
+        Run({QStringLiteral("--tabelas"), QStringLiteral("PEDIDO"), QStringLiteral("--limpar"), QStringLiteral("--sim")});
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+    EXPECT_EQ(DatabaseFactory::QueryValue(destino, QStringLiteral("SELECT LIST(ID) FROM (SELECT ID FROM CLIENTE ORDER BY ID)")),
+              QStringLiteral("1,2,3"));
+    EXPECT_EQ(Count(destino, QStringLiteral("PEDIDO")), QStringLiteral("2"));
+}
+
 // A log file that cannot be written (a full disk) ends the run with 2 and the reason, and nothing
 // waits for an answer nobody can give.
 TEST_F(CommandLineImport, ALogFileThatCannotBeWrittenEndsWithTwoAndTheReason) {
