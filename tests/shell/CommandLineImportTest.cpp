@@ -208,13 +208,14 @@ TEST_F(CommandLineImport, ACleanupThatWouldLoseRowsIsRefusedBeforeAnyDelete) {
     EXPECT_TRUE(bloqueada.err.contains(QStringLiteral("a limpeza parou depois de esvaziar AVULSA, PEDIDO,"))) << bloqueada.err.toStdString();
 }
 
-// --limpar empties what the copy fills: the marked tables and the tables they reference, whose old
-// rows would otherwise stay beside the source's.
+// --limpar empties what the copy fills: the marked tables and the tables they reference, down the
+// chain (ITEM -> PEDIDO -> CLIENTE), whose old rows would otherwise stay beside the source's.
 TEST_F(CommandLineImport, ACleanupEmptiesTheTablesTheMarkedOnesReferenceAndTheCopyFillsThemAgain) {
-    origem = databases.Create(QStringLiteral("origem"), Estrutura + Linhas);
-    destino = databases.Create(QStringLiteral("destino"), Estrutura + QStringLiteral("INSERT INTO CLIENTE VALUES (9, 'velho');"));
+    const QString item = QStringLiteral("CREATE TABLE ITEM (ID INTEGER NOT NULL PRIMARY KEY, PEDIDO INTEGER REFERENCES PEDIDO);");
+    origem = databases.Create(QStringLiteral("origem"), Estrutura + item + Linhas + QStringLiteral("INSERT INTO ITEM VALUES (1, 10);"));
+    destino = databases.Create(QStringLiteral("destino"), Estrutura + item + QStringLiteral("INSERT INTO CLIENTE VALUES (9, 'velho');"));
     const Outcome outcome =
-        Run({QStringLiteral("--tabelas"), QStringLiteral("PEDIDO"), QStringLiteral("--limpar"), QStringLiteral("--sim")});
+        Run({QStringLiteral("--tabelas"), QStringLiteral("ITEM"), QStringLiteral("--limpar"), QStringLiteral("--sim")});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
     EXPECT_EQ(DatabaseFactory::QueryValue(destino, QStringLiteral("SELECT LIST(ID) FROM (SELECT ID FROM CLIENTE ORDER BY ID)")),
               QStringLiteral("1,2,3"));
