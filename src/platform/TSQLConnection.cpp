@@ -301,7 +301,9 @@ void ReadNames(TSQLConnection& connection, const QString& sql, const QString& pa
 
 void TSQLConnection::GetTableNames(TStringList& list, bool systemTables) {
     list.Clear();
-    QString sql = QStringLiteral("SELECT RDB$RELATION_NAME FROM RDB$RELATIONS WHERE RDB$VIEW_BLR IS NULL");
+    // An external table is a file the engine is mostly forbidden to open, that no DELETE empties.
+    QString sql = QStringLiteral(
+        "SELECT RDB$RELATION_NAME FROM RDB$RELATIONS WHERE RDB$VIEW_BLR IS NULL AND RDB$EXTERNAL_FILE IS NULL");
     if (!systemTables) sql += QStringLiteral(" AND (RDB$SYSTEM_FLAG IS NULL OR RDB$SYSTEM_FLAG = 0)");
     sql += QStringLiteral(" ORDER BY RDB$RELATION_NAME");
     ReadNames(*this, sql, QString(), list);

@@ -68,7 +68,7 @@ public:
     // Raises a lost connection when the database no longer answers on it.
     void Ping();
 
-    // User tables (no system tables, no views) in name order, names trimmed.
+    // User tables (no system tables, no views, no external tables) in name order, names trimmed.
     void GetTableNames(TStringList& list, bool systemTables = false);
     // Columns of a table in column-position order, names trimmed.
     void GetFieldNames(const QString& tableName, TStringList& list);
