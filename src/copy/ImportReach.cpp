@@ -16,7 +16,7 @@ public:
         const QList<TTabela*> ordered = NodeTablesInOrder(treeView);
         for (TTabela* tabela : ordered)
             if (tabela && tabela->Checked() && (afterACleanup || !tabela->WaitDependence())) Visit(tabela);
-        for (TTabela* tabela : WaitingForEachOther(ordered)) Visit(tabela);
+        for (TTabela* tabela : LeftWaiting(ordered)) Visit(tabela);
     }
 
     QList<TTabela*> tables;
@@ -40,14 +40,15 @@ QList<TTabela*> TablesTheImportReaches(const QTreeWidget& treeView) { return Rea
 
 QList<TTabela*> TablesACopyFillsAfterACleanup(const QTreeWidget& treeView) { return Reach(treeView, true).tables; }
 
-QList<TTabela*> WaitingForEachOther(const QList<TTabela*>& tables) {
+QList<TTabela*> LeftWaiting(const QList<TTabela*>& tables) {
     const auto waiting = [](const TTabela* tabela) { return tabela && tabela->Checked() && tabela->WaitDependence(); };
+    const auto leftAlone = [](const TTabela* tabela) { return tabela && tabela->Checked() && tabela->Importada(); };
     QList<TTabela*> stuck;
     for (TTabela* tabela : tables) {
         if (!waiting(tabela)) continue;
         // By the name as written: ITEM and "item" are two tables.
         const bool needed = std::any_of(tables.begin(), tables.end(), [&](TTabela* other) {
-            return waiting(other) && other->Dependences()->Items().contains(tabela->NomeTabela());
+            return (waiting(other) || leftAlone(other)) && other->Dependences()->Items().contains(tabela->NomeTabela());
         });
         if (needed) stuck << tabela;
     }

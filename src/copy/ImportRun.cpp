@@ -90,7 +90,7 @@ void ImportRun::btnImportarClick() {
             tabela->SetThreadExport(nullptr);
             Exportar(*tabela, context_);
         }
-        for (TTabela* tabela : WaitingForEachOther(tables)) {
+        for (TTabela* tabela : LeftWaiting(tables)) {
             if (!tabela->WaitDependence()) continue;   // copied meanwhile, as another's dependence
             tabela->SetWaitDependence(false);
             Exportar(*tabela, context_);

@@ -60,6 +60,19 @@ TEST_F(ImportRunTest, AWaitingTableIsCopiedOnlyByATableThatNeedsIt) {
     EXPECT_EQ(Log().filter(QStringLiteral("Create(CLIENTE)")).size(), 1);
 }
 
+// The table it waits for has nothing to copy (equal counts): the waiting table is copied all the same.
+TEST_F(ImportRunTest, ATableWaitingForOneWithEqualCountsIsStillCopied) {
+    ConnectPair(Vendas, Vendas, QStringLiteral("INSERT INTO CLIENTE VALUES (1); INSERT INTO CLIENTE VALUES (2);"
+                                               "INSERT INTO PEDIDO VALUES (10, 1);"),
+                QStringLiteral("INSERT INTO CLIENTE VALUES (1); INSERT INTO PEDIDO VALUES (10, 1);"));
+    Mark("PEDIDO");
+    Tabela("PEDIDO")->MarcarDependencias(true);
+    ASSERT_TRUE(Tabela("PEDIDO")->Importada());
+    Import();
+    EXPECT_EQ(DestinoCount("CLIENTE"), 2);
+    EXPECT_TRUE(Summary(QStringLiteral("Importação concluída"), 1, 1, 1).match(Log().last()).hasMatch()) << Log();
+}
+
 TEST_F(ImportRunTest, ImportingAgainCopiesOnlyTablesWhoseCountsStillDifferAndLogsTheRowsAlreadyThere) {
     ConnectPair(Vendas, Vendas,
                 QStringLiteral("INSERT INTO CLIENTE VALUES (1); INSERT INTO CLIENTE VALUES (2); INSERT INTO PEDIDO VALUES (10, 1);"),
