@@ -79,7 +79,7 @@ void ImportRun::btnImportarClick() {
         if (running_ == 1) waitRun.emplace(waits);
         CheckConnections();
         // Nothing is sent before the user has seen what the destination would change or refuse.
-        declined = !CheckStructures(*controls_.TreeView, context_);
+        declined = !CheckStructures(TablesTheImportReaches(*controls_.TreeView), controls_.TreeView->window(), context_);
         if (running_ == 1 && !declined)
             context_.overall.Aim(TablesTheImportReaches(*controls_.TreeView), context_.uncopyable);
         // The tree cannot change under the walk: connecting waits for the copy.

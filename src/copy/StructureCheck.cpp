@@ -1,7 +1,6 @@
 #include "StructureCheck.h"
 
 #include "CopyContext.h"
-#include "ImportReach.h"
 #include "StructureDifferencesDialog.h"
 #include "catalogue/ActivityLog.h"
 #include "catalogue/StructureComparison.h"
@@ -10,11 +9,9 @@
 #include "catalogue/Workspace.h"
 #include "platform/Dialogs.h"
 
-#include <QTreeWidget>
 #include <algorithm>
 
-bool CheckStructures(const QTreeWidget& treeView, CopyContext& context) {
-    QList<TTabela*> reached = TablesTheImportReaches(treeView);
+bool CheckStructures(QList<TTabela*> reached, QWidget* parent, CopyContext& context) {
     // Listed by name, for a person to find a table among hundreds.
     std::sort(reached.begin(), reached.end(),
               [](const TTabela* a, const TTabela* b) { return a->NomeTabela() < b->NomeTabela(); });
@@ -27,7 +24,7 @@ bool CheckStructures(const QTreeWidget& treeView, CopyContext& context) {
     if (differences.isEmpty()) return true;
 
     for (const StructureDifference& difference : differences) RegistrarLog(DifferenceLine(difference));
-    StructureDifferencesDialog question(differences, treeView.window());
+    StructureDifferencesDialog question(differences, parent);
     if (Dialogs().ExecModal(question) != QDialog::Accepted) {
         RegistrarLog(QStringLiteral("Importação cancelada: a estrutura do destino difere da origem"));
         return false;

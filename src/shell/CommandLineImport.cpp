@@ -163,7 +163,7 @@ bool CommandLineImport::CleanupLosesNothing() {
     }
     // A copy the structure check then cancels would leave the tables emptied for nothing.
     bool same = false;
-    return Command([&] { same = CheckStructures(*window_.TreeView, window_.Import()->Context()); }) && same;
+    return Command([&] { same = CheckStructures(refilled, &window_, window_.Import()->Context()); }) && same;
 }
 
 void CommandLineImport::SayWhatTheCleanupEmptied() {

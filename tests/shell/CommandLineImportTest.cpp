@@ -189,15 +189,18 @@ TEST_F(CommandLineImport, ACleanupThatWouldLoseRowsIsRefusedBeforeAnyDelete) {
     EXPECT_TRUE(pedidos.err.contains(QStringLiteral("--limpar esvaziaria também PEDIDO,"))) << pedidos.err.toStdString();
     EXPECT_EQ(Count(destino, QStringLiteral("PEDIDO")), QStringLiteral("2"));
 
+    // As many rows as the source's: the copy would pass over the table, but not once emptied.
     QString curto = Estrutura;
     destino = databases.Create(QStringLiteral("curto"),
                                curto.replace(QStringLiteral("VARCHAR(30)"), QStringLiteral("VARCHAR(3)")) +
-                                   QStringLiteral("INSERT INTO CLIENTE VALUES (1, 'Ana');"));
-    const Outcome curtos = Run({QStringLiteral("--limpar"), QStringLiteral("--sim")});
+                                   QStringLiteral("INSERT INTO CLIENTE VALUES (1, 'Ana'); INSERT INTO CLIENTE VALUES (2, 'Bia');"
+                                                  "INSERT INTO CLIENTE VALUES (3, 'Bel');"));
+    const Outcome curtos = Run({QStringLiteral("--tabelas"), QStringLiteral("CLIENTE,PEDIDO"), QStringLiteral("--limpar"),
+                                QStringLiteral("--sim")});
     EXPECT_EQ(curtos.exitCode, 2);
     EXPECT_TRUE(curtos.err.contains(QStringLiteral("A estrutura do destino difere da origem"))) << curtos.err.toStdString();
     EXPECT_FALSE(curtos.err.contains(QStringLiteral("Limpeza da(s) tabela(s) efetuada!")));
-    EXPECT_EQ(Count(destino, QStringLiteral("CLIENTE")), QStringLiteral("1"));
+    EXPECT_EQ(Count(destino, QStringLiteral("CLIENTE")), QStringLiteral("3"));
 
     // One refused halfway: the tables emptied before it are named.
     destino = databases.Create(QStringLiteral("bloqueado"), Estrutura + Linhas + QStringLiteral(
