@@ -47,7 +47,8 @@ void ReadImport(const QCommandLineParser& parser, CommandLine& line) {
     if (parser.isSet(QStringLiteral("tabelas"))) {
         for (const QString& value : parser.values(QStringLiteral("tabelas")))
             for (const QString& name : value.split(QLatin1Char(','), Qt::SkipEmptyParts))
-                if (!name.trimmed().isEmpty()) line.import.tabelas << name.trimmed();
+                // As typed: a name may begin with a blank (the run looks for it without, too).
+                if (!name.trimmed().isEmpty()) line.import.tabelas << name;
         if (line.import.tabelas.isEmpty()) {
             line.error = QStringLiteral("--tabelas pede ao menos um nome de tabela (A,B,C)");
             return;

@@ -127,11 +127,14 @@ bool CommandLineImport::Mark() {
     QList<TTabela*> tabelas;
     QStringList unknown;
     for (const QString& name : options_.tabelas) {
-        if (TTabela* tabela = ListaTabelas.TableByName(name))
+        // " LEAD" is a table of its own; "CLIENTE, PEDIDO" puts a blank before PEDIDO's name.
+        TTabela* tabela = ListaTabelas.TableByName(name);
+        if (!tabela) tabela = ListaTabelas.TableByName(name.trimmed());
+        if (tabela)
             tabelas << tabela;
         else
             unknown << QStringLiteral("tabela desconhecida: %1 (as mais próximas: %2)")
-                           .arg(name, ClosestNames(name, TableNames()).join(QStringLiteral(", ")));
+                           .arg(name.trimmed(), ClosestNames(name.trimmed(), TableNames()).join(QStringLiteral(", ")));
     }
     if (!unknown.isEmpty()) {
         Refuse(unknown.join(QLatin1Char('\n')));

@@ -211,6 +211,20 @@ TEST_F(CommandLineImport, ACleanupThatWouldLoseRowsIsRefusedBeforeAnyDelete) {
     EXPECT_TRUE(bloqueada.err.contains(QStringLiteral("a limpeza parou depois de esvaziar AVULSA, PEDIDO,"))) << bloqueada.err.toStdString();
 }
 
+// --tabelas takes a name as typed, a leading blank included, and one after a comma as well.
+TEST_F(CommandLineImport, TabelasFindsANameBeginningWithABlankAndOnesAfterACommaAndABlank) {
+    const QString ddl = QStringLiteral(
+        "CREATE TABLE \" LEAD\" (ID INTEGER NOT NULL PRIMARY KEY); CREATE TABLE LEAD (ID INTEGER NOT NULL PRIMARY KEY);");
+    origem = databases.Create(QStringLiteral("origem"), ddl + Estrutura + Linhas +
+                                                         QStringLiteral("INSERT INTO \" LEAD\" VALUES (1); INSERT INTO LEAD VALUES (2);"));
+    destino = databases.Create(QStringLiteral("destino"), ddl + Estrutura);
+    const Outcome outcome = Run({QStringLiteral("--tabelas"), QStringLiteral(" LEAD, AVULSA")});
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+    EXPECT_EQ(Count(destino, QStringLiteral("\" LEAD\"")), QStringLiteral("1"));
+    EXPECT_EQ(Count(destino, QStringLiteral("LEAD")), QStringLiteral("0"));
+    EXPECT_EQ(Count(destino, QStringLiteral("AVULSA")), QStringLiteral("1"));
+}
+
 // --limpar empties what the copy fills: the marked tables and the tables they reference, down the
 // chain (ITEM -> PEDIDO -> CLIENTE), whose old rows would otherwise stay beside the source's.
 TEST_F(CommandLineImport, ACleanupEmptiesTheTablesTheMarkedOnesReferenceAndTheCopyFillsThemAgain) {
