@@ -47,11 +47,14 @@ bool Transliterated(const ColumnType& origem, const ColumnType& destino) {
 }
 
 // A character of the source's set that the destination's set lacks is refused ("Cannot
-// transliterate"): only a Unicode set, or one that takes bytes as they are, holds every one.
+// transliterate"): only UTF8, or a set that takes bytes as they are, holds every one. UNICODE_FSS
+// holds no character of more than three bytes, which only UTF8 has among the source's sets.
 bool MayLackCharacters(const ColumnType& origem, const ColumnType& destino) {
+    const QString& from = origem.characterSet;
     const QString& to = destino.characterSet;
-    return Transliterated(origem, destino) && origem.characterSet != QLatin1String("ASCII") &&
-           to != QLatin1String("UTF8") && to != QLatin1String("UNICODE_FSS") && !TravelsAsBytes(to);
+    if (!Transliterated(origem, destino) || from == QLatin1String("ASCII")) return false;
+    if (to == QLatin1String("UNICODE_FSS")) return from == QLatin1String("UTF8");
+    return to != QLatin1String("UTF8") && !TravelsAsBytes(to);
 }
 
 // Bytes that travel as they are into a column whose character set takes only well-formed ones:

@@ -39,21 +39,23 @@ unsigned Characters(const TFieldValue& shape) {
 
 // A column read alike from both databases. Text kept in two character sets is read as the same
 // characters, in UTF8 (as bytes where a side keeps bytes, NONE or OCTETS, which travel as they
-// are), a CHAR without the padding its character set gives it.
+// are); a CHAR beside a VARCHAR or a CHAR of another length, without its padding.
 QString ReadAlike(const QString& column, const TFieldValue& origem, const TFieldValue& destino) {
-    if (origem.charSet == destino.charSet) return column;
+    const bool padded = IsText(origem) && IsText(destino) && (origem.sqlType == SQL_TEXT || destino.sqlType == SQL_TEXT) &&
+                        (origem.sqlType != destino.sqlType || origem.length != destino.length);
+    const QString text = padded ? QStringLiteral("TRIM(TRAILING FROM %1)").arg(column) : column;
+    if (origem.charSet == destino.charSet) return text;
     const bool bytes = TakesBytes(origem.charSet) || TakesBytes(destino.charSet);
     if (origem.sqlType == SQL_BLOB && destino.sqlType == SQL_BLOB && origem.subType == 1 && destino.subType == 1)
         return bytes ? column : QStringLiteral("CAST(%1 AS BLOB SUB_TYPE TEXT CHARACTER SET UTF8)").arg(column);
     if (!IsText(origem) || !IsText(destino)) return column;
-    const bool padded = origem.sqlType == SQL_TEXT || destino.sqlType == SQL_TEXT;
-    if (bytes && !padded) return column;
-    const QString text = padded ? QStringLiteral("TRIM(TRAILING FROM %1)").arg(column) : column;
     if (bytes)
-        return QStringLiteral("CAST(%1 AS VARCHAR(%2) CHARACTER SET OCTETS)")
-            .arg(text, QString::number(std::max({origem.length, destino.length, 1u})));
-    // The longest a VARCHAR of UTF8 holds.
-    const unsigned characters = std::min(8191u, std::max({Characters(origem), Characters(destino), 1u}));
+        return padded ? QStringLiteral("CAST(%1 AS VARCHAR(%2) CHARACTER SET OCTETS)")
+                            .arg(text, QString::number(std::max({origem.length, destino.length, 1u})))
+                      : column;
+    const unsigned characters = std::max({Characters(origem), Characters(destino), 1u});
+    // Longer than a VARCHAR of UTF8 holds, the text is read as a text blob.
+    if (characters > 8191) return QStringLiteral("CAST(%1 AS BLOB SUB_TYPE TEXT CHARACTER SET UTF8)").arg(text);
     return QStringLiteral("CAST(%1 AS VARCHAR(%2) CHARACTER SET UTF8)").arg(text, QString::number(characters));
 }
 

@@ -138,7 +138,10 @@ void ImportRun::CheckConnections() {
         readOnly = destino && destino->Connected() && destino->ReadOnly();
     });
     // Every row would be refused alone, each with a line in the log.
-    if (readOnly) ErroCritico(QStringLiteral("O banco de dados de destino é somente leitura: nada foi copiado."));
+    if (!readOnly) return;
+    const QString reason = QStringLiteral("O banco de dados de destino é somente leitura: nada foi copiado.");
+    RegistrarLog(reason);
+    ErroCritico(reason);
 }
 
 void ImportRun::StopForClose() {

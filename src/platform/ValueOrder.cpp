@@ -109,6 +109,13 @@ int CompareSortKeys(const TFieldValue& a, const TFieldValue& b) {
 bool SameValue(const TFieldValue& a, const TFieldValue& b) {
     if (a.isNull || b.isNull) return a.isNull == b.isNull;
     if (a.sqlType == b.sqlType && a.scale == b.scale) return a.data == b.data;
+    // A float kept in an exact number is the float rounded to the number's places, as the server
+    // stores it; the float's own digits beyond those are not told.
+    if (IsInteger(a) != IsInteger(b) && KindOf(a) == Kind::Number && KindOf(b) == Kind::Number) {
+        const TFieldValue& exact = IsInteger(a) ? a : b;
+        const long double rounded = std::round(NumberOf(IsInteger(a) ? b : a) / std::pow(10.0L, exact.scale));
+        return rounded == (long double)IntegerOf(exact);
+    }
     return KindOf(a) != Kind::Other && CompareSortKeys(a, b) == 0;
 }
 

@@ -177,24 +177,29 @@ TEST_F(DataVerificationTest, ATableTheDestinationCannotShowIsLoggedAsNotVerified
     EXPECT_FALSE(Tabela("AVULSO")->Importada());
 }
 
-// A copy from WIN1252 into UTF8, and from INTEGER into BIGINT, holds the same values as other
-// bytes: it verifies equal, and a character changed afterwards is still told.
-TEST_F(DataVerificationTest, ACopyIntoAnotherCharacterSetAndAWiderTypeVerifiesEqual) {
+// A copy from WIN1252 into UTF8 or ISO8859_1, from INTEGER into BIGINT, from VARCHAR into CHAR and
+// from DOUBLE PRECISION into NUMERIC holds the same values as other bytes: it verifies equal, and a
+// character changed afterwards is still told.
+TEST_F(DataVerificationTest, ACopyIntoAnotherCharacterSetOrTypeVerifiesEqual) {
     const QString ddl = QStringLiteral(
         "CREATE TABLE PESSOA (CODIGO CHAR(4) CHARACTER SET %1 NOT NULL PRIMARY KEY, NOME VARCHAR(20) CHARACTER SET %1,"
-        " NOTA BLOB SUB_TYPE TEXT CHARACTER SET %1, IDADE %2);"
-        "CREATE TABLE SOLTA (NOME CHAR(6) CHARACTER SET %1, NOTA VARCHAR(400) CHARACTER SET %1);");
+        " NOTA BLOB SUB_TYPE TEXT CHARACTER SET %1, IDADE %2, SIGLA %3 CHARACTER SET WIN1252, PESO %4);"
+        "CREATE TABLE SOLTA (NOME CHAR(6) CHARACTER SET %1, NOTA VARCHAR(400) CHARACTER SET %1,"
+        " LONGA VARCHAR(9000) CHARACTER SET %5);");
     // "João", "açúcar", "Ç", "çã" and "ç" in WIN1252's bytes.
     const auto win1252 = [](const char* hex) {
         return QStringLiteral("CAST(x'%1' AS VARCHAR(20) CHARACTER SET WIN1252)").arg(QLatin1String(hex));
     };
-    ConnectPair(ddl.arg(QStringLiteral("WIN1252"), QStringLiteral("INTEGER")),
-                ddl.arg(QStringLiteral("UTF8"), QStringLiteral("BIGINT")),
-                QStringLiteral("INSERT INTO PESSOA VALUES ('A', %1, %2, 30);").arg(win1252("4A6FE36F"), win1252("61E7FA636172")) +
-                    QStringLiteral("INSERT INTO PESSOA VALUES (%1, 'Ana', NULL, NULL);").arg(win1252("C7")) +
-                    QStringLiteral("INSERT INTO SOLTA VALUES (%1, RPAD('', 300, %2));").arg(win1252("E7E3"), win1252("E7")),
+    ConnectPair(ddl.arg(QStringLiteral("WIN1252"), QStringLiteral("INTEGER"), QStringLiteral("VARCHAR(5)"),
+                        QStringLiteral("DOUBLE PRECISION"), QStringLiteral("WIN1252")),
+                ddl.arg(QStringLiteral("UTF8"), QStringLiteral("BIGINT"), QStringLiteral("CHAR(8)"),
+                        QStringLiteral("NUMERIC(18,4)"), QStringLiteral("ISO8859_1")),
+                QStringLiteral("INSERT INTO PESSOA VALUES ('A', %1, %2, 30, 'SP', 0.1);").arg(win1252("4A6FE36F"), win1252("61E7FA636172")) +
+                    QStringLiteral("INSERT INTO PESSOA VALUES (%1, 'Ana', NULL, NULL, NULL, NULL);").arg(win1252("C7")) +
+                    QStringLiteral("INSERT INTO SOLTA VALUES (%1, RPAD('', 300, %2), RPAD('', 8500, %2));")
+                        .arg(win1252("E7E3"), win1252("E7")),
                 {});
-    dialogs.OnModal = [](QDialog&) { return QDialog::Accepted; };   // "valor convertido"
+    dialogs.OnModal = [](QDialog&) { return QDialog::Accepted; };   // "valor convertido", "valor arredondado"
     window.btnCheckAll->click();
     Import();
     DatabaseFactory::Execute(destino, QStringLiteral("UPDATE PESSOA SET NOME = 'Anã' WHERE NOME = 'Ana';"));

@@ -13,7 +13,7 @@ const QString OrigemDdl = QStringLiteral(
     " TEXTO VARCHAR(20) CHARACTER SET WIN1252, BRUTO VARCHAR(20) CHARACTER SET OCTETS, NOTA BLOB SUB_TYPE TEXT,"
     " TOTAL COMPUTED BY (ID * 2));"
     "CREATE TABLE RECUSA (ID INTEGER NOT NULL PRIMARY KEY, QUANTIDADE BIGINT, NOME VARCHAR(40), OBS VARCHAR(10),"
-    " CRU VARCHAR(10) CHARACTER SET NONE, LATIM VARCHAR(10) CHARACTER SET UTF8);"
+    " CRU VARCHAR(10) CHARACTER SET NONE, LATIM VARCHAR(10) CHARACTER SET UTF8, FSS VARCHAR(10) CHARACTER SET UTF8);"
     "CREATE TABLE SEM_COLUNA (ID INTEGER NOT NULL PRIMARY KEY, INTACTA_ID INTEGER REFERENCES INTACTA, EMAIL VARCHAR(40));"
     "CREATE TABLE SEM_TABELA (ID INTEGER NOT NULL PRIMARY KEY);"
     "CREATE TABLE CALCULADA (ID INTEGER NOT NULL PRIMARY KEY, DOBRO INTEGER);"
@@ -26,7 +26,8 @@ const QString DestinoDdl = QStringLiteral(
     " TOTAL INTEGER);"
     "CREATE TABLE RECUSA (ID INTEGER NOT NULL PRIMARY KEY, QUANTIDADE INTEGER, NOME VARCHAR(20),"
     " OBS VARCHAR(10) NOT NULL, EXIGIDA INTEGER NOT NULL, COM_PADRAO INTEGER DEFAULT 0 NOT NULL,"
-    " CRU VARCHAR(10) CHARACTER SET UTF8, LATIM VARCHAR(10) CHARACTER SET WIN1252);"
+    " CRU VARCHAR(10) CHARACTER SET UTF8, LATIM VARCHAR(10) CHARACTER SET WIN1252,"
+    " FSS VARCHAR(10) CHARACTER SET UNICODE_FSS);"
     "CREATE TABLE SEM_COLUNA (ID INTEGER NOT NULL PRIMARY KEY, INTACTA_ID INTEGER REFERENCES INTACTA);"
     "CREATE TABLE SEM_TABELA (ID INTEGER NOT NULL PRIMARY KEY);"
     "CREATE TABLE CALCULADA (ID INTEGER NOT NULL PRIMARY KEY, DOBRO COMPUTED BY (ID * 2));"
@@ -35,7 +36,7 @@ const QString Linhas = QStringLiteral(
     "INSERT INTO INTACTA VALUES (1, 'um');"
     "INSERT INTO VALORES VALUES (1, 1.2345, 2.5, 1.25, 7, '2024-05-06 13:45:00', '2024-05-06 13:45:00',"
     " '2024-05-06', 'texto', 'bruto', 'nota');"
-    "INSERT INTO RECUSA VALUES (1, 5, 'nome', NULL, 'cru', NULL);"
+    "INSERT INTO RECUSA VALUES (1, 5, 'nome', NULL, 'cru', NULL, NULL);"
     "INSERT INTO SEM_COLUNA VALUES (1, 1, 'a@b.c'); INSERT INTO SEM_TABELA VALUES (1);"
     "INSERT INTO CALCULADA VALUES (1, 2); INSERT INTO CICLO VALUES (1, NULL);");
 
@@ -47,6 +48,7 @@ const QStringList Differences = {
     "  OBS | VARCHAR(10) | VARCHAR(10) NOT NULL | registros recusados",
     "  CRU | VARCHAR(10) CHARACTER SET NONE | VARCHAR(10) CHARACTER SET UTF8 | registros recusados",
     "  LATIM | VARCHAR(10) CHARACTER SET UTF8 | VARCHAR(10) CHARACTER SET WIN1252 | valor convertido, registros recusados",
+    "  FSS | VARCHAR(10) CHARACTER SET UTF8 | VARCHAR(10) CHARACTER SET UNICODE_FSS | valor convertido, registros recusados",
     "  EXIGIDA | ausente | INTEGER NOT NULL | registros recusados",
     "SEM_COLUNA", "  EMAIL | VARCHAR(40) | ausente | tabela não será copiada",
     "SEM_TABELA", "  (tabela) | tabela | ausente | tabela não será copiada",
@@ -105,8 +107,8 @@ TEST_F(StructureCheck, NaoListsEveryDifferenceGroupedByTableAndSendsNothing) {
     ImportAnswering(QDialog::Rejected);
     EXPECT_EQ(listed, Differences);
     const QStringList log = Log();
-    ASSERT_EQ(log.size(), 19) << log;
-    EXPECT_EQ(log.filter(QStringLiteral("Estrutura diferente: ")).size(), 18);
+    ASSERT_EQ(log.size(), 20) << log;
+    EXPECT_EQ(log.filter(QStringLiteral("Estrutura diferente: ")).size(), 19);
     EXPECT_TRUE(log.contains(
         QStringLiteral("Estrutura diferente: VALORES.PRECO: origem NUMERIC(15,4), destino NUMERIC(15,2): valor arredondado")));
     EXPECT_EQ(log.last(), QStringLiteral("Importação cancelada: a estrutura do destino difere da origem"));
