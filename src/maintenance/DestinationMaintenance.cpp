@@ -84,6 +84,7 @@ bool DestinationMaintenance::EmptyMarkedTables() {
 
     BusyCursor busy;
     CommitRunningCopy();
+    RefuseRowsReferencingFromOutside(ordem, keys, workspace_);
     ExecutarDelecao(ordem, keys, workspace_);
     return true;
 }

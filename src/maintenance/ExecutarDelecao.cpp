@@ -5,6 +5,7 @@
 #include "catalogue/TTabela.h"
 #include "catalogue/ForeignKey.h"
 #include "catalogue/Workspace.h"
+#include "platform/EDatabaseError.h"
 #include "platform/ErrorGuard.h"
 #include "platform/SqlNames.h"
 #include "platform/TSQLDataSet.h"
@@ -122,6 +123,31 @@ QList<ForeignKey> DestinationKeys(const Workspace& workspace) {
     QList<ForeignKey> keys;
     workspace.OnDestination([&] { keys = ForeignKeys(*workspace.SQLConnectionDestino); }, Workspace::SourceUse::Untouched);
     return keys;
+}
+
+void RefuseRowsReferencingFromOutside(const QList<TTabela*>& ordem, const QList<ForeignKey>& keys,
+                                      const Workspace& workspace) {
+    QSet<QString> emptied;
+    for (const TTabela* tabela : ordem) emptied.insert(tabela->NomeTabela());
+    QStringList holding;
+    workspace.OnDestination([&] {
+        for (const ForeignKey& key : keys) {
+            if (!emptied.contains(key.referencedTable) || emptied.contains(key.table)) continue;
+            // A key with a NULL column points nowhere.
+            QStringList held;
+            for (const QString& column : key.columns) held << quoteIdentifier(column) + QStringLiteral(" IS NOT NULL");
+            TSQLDataSet rows(workspace.SQLConnectionDestino);
+            rows.SetCommandText(QStringLiteral("SELECT FIRST 1 1 FROM %1 WHERE %2")
+                                    .arg(quoteIdentifier(key.table), held.join(QStringLiteral(" AND "))));
+            rows.Open();
+            if (!rows.Eof()) holding << QStringLiteral("%1 (referencia %2)").arg(key.table, key.referencedTable);
+            rows.Close();
+        }
+    }, Workspace::SourceUse::Untouched);
+    if (!holding.isEmpty())
+        throw EDatabaseError(QStringLiteral("A limpeza não apagou nada: no destino, %1 tem(têm) linhas que referenciam "
+                                            "tabelas a esvaziar e não está(ão) entre elas.")
+                                 .arg(holding.join(QStringLiteral(", "))));
 }
 
 void ExecutarDelecao(const QList<TTabela*>& ordem, const QList<ForeignKey>& keys, Workspace& workspace) {

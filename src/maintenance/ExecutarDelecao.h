@@ -24,6 +24,12 @@ QList<TTabela*> OrderAllowedByKeys(const QList<TTabela*>& ordem, const QList<For
 // Every foreign key of the destination, read as a watched step.
 QList<ForeignKey> DestinationKeys(const Workspace& workspace);
 
+// Raises, before anything is deleted, when a table outside the order (one the destination alone
+// has, or a key the source lacks) holds rows referencing a table of the order: its DELETE would be
+// refused halfway through the cleanup, or would take that table's rows with it.
+void RefuseRowsReferencingFromOutside(const QList<TTabela*>& ordem, const QList<ForeignKey>& keys,
+                                      const Workspace& workspace);
+
 // Empties the tables in the order given (DeletionOrder's, as OrderAllowedByKeys leaves it), each
 // with one DELETE that commits on its own; a nullable foreign key into a table from itself, or from
 // a table emptied after it, is set NULL first in the DELETE's transaction. A DELETE the server

@@ -232,3 +232,17 @@ TEST_F(CleanupWindow, PararCancelsTheDeleteUnderWayAndTheTableKeepsEveryRow) {
     EXPECT_EQ(Rows(QStringLiteral("CLIENTE")), QStringLiteral("3000"));
     EXPECT_FALSE(Tabela("CLIENTE")->Deletada());
 }
+
+// A table the destination alone has, whose rows reference a table to empty: the cleanup deletes
+// nothing rather than stop halfway, and names it.
+TEST_F(CleanupWindow, RowsOfATableOnlyTheDestinationHasReferencingOneToEmptyStopItBeforeAnyDelete) {
+    Connect(Origem, Origem + QStringLiteral("CREATE TABLE EXTRA (ID INTEGER, CLIENTE_ID INTEGER REFERENCES CLIENTE (ID));"
+                                            "INSERT INTO CLIENTE VALUES (1); INSERT INTO PEDIDO VALUES (1, 1);"
+                                            "INSERT INTO EXTRA VALUES (1, 1);"));
+    Mark({"CLIENTE"});
+    Clean();
+    ASSERT_EQ(Afterwards().size(), 1);
+    EXPECT_TRUE(Afterwards()[0].contains(QStringLiteral("EXTRA (referencia CLIENTE)"))) << Afterwards()[0].toStdString();
+    EXPECT_EQ(Rows(QStringLiteral("PEDIDO")), QStringLiteral("1"));
+    EXPECT_EQ(Rows(QStringLiteral("CLIENTE")), QStringLiteral("1"));
+}
