@@ -139,8 +139,8 @@ TEST_F(CommandLineImport, ARefusedRowOrATableLeftUncopiedEndsWithOneAndIsInTheLo
     EXPECT_TRUE(Log().contains(QStringLiteral("SOLTA sem chave primária ou única e já contém registros no destino: não copiada")));
 }
 
-// A copy of some seconds commits once a second beside the rows, into two transactions in turn:
-// every row arrives once, a row referencing one of the turn before too, and the refused one alone.
+// A copy of some seconds commits once a second: every row arrives once, a row referencing one
+// committed before too, and the refused one alone.
 // Marked with its dependences, a table referencing itself waits for no other table.
 TEST_F(CommandLineImport, ACopyOfSeveralCommitsKeepsEveryRowOnceAcrossTheTurns) {
     origem = databases.Create(QStringLiteral("origem"), Arvore + ArvoreRows(2000));

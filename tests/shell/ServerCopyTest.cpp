@@ -286,9 +286,8 @@ TEST_F(ServerCopy, ARefusedRowsLineEndsWithItsKey) {
     for (const QString& line : refused) EXPECT_TRUE(line.endsWith(QLatin1Char(']'))) << line;
 }
 
-// Through the server too, a copy of some seconds commits once a second beside the rows, its two
-// connections taking turns: every row arrives once, a row referencing one of the turn before too,
-// and the refused one alone, with the server's message.
+// Through the server too, a copy of some seconds commits once a second: every row arrives once, a
+// row referencing one committed before too, and the refused one alone, with the server's message.
 TEST_F(ServerCopy, ACopyOfSeveralCommitsKeepsEveryRowOnceAcrossTheTurns) {
     ConnectToServer(Arvore, ArvoreRows(2000),
                     QStringLiteral("INSERT INTO ARVORE VALUES (1250, NULL);") + SlowInserts(QStringLiteral("ARVORE")));
