@@ -7,4 +7,6 @@ CopyContext::CopyContext(Workspace& workspace, QTreeWidget* listView, ActivityLo
       ListView(listView),
       log(log),
       transaction(workspace.SQLConnectionDestino, totals.inserted,
-                  [&workspace](const QString& text) { workspace.SetStatus(text); }) {}
+                  [&workspace](const QString& text) { workspace.SetStatus(text); }) {
+    transaction.Waits().SourceIs(workspace.SQLConnection);
+}

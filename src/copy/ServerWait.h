@@ -48,9 +48,13 @@ public:
     void AskStop() { stopAsked_ = true; }
     // The connection was closed on this side because the server did not answer.
     bool Abandoned() const { return abandoned_; }
-    // The same of the source's connection, which a wait for its rows gave up (SourceWait).
+    // The same of the source's connection, which a wait for its rows gave up (SourceWait), or
+    // which was on the server given up.
     bool SourceAbandoned() const { return sourceAbandoned_; }
     void SourceWasAbandoned() { sourceAbandoned_ = true; }
+    // The source's connection: given up with the server when it is on the same one, since a
+    // frozen server holds both and the copy's end closes the source.
+    void SourceIs(TSQLConnection* source) { source_ = source; }
     // A new run: no stop asked, nothing abandoned, and the second connection opened to a server.
     // A stop while the server keeps that attach waiting abandons the server (raised). A run begun
     // inside another (a command run nested in an import) is part of it.
@@ -70,6 +74,8 @@ private:
     void CloseSpare();
 
     TSQLConnection* server_;
+    TSQLConnection* source_ = nullptr;
+    bool sourceOnTheServer_ = false;   // as found when the run began
     Tell tell_;
     int runs_ = 0;    // nested runs begun
     int waits_ = 0;   // nested waits under way

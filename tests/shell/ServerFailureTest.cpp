@@ -66,8 +66,7 @@ protected:
 
 }  // namespace
 
-// The summary counts only what was committed; the log says how many rows sent were lost, a line
-// for each of the two transactions that take turns with the rows when both lost some. The next
+// The summary counts only what was committed; the log says how many rows sent were lost. The next
 // import, on the connection the kill left dead, says it was interrupted and to connect again.
 TEST_F(ServerFailure, AServerKilledBetweenTwoCommitsLosesNoRowTheSummaryCounts) {
     // Killed a moment later, when rows have been sent since.
