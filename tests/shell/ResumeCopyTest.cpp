@@ -264,3 +264,18 @@ TEST_F(ResumeCopy, NamesHoldingAPercentSignAndADigitAreUsedAsWritten) {
     EXPECT_TRUE(log.contains(QStringLiteral("Verificação T%1: 5 iguais, 0 diferentes, 0 faltando, 0 sobrando"))) << log;
     EXPECT_TRUE(log.contains(QStringLiteral("Verificação S%1: 1 iguais, 0 diferentes, 0 faltando, 0 sobrando"))) << log;
 }
+
+// The destination keeps another key (ID with V): its IDs 1, 1, 3 are not every whole number from 1
+// to 3, and the source's row 2 is sent.
+TEST_F(ResumeCopy, ARunOfKeysIsTakenAsHeldOnlyWhereTheDestinationKeepsThemUnique) {
+    const QString tabela = QStringLiteral("CREATE TABLE T (ID INTEGER NOT NULL, V VARCHAR(10) NOT NULL, PRIMARY KEY (%1));");
+    ConnectPair(tabela.arg(QStringLiteral("ID")), tabela.arg(QStringLiteral("ID, V")),
+                QStringLiteral("INSERT INTO T VALUES (1, 'a'); INSERT INTO T VALUES (2, 'b'); INSERT INTO T VALUES (3, 'c');"
+                               "INSERT INTO T VALUES (4, 'd');"),
+                QStringLiteral("INSERT INTO T VALUES (1, 'a'); INSERT INTO T VALUES (1, 'x'); INSERT INTO T VALUES (3, 'c');"));
+    SwitchOn();
+    Mark("T");
+    Import();
+    EXPECT_EQ(Destino(QStringLiteral("SELECT LIST(ID || V) FROM (SELECT ID, V FROM T ORDER BY ID, V)")),
+              QStringLiteral("1a,1x,2b,3c,4d"));
+}
