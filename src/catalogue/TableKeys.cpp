@@ -45,6 +45,26 @@ QHash<QString, QStringList> KeyColumnsOfEveryTable(TSQLConnection& connection) {
     return ReadKeyColumns(connection, nullptr);
 }
 
+bool KeptUnique(TSQLConnection& connection, const QString& table, const QStringList& columns) {
+    TSQLDataSet query(&connection);
+    query.SetCommandText(QStringLiteral(
+        "SELECT I.RDB$INDEX_NAME, S.RDB$FIELD_NAME FROM RDB$INDICES I"
+        " JOIN RDB$INDEX_SEGMENTS S ON S.RDB$INDEX_NAME = I.RDB$INDEX_NAME"
+        " WHERE I.RDB$UNIQUE_FLAG = 1 AND COALESCE(I.RDB$INDEX_INACTIVE, 0) = 0 AND I.RDB$RELATION_NAME = :NAME"));
+    query.ParamByName(QStringLiteral("NAME")).SetAsString(table);
+    QHash<QString, QStringList> indexes;
+    for (query.Open(); !query.Eof(); query.Next())
+        indexes[StoredName(query.Fields(0)->AsString())] << StoredName(query.Fields(1)->AsString());
+    query.Close();
+    QStringList wanted = columns;
+    wanted.sort();
+    for (QStringList index : indexes) {
+        index.sort();
+        if (index == wanted) return true;
+    }
+    return false;
+}
+
 bool HasRows(TSQLConnection& connection, const QString& table, const QString& where) {
     TSQLDataSet query(&connection);
     query.SetCommandText(QStringLiteral("SELECT FIRST 1 1 FROM ") + quoteIdentifier(table) +

@@ -13,25 +13,10 @@ bool IsWholeNumber(const TFieldValue& shape) {
     return integer && shape.scale == 0;
 }
 
-// Whether the destination keeps the column unique by itself (its primary key or a unique key of
-// that one column, active): only then do as many values as whole numbers between the bounds mean
-// every one of them. The key is the source's; the destination's may be another.
-bool UniqueIn(TSQLConnection& connection, const QString& table, const QString& name) {
-    TSQLDataSet unique(&connection);
-    unique.SetCommandText(QStringLiteral(
-        "SELECT COUNT(*) FROM RDB$INDICES I JOIN RDB$INDEX_SEGMENTS S ON S.RDB$INDEX_NAME = I.RDB$INDEX_NAME"
-        " WHERE I.RDB$RELATION_NAME = %1 AND S.RDB$FIELD_NAME = %2 AND I.RDB$UNIQUE_FLAG = 1"
-        " AND I.RDB$SEGMENT_COUNT = 1 AND COALESCE(I.RDB$INDEX_INACTIVE, 0) = 0")
-                              .arg(QuotedStr(table), QuotedStr(name)));
-    unique.Open();
-    return unique.Fields(0)->AsLargeInt() > 0;
-}
-
 }  // namespace
 
 std::optional<HeldKeyRun> HeldKeyRun::Find(TSQLConnection& origem, TSQLConnection& destino, const QString& table,
                                            const QString& name) {
-    if (!UniqueIn(destino, table, name)) return std::nullopt;
     const QString column = quoteIdentifier(name);
     const QString from = QStringLiteral(" FROM ") + quoteIdentifier(table);
     TSQLDataSet bounds(&destino);

@@ -48,6 +48,12 @@ std::unique_ptr<ResumeByKey> ResumeByKey::ForTable(TTabela& tabela, CopyContext&
     });
     if (key.isEmpty() || !copied) return nullptr;
     TSQLConnection& destino = *context.workspace.SQLConnectionDestino;
+    // Under another key of the destination, a key value found there is not this row's.
+    if (!KeptUnique(destino, nome, key)) {
+        RegistrarLog(QStringLiteral("%1: o destino não tem a chave %2 da origem: todos os registros são enviados")
+                         .arg(nome, key.join(QStringLiteral(", "))));
+        return nullptr;
+    }
     // Counting the rows of the run takes a walk over them, and looking for -2^63 in a key column
     // no index leads with takes one too: the window answers meanwhile.
     std::optional<HeldKeyRun> run;

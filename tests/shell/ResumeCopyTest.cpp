@@ -265,9 +265,9 @@ TEST_F(ResumeCopy, NamesHoldingAPercentSignAndADigitAreUsedAsWritten) {
     EXPECT_TRUE(log.contains(QStringLiteral("Verificação S%1: 1 iguais, 0 diferentes, 0 faltando, 0 sobrando"))) << log;
 }
 
-// The destination keeps another key (ID with V): its IDs 1, 1, 3 are not every whole number from 1
-// to 3, and the source's row 2 is sent.
-TEST_F(ResumeCopy, ARunOfKeysIsTakenAsHeldOnlyWhereTheDestinationKeepsThemUnique) {
+// The destination keeps another key (ID with V): an ID found there is not the source's row, and
+// its IDs 1, 1, 3 are not every whole number from 1 to 3. Every row is sent, and the log says why.
+TEST_F(ResumeCopy, UnderAnotherDestinationKeyEveryRowIsSent) {
     const QString tabela = QStringLiteral("CREATE TABLE T (ID INTEGER NOT NULL, V VARCHAR(10) NOT NULL, PRIMARY KEY (%1));");
     ConnectPair(tabela.arg(QStringLiteral("ID")), tabela.arg(QStringLiteral("ID, V")),
                 QStringLiteral("INSERT INTO T VALUES (1, 'a'); INSERT INTO T VALUES (2, 'b'); INSERT INTO T VALUES (3, 'c');"
@@ -278,4 +278,6 @@ TEST_F(ResumeCopy, ARunOfKeysIsTakenAsHeldOnlyWhereTheDestinationKeepsThemUnique
     Import();
     EXPECT_EQ(Destino(QStringLiteral("SELECT LIST(ID || V) FROM (SELECT ID, V FROM T ORDER BY ID, V)")),
               QStringLiteral("1a,1x,2b,3c,4d"));
+    EXPECT_TRUE(Log().contains(QStringLiteral("T: o destino não tem a chave ID da origem: todos os registros são enviados")))
+        << Log();
 }
