@@ -17,6 +17,7 @@
 #include "platform/TSQLConnection.h"
 
 #include <QEvent>
+#include <QRegularExpression>
 #include <algorithm>
 
 namespace {
@@ -130,7 +131,12 @@ bool CommandLineImport::Mark() {
         // " LEAD" is a table of its own; "CLIENTE, PEDIDO" puts a blank before PEDIDO's name.
         TTabela* tabela = ListaTabelas.TableByName(name);
         if (!tabela) tabela = ListaTabelas.TableByName(name.trimmed());
-        if (tabela)
+        // Found in another case only: CLIENTE and "cliente" are two tables, and "Cliente" neither.
+        const QStringList sameButCase = TableNames().filter(QRegularExpression(
+            QStringLiteral("^%1$").arg(QRegularExpression::escape(name.trimmed())), QRegularExpression::CaseInsensitiveOption));
+        if (tabela && tabela->NomeTabela() != name.trimmed() && tabela->NomeTabela() != name && sameButCase.size() > 1)
+            unknown << QStringLiteral("tabela ambígua: %1 (%2)").arg(name.trimmed(), sameButCase.join(QStringLiteral(", ")));
+        else if (tabela)
             tabelas << tabela;
         else
             unknown << QStringLiteral("tabela desconhecida: %1 (as mais próximas: %2)")

@@ -211,10 +211,12 @@ TEST_F(CommandLineImport, ACleanupThatWouldLoseRowsIsRefusedBeforeAnyDelete) {
     EXPECT_TRUE(bloqueada.err.contains(QStringLiteral("a limpeza parou depois de esvaziar AVULSA, PEDIDO,"))) << bloqueada.err.toStdString();
 }
 
-// --tabelas takes a name as typed, a leading blank included, and one after a comma as well.
+// --tabelas takes a name as typed, a leading blank included, and one after a comma as well; a name
+// two tables hold in other cases is refused.
 TEST_F(CommandLineImport, TabelasFindsANameBeginningWithABlankAndOnesAfterACommaAndABlank) {
     const QString ddl = QStringLiteral(
-        "CREATE TABLE \" LEAD\" (ID INTEGER NOT NULL PRIMARY KEY); CREATE TABLE LEAD (ID INTEGER NOT NULL PRIMARY KEY);");
+        "CREATE TABLE \" LEAD\" (ID INTEGER NOT NULL PRIMARY KEY); CREATE TABLE LEAD (ID INTEGER NOT NULL PRIMARY KEY);"
+        "CREATE TABLE \"cliente\" (ID INTEGER);");
     origem = databases.Create(QStringLiteral("origem"), ddl + Estrutura + Linhas +
                                                          QStringLiteral("INSERT INTO \" LEAD\" VALUES (1); INSERT INTO LEAD VALUES (2);"));
     destino = databases.Create(QStringLiteral("destino"), ddl + Estrutura);
@@ -223,6 +225,10 @@ TEST_F(CommandLineImport, TabelasFindsANameBeginningWithABlankAndOnesAfterAComma
     EXPECT_EQ(Count(destino, QStringLiteral("\" LEAD\"")), QStringLiteral("1"));
     EXPECT_EQ(Count(destino, QStringLiteral("LEAD")), QStringLiteral("0"));
     EXPECT_EQ(Count(destino, QStringLiteral("AVULSA")), QStringLiteral("1"));
+
+    const Outcome ambigua = Run({QStringLiteral("--tabelas"), QStringLiteral("Cliente")});
+    EXPECT_EQ(ambigua.exitCode, 2);
+    EXPECT_TRUE(ambigua.err.contains(QStringLiteral("tabela ambígua: Cliente (CLIENTE, cliente)"))) << ambigua.err.toStdString();
 }
 
 // --limpar empties what the copy fills: the marked tables and the tables they reference, down the
