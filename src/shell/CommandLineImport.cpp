@@ -17,7 +17,6 @@
 #include "platform/TSQLConnection.h"
 
 #include <QEvent>
-#include <QRegularExpression>
 #include <algorithm>
 
 namespace {
@@ -33,6 +32,28 @@ QStringList TableNames() {
     QStringList names;
     for (const TTabela* tabela : ListaTabelas.Items()) names << tabela->NomeTabela();
     return names;
+}
+
+// The table a name of --tabelas names: as typed (" LEAD" is a table of its own), else without its
+// blanks ("CLIENTE, PEDIDO"), else in any case when one table alone has it so (CLIENTE and
+// "cliente" are two tables, and "Cliente" neither). Null, with why, when none is.
+TTabela* NamedTable(const QString& typed, QString& why) {
+    const QString name = typed.trimmed();
+    for (const QString& exact : {typed, name})
+        for (TTabela* tabela : ListaTabelas.Items())
+            if (tabela->NomeTabela() == exact) return tabela;
+    QStringList inAnyCase;
+    TTabela* found = nullptr;
+    for (TTabela* tabela : ListaTabelas.Items())
+        if (tabela->NomeTabela().compare(name, Qt::CaseInsensitive) == 0) {
+            inAnyCase << tabela->NomeTabela();
+            found = tabela;
+        }
+    if (inAnyCase.size() == 1) return found;
+    why = inAnyCase.isEmpty() ? QStringLiteral("tabela desconhecida: %1 (as mais próximas: %2)")
+                                    .arg(name, ClosestNames(name, TableNames()).join(QStringLiteral(", ")))
+                              : QStringLiteral("tabela ambígua: %1 (%2)").arg(name, inAnyCase.join(QStringLiteral(", ")));
+    return nullptr;
 }
 
 }  // namespace
@@ -128,19 +149,11 @@ bool CommandLineImport::Mark() {
     QList<TTabela*> tabelas;
     QStringList unknown;
     for (const QString& name : options_.tabelas) {
-        // " LEAD" is a table of its own; "CLIENTE, PEDIDO" puts a blank before PEDIDO's name.
-        TTabela* tabela = ListaTabelas.TableByName(name);
-        if (!tabela) tabela = ListaTabelas.TableByName(name.trimmed());
-        // Found in another case only: CLIENTE and "cliente" are two tables, and "Cliente" neither.
-        const QStringList sameButCase = TableNames().filter(QRegularExpression(
-            QStringLiteral("^%1$").arg(QRegularExpression::escape(name.trimmed())), QRegularExpression::CaseInsensitiveOption));
-        if (tabela && tabela->NomeTabela() != name.trimmed() && tabela->NomeTabela() != name && sameButCase.size() > 1)
-            unknown << QStringLiteral("tabela ambígua: %1 (%2)").arg(name.trimmed(), sameButCase.join(QStringLiteral(", ")));
-        else if (tabela)
+        QString why;
+        if (TTabela* tabela = NamedTable(name, why))
             tabelas << tabela;
         else
-            unknown << QStringLiteral("tabela desconhecida: %1 (as mais próximas: %2)")
-                           .arg(name.trimmed(), ClosestNames(name.trimmed(), TableNames()).join(QStringLiteral(", ")));
+            unknown << why;
     }
     if (!unknown.isEmpty()) {
         Refuse(unknown.join(QLatin1Char('\n')));
