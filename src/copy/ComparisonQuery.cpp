@@ -31,22 +31,53 @@ std::vector<ColumnShape> Describe(TSQLConnection& connection, const QString& sel
 
 bool IsText(const TFieldValue& shape) { return shape.sqlType == SQL_TEXT || shape.sqlType == SQL_VARYING; }
 
+bool IsTextBlob(const TFieldValue& shape) { return shape.sqlType == SQL_BLOB && shape.subType == 1; }
+
 bool TakesBytes(unsigned charSet) { return charSet == csNone || charSet == csOctets; }
 
 unsigned Characters(const TFieldValue& shape) {
     return shape.length / (shape.charSet == csUtf8 ? 4 : shape.charSet == csUnicodeFss ? 3 : 1);
 }
 
-// A column read alike from both databases. Text kept in two character sets is read as the same
-// characters, in UTF8 (as bytes where a side keeps bytes, NONE or OCTETS, which travel as they
-// are); a CHAR beside a VARCHAR or a CHAR of another length, without its padding.
+bool IsFloat(const TFieldValue& shape) {
+    return shape.sqlType == SQL_FLOAT || shape.sqlType == SQL_DOUBLE || shape.sqlType == SQL_D_FLOAT;
+}
+
+bool IsExact(const TFieldValue& shape) {
+    return shape.sqlType == SQL_SHORT || shape.sqlType == SQL_LONG || shape.sqlType == SQL_INT64;
+}
+
+// The type a number is kept in, as a CAST names it.
+QString NumberType(const TFieldValue& shape) {
+    if (shape.sqlType == SQL_FLOAT) return QStringLiteral("FLOAT");
+    if (IsFloat(shape)) return QStringLiteral("DOUBLE PRECISION");
+    if (shape.scale == 0 && shape.subType == 0)
+        return shape.sqlType == SQL_SHORT ? QStringLiteral("SMALLINT")
+               : shape.sqlType == SQL_LONG ? QStringLiteral("INTEGER")
+                                           : QStringLiteral("BIGINT");
+    const int digits = shape.sqlType == SQL_SHORT ? 4 : shape.sqlType == SQL_LONG ? 9 : 18;
+    return QStringLiteral("NUMERIC(%1,%2)").arg(digits).arg(-shape.scale);
+}
+
+// A column read alike from both databases. A number that is a float on one side and exact on the
+// other is read as the destination keeps it, converted by the server as the copy's insert was: a
+// digit the conversion rounds away counts where the destination keeps it, and only there. Text
+// kept in two character sets is read as the same characters, in UTF8 (as bytes where a side keeps
+// bytes, NONE or OCTETS, which travel as they are); a CHAR beside a VARCHAR or a CHAR of another
+// length, without its padding; text beside a text blob, as a text blob.
 QString ReadAlike(const QString& column, const TFieldValue& origem, const TFieldValue& destino) {
+    if ((IsFloat(origem) && IsExact(destino)) || (IsExact(origem) && IsFloat(destino)))
+        return QStringLiteral("CAST(%1 AS %2)").arg(column, NumberType(destino));
     const bool padded = IsText(origem) && IsText(destino) && (origem.sqlType == SQL_TEXT || destino.sqlType == SQL_TEXT) &&
                         (origem.sqlType != destino.sqlType || origem.length != destino.length);
     const QString text = padded ? QStringLiteral("TRIM(TRAILING FROM %1)").arg(column) : column;
-    if (origem.charSet == destino.charSet) return text;
     const bool bytes = TakesBytes(origem.charSet) || TakesBytes(destino.charSet);
-    if (origem.sqlType == SQL_BLOB && destino.sqlType == SQL_BLOB && origem.subType == 1 && destino.subType == 1)
+    // Text beside a text blob is read as a text blob, its padding kept, as the copy keeps it.
+    if ((IsText(origem) && IsTextBlob(destino)) || (IsTextBlob(origem) && IsText(destino)))
+        return QStringLiteral("CAST(%1 AS BLOB SUB_TYPE TEXT CHARACTER SET %2)")
+            .arg(column, bytes ? QStringLiteral("OCTETS") : QStringLiteral("UTF8"));
+    if (origem.charSet == destino.charSet) return text;
+    if (IsTextBlob(origem) && IsTextBlob(destino))
         return bytes ? column : QStringLiteral("CAST(%1 AS BLOB SUB_TYPE TEXT CHARACTER SET UTF8)").arg(column);
     if (!IsText(origem) || !IsText(destino)) return column;
     if (bytes)
@@ -95,6 +126,7 @@ ComparisonQuery::ComparisonQuery(TSQLConnection& origem, TSQLConnection& destino
         readAlike = readAlike || alike != selected[column];
         selected[column] = alike;
     }
+    read = selected;
     if (readAlike) {
         // Sorted as read; whether a column takes NULL stays the column's own.
         const QString alike = QStringLiteral("SELECT ") + selected.join(QStringLiteral(", ")) + from;

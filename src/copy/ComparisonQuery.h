@@ -20,6 +20,7 @@ struct ComparisonQuery {
 
     QString rows;                  // the rows, sorted; the same text for both sides
     QStringList columns;           // the copied columns, a row's first values
+    QStringList read;              // how each of them is read, alike on both sides
     std::vector<int> keyColumns;   // positions among them of the key's columns; empty without a key
     std::vector<int> keyOrder;     // positions in a row of the key's sort values
     std::vector<int> restOrder;    // positions in a row of the other sort values

@@ -109,17 +109,18 @@ int CompareSortKeys(const TFieldValue& a, const TFieldValue& b) {
 bool SameValue(const TFieldValue& a, const TFieldValue& b) {
     if (a.isNull || b.isNull) return a.isNull == b.isNull;
     if (a.sqlType == b.sqlType && a.scale == b.scale) return a.data == b.data;
-    // A float kept in an exact number is the float rounded to the number's places, as the server
-    // stores it; the float's own digits beyond those are not told.
-    if (IsInteger(a) != IsInteger(b) && KindOf(a) == Kind::Number && KindOf(b) == Kind::Number) {
-        const TFieldValue& exact = IsInteger(a) ? a : b;
-        const long double rounded = std::round(NumberOf(IsInteger(a) ? b : a) / std::pow(10.0L, exact.scale));
-        return rounded == (long double)IntegerOf(exact);
-    }
     return KindOf(a) != Kind::Other && CompareSortKeys(a, b) == 0;
 }
 
 bool HoldsTheSourcesValue(const TFieldValue& held, const TFieldValue& source) {
-    if (!held.isNull && !source.isNull && held.charSet != source.charSet) return true;
+    if (held.isNull || source.isNull) return held.isNull == source.isNull;
+    if (held.charSet != source.charSet) return true;
+    // A float and an exact number: the server rounds to the exact one's places, a half either way
+    // as the float's own error falls.
+    if (IsInteger(held) != IsInteger(source) && KindOf(held) == Kind::Number && KindOf(source) == Kind::Number) {
+        const TFieldValue& exact = IsInteger(held) ? held : source;
+        const long double places = NumberOf(IsInteger(held) ? source : held) / std::pow(10.0L, exact.scale);
+        return std::fabs(places - (long double)IntegerOf(exact)) <= 0.5L + 1e-9L;
+    }
     return SameValue(held, source);
 }

@@ -191,10 +191,14 @@ TEST_F(DataVerificationTest, ACopyIntoAnotherCharacterSetOrTypeVerifiesEqual) {
         return QStringLiteral("CAST(x'%1' AS VARCHAR(20) CHARACTER SET WIN1252)").arg(QLatin1String(hex));
     };
     ConnectPair(ddl.arg(QStringLiteral("WIN1252"), QStringLiteral("INTEGER"), QStringLiteral("VARCHAR(5)"),
-                        QStringLiteral("DOUBLE PRECISION"), QStringLiteral("WIN1252")),
+                        QStringLiteral("DOUBLE PRECISION"), QStringLiteral("WIN1252")) +
+                    QStringLiteral("CREATE TABLE MEDIDA (ID INTEGER NOT NULL PRIMARY KEY, N NUMERIC(9,2), OBS VARCHAR(10));"),
                 ddl.arg(QStringLiteral("UTF8"), QStringLiteral("BIGINT"), QStringLiteral("CHAR(8)"),
-                        QStringLiteral("NUMERIC(18,4)"), QStringLiteral("ISO8859_1")),
-                QStringLiteral("INSERT INTO PESSOA VALUES ('A', %1, %2, 30, 'SP', 0.1);").arg(win1252("4A6FE36F"), win1252("61E7FA636172")) +
+                        QStringLiteral("NUMERIC(18,4)"), QStringLiteral("ISO8859_1")) +
+                    QStringLiteral("CREATE TABLE MEDIDA (ID INTEGER NOT NULL PRIMARY KEY, N DOUBLE PRECISION, OBS BLOB SUB_TYPE TEXT);"),
+                // The server keeps 0.00015 as 0.0002: the float's error rounds up.
+                QStringLiteral("INSERT INTO PESSOA VALUES ('A', %1, %2, 30, 'SP', 0.00015);").arg(win1252("4A6FE36F"), win1252("61E7FA636172")) +
+                    QStringLiteral("INSERT INTO MEDIDA VALUES (1, 1.23, 'x '); INSERT INTO MEDIDA VALUES (2, 5, 'y');") +
                     QStringLiteral("INSERT INTO PESSOA VALUES (%1, 'Ana', NULL, NULL, NULL, NULL);").arg(win1252("C7")) +
                     QStringLiteral("INSERT INTO SOLTA VALUES (%1, RPAD('', 300, %2), RPAD('', 8500, %2));")
                         .arg(win1252("E7E3"), win1252("E7")),
@@ -202,9 +206,12 @@ TEST_F(DataVerificationTest, ACopyIntoAnotherCharacterSetOrTypeVerifiesEqual) {
     dialogs.OnModal = [](QDialog&) { return QDialog::Accepted; };   // "valor convertido", "valor arredondado"
     window.btnCheckAll->click();
     Import();
-    DatabaseFactory::Execute(destino, QStringLiteral("UPDATE PESSOA SET NOME = 'Anã' WHERE NOME = 'Ana';"));
+    // A float keeps digits the exact number did not have: they differ.
+    DatabaseFactory::Execute(destino, QStringLiteral("UPDATE PESSOA SET NOME = 'Anã' WHERE NOME = 'Ana';"
+                                                     "UPDATE MEDIDA SET N = 1.234 WHERE ID = 1;"));
     Verify();
     const QStringList log = Log();
+    EXPECT_TRUE(log.contains(QStringLiteral("Verificação MEDIDA: 1 iguais, 1 diferentes, 0 faltando, 0 sobrando"))) << log;
     EXPECT_TRUE(log.contains(QStringLiteral("Verificação PESSOA: 1 iguais, 1 diferentes, 0 faltando, 0 sobrando"))) << log;
     EXPECT_TRUE(log.contains(QStringLiteral("Verificação SOLTA: 1 iguais, 0 diferentes, 0 faltando, 0 sobrando"))) << log;
 }
