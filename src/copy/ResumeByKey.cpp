@@ -9,10 +9,9 @@
 #include "catalogue/TableKeys.h"
 #include "catalogue/Workspace.h"
 #include "platform/Application.h"
+#include "platform/SqlNames.h"
 #include "platform/TClientDataSet.h"
 #include "platform/ValueOrder.h"
-
-#include <ibase.h>
 
 #include <algorithm>
 #include <optional>
@@ -28,10 +27,22 @@ int CompareKey(const std::vector<TFieldValue>& a, const std::vector<TFieldValue>
     return 0;
 }
 
-// Text of another character set in the same bytes is other text.
-bool SameKeyValue(const TFieldValue& a, const TFieldValue& b) {
-    const bool text = a.sqlType == SQL_TEXT || a.sqlType == SQL_VARYING;
-    return SameValue(a, b) && (!text || a.charSet == b.charSet);
+// The key as the source reads it beside the copied columns, where plain columns would not compare
+// with the destination's: named apart from the table's columns, since the count reads the select
+// as a derived table. Empty where the plain columns do.
+QStringList KeyReadAlike(TTabela& tabela, const QStringList& key, const QStringList& read) {
+    QStringList plain;
+    for (const QString& column : key) plain << quoteIdentifier(column);
+    if (read == plain) return {};
+    const QStringList columns = tabela.FieldNames()->Items();
+    QStringList named;
+    for (int i = 0, n = 0; i < int(read.size()); ++i) {
+        QString name;
+        do name = QStringLiteral("CHAVE_LIDA_%1").arg(++n);
+        while (columns.contains(name));
+        named << read[i] + QStringLiteral(" AS ") + quoteIdentifier(name);
+    }
+    return named;
 }
 
 }  // namespace
@@ -68,17 +79,18 @@ std::unique_ptr<ResumeByKey> ResumeByKey::ForTable(TTabela& tabela, CopyContext&
     if (query.keyColumns.empty()) return nullptr;
     QStringList orderBy;
     for (const QString& value : query.sortValues) orderBy << value + QStringLiteral(" NULLS FIRST");
-    return std::make_unique<ResumeByKey>(context, tabela, key, query.rows,
+    return std::make_unique<ResumeByKey>(context, tabela, key, query.rows, KeyReadAlike(tabela, key, query.read),
                                          (run ? QStringLiteral(" WHERE ") + run->Outside() : QString()) +
                                              QStringLiteral(" ORDER BY ") + orderBy.join(QStringLiteral(", ")),
                                          run ? run->sourceRows : 0);
 }
 
 ResumeByKey::ResumeByKey(CopyContext& context, const TTabela& tabela, const QStringList& key,
-                         const QString& keysSql, QString selected, long long held)
+                         const QString& keysSql, QStringList keyRead, QString selected, long long held)
     : context_(context),
       tabela_(tabela),
       key_(key),
+      keyRead_(std::move(keyRead)),
       selected_(std::move(selected)),
       destino_(*context.workspace.SQLConnectionDestino, keysSql),
       passedOver_(held) {
@@ -101,9 +113,17 @@ void ResumeByKey::TakeAlike() {
         alike_.push_back(std::move(next_));
 }
 
+QString ResumeByKey::SourceSelect(const QString& select) const {
+    if (keyRead_.isEmpty()) return select + selected_;
+    const QString from = QStringLiteral(" FROM ") + quoteIdentifier(tabela_.NomeTabela());
+    return select.chopped(from.size()) + QStringLiteral(", ") + keyRead_.join(QStringLiteral(", ")) + from + selected_;
+}
+
 bool ResumeByKey::InDestination(TClientDataSet& origem) {
     if (keyFields_.empty())
-        for (const QString& column : key_) keyFields_.push_back(origem.FieldByName(column));
+        for (int i = 0; i < int(key_.size()); ++i)
+            keyFields_.push_back(keyRead_.isEmpty() ? origem.FieldByName(key_[i])
+                                                    : origem.Fields(origem.FieldCount() - ExtraColumns() + i));
     sourceKey_.clear();
     bool allNull = true;
     for (const TField* field : keyFields_) {
@@ -117,7 +137,7 @@ bool ResumeByKey::InDestination(TClientDataSet& origem) {
     if (alike_.empty() || CompareKey(alike_.front(), sourceKey_, key_.size()) != 0) return false;
     const bool held = std::any_of(alike_.begin(), alike_.end(), [&](const Row& destino) {
         for (size_t i = 0; i < sourceKey_.size(); ++i)
-            if (!SameKeyValue(destino[i], sourceKey_[i])) return false;
+            if (!SameValue(destino[i], sourceKey_[i])) return false;
         return true;
     });
     if (held) {

@@ -213,7 +213,7 @@ void TThreadExport::OpenDataSets() {
     queue_ = std::make_unique<DestinationQueue>(*CDSDestino, context_, nomeTabela_);
     fields_.clear();
     const QStringList cut = CutColumns(*Tabela, context_);
-    for (int i = 0; i < CDSOrigem->FieldCount(); ++i) {
+    for (int i = 0; i < CDSOrigem->FieldCount() - (resume_ ? resume_->ExtraColumns() : 0); ++i) {
         TField* from = CDSOrigem->Fields(i);
         // A cut column stays NULL, as an appended row starts: the second pass sets it.
         if (cut.contains(from->FieldName())) continue;

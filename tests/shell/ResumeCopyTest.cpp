@@ -3,6 +3,7 @@
 #include "copy/ResumeByKey.h"
 #include "shell/WindowSettings.h"
 
+#include <QDialog>
 #include <QProgressBar>
 #include <QTemporaryDir>
 
@@ -280,4 +281,29 @@ TEST_F(ResumeCopy, UnderAnotherDestinationKeyEveryRowIsSent) {
               QStringLiteral("1a,1x,2b,3c,4d"));
     EXPECT_TRUE(Log().contains(QStringLiteral("T: o destino não tem a chave ID da origem: todos os registros são enviados")))
         << Log();
+}
+
+// Keys kept in another character set, or as a VARCHAR beside a CHAR: the rows already there are
+// found as the copy wrote them, and only the others are sent.
+TEST_F(ResumeCopy, AKeyKeptInAnotherCharacterSetOrTypeFindsTheRowsAlreadyThere) {
+    const QString tabelas = QStringLiteral(
+        "CREATE TABLE SW (K VARCHAR(10) CHARACTER SET %1 NOT NULL PRIMARY KEY, X INTEGER);"
+        "CREATE TABLE SC (K %2(10) CHARACTER SET %1 NOT NULL PRIMARY KEY, X INTEGER);");
+    const QString linhas = QStringLiteral("INSERT INTO SW VALUES (%1, 1); INSERT INTO SC VALUES (%1, 1);");
+    // "é" in WIN1252's bytes on the source.
+    QString origem, destino;
+    for (const char* k : {"'a'", "CAST(x'E9' AS VARCHAR(1) CHARACTER SET WIN1252)", "'b'", "'z'"})
+        origem += linhas.arg(QString::fromUtf8(k));
+    for (const char* k : {"'é'", "'b'"}) destino += linhas.arg(QString::fromUtf8(k));
+    ConnectPair(tabelas.arg(QStringLiteral("WIN1252"), QStringLiteral("CHAR")),
+                tabelas.arg(QStringLiteral("UTF8"), QStringLiteral("VARCHAR")), origem, destino);
+    dialogs.OnModal = [](QDialog&) { return QDialog::Accepted; };   // "valor convertido"
+    SwitchOn();
+    window.btnCheckAll->click();
+    Import();
+    EXPECT_TRUE(Rejected().isEmpty()) << Log();
+    EXPECT_TRUE(Log().contains(PassedOver("SW", 2))) << Log();
+    EXPECT_TRUE(Log().contains(PassedOver("SC", 2))) << Log();
+    window.btnVerificar->click();
+    EXPECT_TRUE(Log().contains(QStringLiteral("Verificação SW: 4 iguais, 0 diferentes, 0 faltando, 0 sobrando"))) << Log();
 }
