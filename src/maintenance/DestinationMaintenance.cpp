@@ -9,6 +9,7 @@
 #include "catalogue/Workspace.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
+#include "platform/ENotice.h"
 
 #include <QTreeWidget>
 #include <functional>
@@ -60,6 +61,15 @@ void ThenAlways(const std::function<void()>& work, const std::function<void()>& 
     after();
 }
 
+// A copy running underneath would go on filling a table emptied under it, and then call its
+// copy done.
+void RefuseTablesBeingCopied(const QList<TTabela*>& ordem) {
+    for (const TTabela* tabela : ordem)
+        if (tabela->Importando())
+            throw ENotice(QStringLiteral("Aguarde: a importação da tabela %1 está em andamento.").arg(tabela->NomeTabela()),
+                          MB_ICONWARNING);
+}
+
 }  // namespace
 
 DestinationMaintenance::DestinationMaintenance(Workspace& workspace, QTreeWidget& TreeViewDelecao)
@@ -77,6 +87,7 @@ bool DestinationMaintenance::EmptyMarkedTables() {
     QList<TTabela*> ordem;
     for (TTabela* tabela : MarkedTables()) DeletionOrder(*tabela, ordem);
     if (ordem.isEmpty()) return true;
+    RefuseTablesBeingCopied(ordem);
     // The question shows the order the DELETEs go in.
     const QList<ForeignKey> keys = DestinationKeys(workspace_);
     ordem = OrderAllowedByKeys(ordem, keys);

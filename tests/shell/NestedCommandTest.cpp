@@ -61,3 +61,15 @@ TEST_F(NestedCommand, TriggersSwitchedOffStopFiringForTheRowsThatFollow) {
     EXPECT_EQ(Destino(QStringLiteral("SELECT RDB$TRIGGER_INACTIVE FROM RDB$TRIGGERS WHERE RDB$TRIGGER_NAME = 'GRANDE_AI'")),
               QStringLiteral("1"));
 }
+
+// The copy would go on filling the table emptied under it, and call its copy done.
+TEST_F(NestedCommand, ACleanupOfTheTableBeingCopiedIsRefusedAndTheCopyGoesOn) {
+    WhenTheCopyReports([&] {
+        Tabela("GRANDE")->SetCheckedDelete(true);
+        window.btnEfetuarLimpeza->click();
+    });
+    Import();
+    ExpectTheCopyWentOn();
+    ASSERT_FALSE(dialogs.messages.empty());
+    EXPECT_EQ(dialogs.messages.back().text, QStringLiteral("Aguarde: a importação da tabela GRANDE está em andamento."));
+}
