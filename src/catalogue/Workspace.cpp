@@ -9,6 +9,12 @@
 void Workspace::RequireConnections() const {
     if (!SQLConnection || !SQLConnection->Connected() || !SQLConnectionDestino || !SQLConnectionDestino->Connected())
         ErroCritico(QStringLiteral("Não há conexão com os bancos de dados: clique em \"Conectar\"."));
+    RequirePathsAsConnected();
+}
+
+void Workspace::RequirePathsAsConnected() const {
+    if (PathsAsConnected && !PathsAsConnected())
+        ErroCritico(QStringLiteral("Os bancos conectados não são mais os dos caminhos indicados: clique em \"Conectar\"."));
 }
 
 void Workspace::OnDestination(const std::function<void()>& work, SourceUse source) const {

@@ -11,9 +11,12 @@ class TClientDataSet;
 // What the catalogue, the copy and the maintenance borrow from the main window, which owns
 // every piece and hands this object down.
 struct Workspace {
-    // Ends the command, saying so, unless both databases are connected: a "Conectar" that failed
-    // leaves neither.
+    // Ends the command, saying so, unless both databases are connected, and still the ones the
+    // window names: a "Conectar" that failed leaves neither.
     void RequireConnections() const;
+    // Ends the command, saying so, when the databases connected are no longer the ones the window
+    // names.
+    void RequirePathsAsConnected() const;
     // Whether a step may wait on the source too: "Parar" then gives up a source that does not
     // answer at once, which a step that never asked it must not take for frozen.
     enum class SourceUse { MayRead, Untouched };
@@ -54,6 +57,9 @@ struct Workspace {
     std::function<int()> SyncItemIndex;
     // Puts a text into the status line (the caller lets the window repaint).
     std::function<void(const QString&)> SetStatus;
+    // Whether the databases connected, if any, are still the ones the window names; unset where
+    // nothing can name others.
+    std::function<bool()> PathsAsConnected;
     // Writes the whole activity log to its file now; empty where there is no log file.
     std::function<void()> SaveLog;
     // Makes permanent the rows a running copy has sent, so that a command run nested inside the

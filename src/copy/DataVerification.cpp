@@ -45,6 +45,7 @@ DataVerification::DataVerification(CopyContext& context, const VerificationContr
 
 void DataVerification::btnVerificarClick() {
     RecordsGuard verifying(RecordsGuard::Verify);
+    context_.workspace.RequireConnections();
     const auto started = Clock::now();
     const auto seconds = [&] { return std::chrono::duration<double>(Clock::now() - started).count(); };
     int equal = 0, different = 0;

@@ -332,6 +332,7 @@ void TFPrincipal::FillWorkspace() {
     workspace.SyncItemIndex = [this] { return rdgSync->ItemIndex(); };
     workspace.SetStatus = [this](const QString& text) { lblStatus->setText(text); };
     workspace.SaveLog = [this] { WriteLog(); };
+    workspace.PathsAsConnected = [this] { return connected_.StillNamedBy(edtCaminhoOrigem->text(), edtCaminhoDestino->text()); };
 }
 
 void TFPrincipal::BuildCatalogue() {
@@ -367,20 +368,24 @@ void TFPrincipal::WireMaintenance() {
 }
 
 void TFPrincipal::btnEfetuarLimpezaClick() {
+    workspace.RequirePathsAsConnected();
     import_->Commands().Run([this] { maintenance_->btnEfetuarLimpezaClick(); });
 }
 
 void TFPrincipal::btnDesabilitarTriggerClick() {
+    workspace.RequirePathsAsConnected();
     import_->Commands().Run([this] { maintenance_->btnDesabilitarTriggerClick(); });
 }
 
 void TFPrincipal::btnHabilitarTriggerClick() {
+    workspace.RequirePathsAsConnected();
     import_->Commands().Run([this] { maintenance_->btnHabilitarTriggerClick(); });
 }
 
 void TFPrincipal::cbbEnviarSomenteFaltantesClick() { EnviarSomenteFaltantes = cbbEnviarSomenteFaltantes->isChecked(); }
 
 void TFPrincipal::btnGeneratorsClick() {
+    workspace.RequirePathsAsConnected();
     import_->Commands().Run([this] { maintenance_->btnGeneratorsClick(); });
 }
 
@@ -497,6 +502,7 @@ void TFPrincipal::Conectar() {
     const WaitRun run(waits);
     try {
         LoadCatalogue();
+        connected_.Remember(edtCaminhoOrigem->text(), edtCaminhoDestino->text(), SQLConnectionDestino.Remote());
     } catch (...) {
         const std::exception_ptr failure = std::current_exception();
         RaiseRunFailure(failure, RunEnd::Of(waits));
@@ -538,6 +544,7 @@ void TFPrincipal::FitTablePages() {
 }
 
 void TFPrincipal::Disconnect() noexcept {
+    connected_.Forget();
     catalogue_->Clear();
     ListView->clear();
     // No destination is connected whose triggers could be off.

@@ -4,6 +4,7 @@
 #include "catalogue/Workspace.h"
 #include "platform/TImageList.h"
 
+#include "ConnectedPair.h"
 #include "TRadioGroup.h"
 
 // The components are the window's public face: whoever reaches one may use it whole.
@@ -167,6 +168,7 @@ private:
     // Hands the log's lines to the system, starting the file when there is none yet.
     void WriteLog();
 
+    ConnectedPair connected_;
     bool closing_ = false;   // the window accepted to close
     bool connecting_ = false;   // "Conectar" is under way
     QSplitter* splitter_;   // the table pages beside the progress and the log

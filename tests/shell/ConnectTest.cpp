@@ -162,3 +162,30 @@ TEST_F(ConnectTest, FailedConnectLeavesNoTableNoProgressRowAndTheCopyCommandsSay
         ExpectOneStopMessage(QStringLiteral("Não há conexão com os bancos de dados: clique em \"Conectar\"."));
     }
 }
+
+// The commands would go on with the databases connected before, whatever the fields say.
+TEST_F(ConnectTest, APathTypedAfterConnectingOrADestinationFilePutBackCallsForConnectingAgain) {
+    Connect(origem, destino);
+    ASSERT_TRUE(window.SQLConnectionDestino.Connected());
+    const QString outro = factory.Create(QStringLiteral("outro"), script);
+    const auto expectRefused = [&](const char* when) {
+        for (QAbstractButton* command : std::initializer_list<QAbstractButton*>{
+                 window.btnImportar, window.btnVerificar, window.btnEfetuarLimpeza, window.btnDesabilitarTrigger}) {
+            dialogs.messages.clear();
+            command->click();
+            ASSERT_EQ(dialogs.messages.size(), 1u) << when << command->text().toStdString();
+            EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Os bancos conectados não são mais os dos caminhos indicados:"
+                                                               " clique em \"Conectar\"."));
+        }
+    };
+    window.edtCaminhoDestino->setText(outro);
+    expectRefused("typed");
+    window.edtCaminhoDestino->setText(destino);
+    dialogs.messages.clear();
+    window.btnImportar->click();
+    EXPECT_TRUE(dialogs.messages.empty() || !dialogs.messages[0].text.contains(QStringLiteral("Conectar")));
+
+    ASSERT_TRUE(QFile::rename(destino, destino + QStringLiteral(".antigo")));
+    ASSERT_TRUE(QFile::copy(destino + QStringLiteral(".antigo"), destino));
+    expectRefused("put back");
+}
