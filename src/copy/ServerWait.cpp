@@ -18,14 +18,6 @@ constexpr auto AnswerToStop = std::chrono::milliseconds(500);
 // Longer between two looks at the waits, the window was held elsewhere (a box it showed).
 constexpr auto AwayAfter = std::chrono::milliseconds(250);
 
-// The server part of a connection string, "host" or "host/port" before the path's colon; empty
-// for a plain path ("C:" is a drive, not a host).
-QString ServerOf(const TSQLConnection& connection) {
-    const QString database = connection.Params.Values(QStringLiteral("Database"));
-    const qsizetype colon = database.indexOf(QLatin1Char(':'));
-    return colon > 1 ? database.left(colon).toLower() : QString();
-}
-
 }  // namespace
 
 ServerWait::ServerWait(TSQLConnection* server, Tell tell) : server_(server), tell_(std::move(tell)) {}
@@ -152,8 +144,7 @@ void ServerWait::Begin() {
     CloseSpare();
     // Known since "Conectar", which asked it as the server answered.
     if (!server_->Connected() || !server_->Remote()) return;
-    sourceOnTheServer_ = source_ && source_->Connected() && source_->Remote() && !ServerOf(*server_).isEmpty() &&
-                         ServerOf(*source_) == ServerOf(*server_);
+    sourceOnTheServer_ = source_ && source_->Connected() && source_->Remote();
     // Nothing watches this attach: a server that stopped answering since the connect would hold it
     // for minutes. The window handles its messages meanwhile, and a stop gives the server up.
     const bool pressedBefore = PararProcesso;

@@ -52,8 +52,10 @@ public:
     // which was on the server given up.
     bool SourceAbandoned() const { return sourceAbandoned_; }
     void SourceWasAbandoned() { sourceAbandoned_ = true; }
-    // The source's connection: given up with the server when it is on the same one, since a
-    // frozen server holds both and the copy's end closes the source.
+    // The source's connection: given up with the server when it too goes through a server, since
+    // it may be the same one (no spelling of its name tells: localhost, 127.0.0.1, a port written
+    // or not), a frozen server holds both, and the copy's end closes the source. The run ends
+    // there either way, and "Conectar" opens both again.
     void SourceIs(TSQLConnection* source) { source_ = source; }
     // A new run: no stop asked, nothing abandoned, and the second connection opened to a server.
     // A stop while the server keeps that attach waiting abandons the server (raised). A run begun
@@ -75,7 +77,7 @@ private:
 
     TSQLConnection* server_;
     TSQLConnection* source_ = nullptr;
-    bool sourceOnTheServer_ = false;   // as found when the run began
+    bool sourceOnTheServer_ = false;   // through a server, as found when the run began
     Tell tell_;
     int runs_ = 0;    // nested runs begun
     int waits_ = 0;   // nested waits under way

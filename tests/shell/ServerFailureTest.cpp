@@ -222,7 +222,8 @@ TEST_F(ServerFailure, PararDuringAStepOnTheDestinationAloneKeepsTheSourceConnect
     Reconnect();
     OtherUser held(destino, QStringLiteral("INSERT INTO TID DEFAULT VALUES"), OwnServer::Password());
     QTimer::singleShot(1000, window.btnParar, &QAbstractButton::click);
-    QTimer::singleShot(3500, [&held] { held.Commit(); });
+    QObject commitLater;   // gone before held, should the test end first
+    QTimer::singleShot(3500, &commitLater, [&held] { held.Commit(); });
     window.btnGenerators->click();
     window.btnAtualizar->click();
     for (const QString& error : Errors()) EXPECT_FALSE(error.contains(QStringLiteral("origem"))) << error;
