@@ -493,6 +493,9 @@ void TFPrincipal::btnConectaClick() {
 void TFPrincipal::Conectar() {
     if (edtCaminhoOrigem->text().compare(edtCaminhoDestino->text(), Qt::CaseInsensitive) == 0)
         ErroCritico(QStringLiteral("Caminhos devem ser diferentes!"));
+    // The progress shown was of the pair connected before.
+    ListView->clear();
+    lblTotal->clear();
 
     OpenDatabase(SQLConnection, edtCaminhoOrigem->text(), QStringLiteral("Caminho de origem não conectado"));
     OpenDatabase(SQLConnectionDestino, edtCaminhoDestino->text(), QStringLiteral("Caminho de destino não conectado"));

@@ -97,11 +97,16 @@ TEST_F(ConnectTest, GoodPairConnectsAndConnectingAgainReopensOnTheNewPaths) {
     EXPECT_EQ(window.lblStatus->text(), QStringLiteral("ListarTabelasDependenciasDelecao"));
     EXPECT_EQ(SourceDatabase(), origem);
 
+    // The progress of the pair before goes with it.
+    window.lblTotal->setText(QStringLiteral("Total: 1 de 1 registros · concluída"));
+    new QTreeWidgetItem(window.ListView, {QStringLiteral("CLIENTE")});
     const QString outra = factory.Create(QStringLiteral("outra"), script);
     Connect(outra, origem);
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(SourceDatabase(), outra);
     EXPECT_TRUE(window.SQLConnectionDestino.Connected());
+    EXPECT_EQ(window.lblTotal->text(), QString());
+    EXPECT_EQ(window.ListView->topLevelItemCount(), 0);
 }
 
 // The cleanup empties the destination: the source reached under another spelling must not be it.
