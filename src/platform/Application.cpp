@@ -9,15 +9,33 @@
 #include <chrono>
 #include <thread>
 
-void ProcessMessages() { QCoreApplication::processEvents(); }
+namespace {
+
+int handling = 0;   // nested calls handling the messages for something under way
+
+// GUI thread only.
+struct Handling {
+    Handling() { ++handling; }
+    ~Handling() { --handling; }
+};
+
+}  // namespace
+
+void ProcessMessages() {
+    const Handling meanwhile;
+    QCoreApplication::processEvents();
+}
 
 void WaitForMessages(uint32_t milliseconds) {
+    const Handling meanwhile;
     // The timer's own event ends the wait when nothing else comes.
     QTimer alarm;
     alarm.setSingleShot(true);
     alarm.start(int(milliseconds));
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
+
+bool HandlingMessagesMeanwhile() { return handling > 0; }
 
 void RunWhileProcessingMessages(const std::function<void()>& work, const std::function<void()>& meanwhile) {
     // The messages at once, as a wait on them would (the caller may have been busy a while), but

@@ -11,6 +11,9 @@ void ProcessMessages();
 // Handles what is waiting and, when nothing is, sleeps until something arrives or the time is up:
 // a loop that waits for the user keeps no processor busy.
 void WaitForMessages(uint32_t milliseconds);
+// Whether one of the two above is handling the messages for something under way (a copy, a
+// verification, a connect): a command run now runs nested inside it, which waits for it.
+bool HandlingMessagesMeanwhile();
 // Runs work on a thread of its own while this thread goes on handling its messages, and returns
 // when the work is done; an error the work raised is raised here. For one slow call (a commit
 // waiting for the disk) that would otherwise leave the window frozen. Meanwhile, when given, runs

@@ -1,10 +1,13 @@
 #include "Dialogs.h"
 
+#include "Application.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <memory>
 
 namespace {
 
@@ -26,24 +29,32 @@ QMessageBox::Icon IconOf(int flags) {
 class QtDialogProvider final : public DialogProvider {
 public:
     int MessageBox(const QString& text, const QString& caption, int flags) override {
-        QMessageBox box(IconOf(flags), caption, text, QMessageBox::Ok, QApplication::activeWindow());
+        auto box = std::make_unique<QMessageBox>(IconOf(flags), caption, text, QMessageBox::Ok, QApplication::activeWindow());
         // Server messages may hold '<' and '&': they are shown as they are.
-        box.setTextFormat(Qt::PlainText);
+        box->setTextFormat(Qt::PlainText);
         const QStringList lines = text.split(QLatin1Char('\n'));
         if (lines.size() > MaxShownLines) {
-            box.setText(lines.first(MaxShownLines).join(QLatin1Char('\n')) + QStringLiteral("\n…"));
-            box.setDetailedText(text);
+            box->setText(lines.first(MaxShownLines).join(QLatin1Char('\n')) + QStringLiteral("\n…"));
+            box->setDetailedText(text);
         }
         if ((flags & 0x0F) != MB_YESNO) {
-            box.exec();
+            // A message asks nothing: shown by a command run nested inside a copy (or whatever
+            // handles the messages meanwhile), it stays on the screen without holding the copy.
+            if (HandlingMessagesMeanwhile()) {
+                box->setAttribute(Qt::WA_DeleteOnClose);
+                box->setModal(false);
+                box.release()->show();
+            } else {
+                box->exec();
+            }
             return IDOK;
         }
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.button(QMessageBox::Yes)->setText(QStringLiteral("Sim"));
-        box.button(QMessageBox::No)->setText(QStringLiteral("Não"));
+        box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box->button(QMessageBox::Yes)->setText(QStringLiteral("Sim"));
+        box->button(QMessageBox::No)->setText(QStringLiteral("Não"));
         // The questions ask before something is destroyed: a stray Enter must not confirm it.
-        box.setDefaultButton(QMessageBox::No);
-        return box.exec() == QMessageBox::Yes ? IDYES : IDNO;
+        box->setDefaultButton(QMessageBox::No);
+        return box->exec() == QMessageBox::Yes ? IDYES : IDNO;
     }
 
     std::optional<QString> OpenFileName(QWidget* parent, const QString& filter) override {

@@ -1,6 +1,11 @@
 #include "platform/Dialogs.h"
 
+#include "platform/Application.h"
 #include "support/ScriptedDialogs.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
 
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
@@ -23,4 +28,30 @@ TEST(Dialogs, ScriptedQuestionsTakeTheQueuedAnswersAndFailLoudlyWithoutOne) {
     EXPECT_NONFATAL_FAILURE(answer = Dialogs().MessageBox(QStringLiteral("3?"), QString(), MB_YESNO), "no answer queued");
     EXPECT_EQ(answer, IDNO);
     EXPECT_EQ(dialogs.messages.size(), 4u);
+}
+
+// A notice shown by a command run nested inside a copy must not hold the copy until it is read.
+TEST(Dialogs, AMessageShownWhileSomethingHandlesTheMessagesDoesNotHoldIt) {
+    SetDialogProvider(nullptr);
+    bool returned = false, heldByTheBox = false;
+    QTimer::singleShot(0, [&] {
+        Dialogs().MessageBox(QStringLiteral("Aguarde"), QStringLiteral("Atenção"), MB_ICONWARNING);
+        returned = true;
+    });
+    // Without it, the test ends the box that would hold it.
+    QTimer::singleShot(500, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            heldByTheBox = true;
+            modal->close();
+        }
+    });
+    for (int turn = 0; turn < 10 && !returned; ++turn) WaitForMessages(100);
+    EXPECT_TRUE(returned);
+    EXPECT_FALSE(heldByTheBox);
+    QMessageBox* shown = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) shown = box;
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->text(), QStringLiteral("Aguarde"));
+    shown->close();
 }
