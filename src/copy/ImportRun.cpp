@@ -182,7 +182,10 @@ void ImportRun::btnAtualizarClick() {
     });
 }
 
-void ImportRun::btnPararClick() { PararProcesso = true; }
+void ImportRun::btnPararClick() {
+    PararProcesso = true;
+    if (Pausado && running_ > 0) workspace_.SetStatus(StopWhilePausedText());
+}
 
 void ImportRun::btnPausarClick() {
     Pausado = !Pausado;

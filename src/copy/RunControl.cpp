@@ -3,3 +3,5 @@
 bool PararProcesso = false;
 bool Pausado = false;
 bool Encerrando = false;
+
+QString StopWhilePausedText() { return QStringLiteral("Pausado: a importação para quando se clicar em \"Continuar\"."); }

@@ -62,7 +62,8 @@ void ServerWait::Watch() {
         PararProcesso = false;
         stopAsked_ = true;
         if (!stoppedAt_) stoppedAt_ = now;
-        if (cancellable_.empty()) tell_(QStringLiteral("Parando: o servidor termina de gravar as linhas enviadas..."));
+        if (cancellable_.empty())
+            tell_(Pausado ? StopWhilePausedText() : QStringLiteral("Parando: o servidor termina de gravar as linhas enviadas..."));
     } else if (Encerrando && !stoppedAt_) {
         // A wait begun once the program was ending (the commit of what went in) gets its moment too.
         stoppedAt_ = now;

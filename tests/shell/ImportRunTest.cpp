@@ -125,7 +125,7 @@ TEST_F(ImportRunTest, APauseHoldsTheCopyUntilContinuarAndAStopClickedMeanwhileAc
     Connect(Grande, Grande, ManyRows(QStringLiteral("GRANDE"), 40000));
     Mark("GRANDE");
     int atPause = -1, laterInPause = -1;
-    QString captionInPause, totalInPause;
+    QString captionInPause, totalInPause, statusInPause;
     WhenTheWindowListens([&] {
         window.btnPausar->click();
         captionInPause = window.btnPausar->text();
@@ -136,11 +136,13 @@ TEST_F(ImportRunTest, APauseHoldsTheCopyUntilContinuarAndAStopClickedMeanwhileAc
         }, 100);
         WhenTheWindowListens([&] {
             laterInPause = DestinoCount("GRANDE");
+            statusInPause = window.lblStatus->text();
             window.btnPausar->click();
         }, 300);
     });
     Import();
     EXPECT_EQ(captionInPause, QStringLiteral("Continuar"));
+    EXPECT_EQ(statusInPause, QStringLiteral("Pausado: a importação para quando se clicar em \"Continuar\"."));
     EXPECT_TRUE(totalInPause.endsWith(QStringLiteral(" de 40.000 registros · Pausado"))) << totalInPause;
     EXPECT_TRUE(window.lblTotal->text().endsWith(QStringLiteral(" · interrompida"))) << window.lblTotal->text();
     EXPECT_EQ(window.btnPausar->text(), QStringLiteral("Pausar"));
