@@ -59,22 +59,25 @@ std::unique_ptr<ResumeByKey> ResumeByKey::ForTable(TTabela& tabela, CopyContext&
     });
     if (key.isEmpty() || !copied) return nullptr;
     TSQLConnection& destino = *context.workspace.SQLConnectionDestino;
-    // Under another key of the destination, a key value found there is not this row's.
-    if (!KeptUnique(destino, nome, key)) {
-        RegistrarLog(QStringLiteral("%1: o destino não tem a chave %2 da origem: todos os registros são enviados")
-                         .arg(nome, key.join(QStringLiteral(", "))));
-        return nullptr;
-    }
     // Counting the rows of the run takes a walk over them, and looking for -2^63 in a key column
     // no index leads with takes one too: the window answers meanwhile.
+    bool kept = false;
     std::optional<HeldKeyRun> run;
     std::optional<ComparisonQuery> described;
     context.transaction.InBackground(
         [&] {
+            // Under another key of the destination, a key value found there is not this row's.
+            kept = KeptUnique(destino, nome, key);
+            if (!kept) return;
             if (key.size() == 1) run = HeldKeyRun::Find(origem, destino, nome, key.front());
             described.emplace(origem, destino, nome, key, run ? run->Outside() : QString());
         },
         ServerWait::OnStop::Cancel);
+    if (!kept) {
+        RegistrarLog(QStringLiteral("%1: o destino não tem a chave %2 da origem: todos os registros são enviados")
+                         .arg(nome, key.join(QStringLiteral(", "))));
+        return nullptr;
+    }
     const ComparisonQuery& query = *described;
     if (query.keyColumns.empty()) return nullptr;
     QStringList orderBy;
