@@ -252,6 +252,9 @@ int CommandLineImport::Import() {
 }
 
 int CommandLineImport::Verify() {
+    // Every table the copy may have filled, the dependences of dependences too: its exit status
+    // speaks for all of them.
+    for (TTabela* tabela : TablesACopyFillsAfterACleanup(*window_.TreeView)) tabela->SetChecked(true);
     if (!Command([this] { window_.Verification()->btnVerificarClick(); })) return Stopped() ? Interrupted : Failed;
     if (Stopped()) return Interrupted;
     for (const TTabela* tabela : ListaTabelas.Items())

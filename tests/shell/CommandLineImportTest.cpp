@@ -237,12 +237,15 @@ TEST_F(CommandLineImport, ACleanupEmptiesTheTablesTheMarkedOnesReferenceAndTheCo
     const QString item = QStringLiteral("CREATE TABLE ITEM (ID INTEGER NOT NULL PRIMARY KEY, PEDIDO INTEGER REFERENCES PEDIDO);");
     origem = databases.Create(QStringLiteral("origem"), Estrutura + item + Linhas + QStringLiteral("INSERT INTO ITEM VALUES (1, 10);"));
     destino = databases.Create(QStringLiteral("destino"), Estrutura + item + QStringLiteral("INSERT INTO CLIENTE VALUES (9, 'velho');"));
-    const Outcome outcome =
-        Run({QStringLiteral("--tabelas"), QStringLiteral("ITEM"), QStringLiteral("--limpar"), QStringLiteral("--sim")});
+    const Outcome outcome = Run({QStringLiteral("--tabelas"), QStringLiteral("ITEM"), QStringLiteral("--limpar"),
+                                 QStringLiteral("--sim"), QStringLiteral("--verificar")});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
     EXPECT_EQ(DatabaseFactory::QueryValue(destino, QStringLiteral("SELECT LIST(ID) FROM (SELECT ID FROM CLIENTE ORDER BY ID)")),
               QStringLiteral("1,2,3"));
     EXPECT_EQ(Count(destino, QStringLiteral("PEDIDO")), QStringLiteral("2"));
+    // The verification speaks for every table the copy filled, the dependence of a dependence too.
+    EXPECT_TRUE(outcome.out.contains(QStringLiteral("Verificação CLIENTE: 3 iguais, 0 diferentes, 0 faltando, 0 sobrando")))
+        << outcome.out.toStdString();
 }
 
 // A log file that cannot be written (a full disk) ends the run with 2 and the reason, and nothing
