@@ -59,6 +59,18 @@ QString NumberType(const TFieldValue& shape) {
     return QStringLiteral("NUMERIC(%1,%2)").arg(digits).arg(-shape.scale);
 }
 
+// A float read as the exact number of shape keeps it. A float the number cannot hold (out of its
+// range, NaN, an infinity), which the copy could not insert either, is read as NULL rather than
+// end the reading with the server's overflow; so is one within a unit of the range's end.
+QString ExactFromFloat(const QString& column, const TFieldValue& shape) {
+    const QString greatest = shape.sqlType == SQL_SHORT ? QStringLiteral("32766")
+                             : shape.sqlType == SQL_LONG ? QStringLiteral("2147483646")
+                                                         : QStringLiteral("9223372036854775806");
+    const int places = std::min(int(greatest.size()) - 1, -shape.scale);
+    const QString limit = places > 0 ? greatest.left(greatest.size() - places) + QLatin1Char('.') + greatest.right(places) : greatest;
+    return QStringLiteral("CASE WHEN ABS(%1) < %2 THEN CAST(%1 AS %3) END").arg(column, limit, NumberType(shape));
+}
+
 // A column read alike from both databases. A number that is a float on one side and exact on the
 // other is read as the destination keeps it, converted by the server as the copy's insert was: a
 // digit the conversion rounds away counts where the destination keeps it, and only there. Text
@@ -66,16 +78,20 @@ QString NumberType(const TFieldValue& shape) {
 // bytes, NONE or OCTETS, which travel as they are); a CHAR beside a VARCHAR or a CHAR of another
 // length, without its padding; text beside a text blob, as a text blob.
 QString ReadAlike(const QString& column, const TFieldValue& origem, const TFieldValue& destino) {
-    if ((IsFloat(origem) && IsExact(destino)) || (IsExact(origem) && IsFloat(destino)))
-        return QStringLiteral("CAST(%1 AS %2)").arg(column, NumberType(destino));
+    if (IsFloat(origem) && IsExact(destino)) return ExactFromFloat(column, destino);
+    if (IsExact(origem) && IsFloat(destino)) return QStringLiteral("CAST(%1 AS %2)").arg(column, NumberType(destino));
     const bool padded = IsText(origem) && IsText(destino) && (origem.sqlType == SQL_TEXT || destino.sqlType == SQL_TEXT) &&
                         (origem.sqlType != destino.sqlType || origem.length != destino.length);
     const QString text = padded ? QStringLiteral("TRIM(TRAILING FROM %1)").arg(column) : column;
     const bool bytes = TakesBytes(origem.charSet) || TakesBytes(destino.charSet);
-    // Text beside a text blob is read as a text blob, its padding kept, as the copy keeps it.
-    if ((IsText(origem) && IsTextBlob(destino)) || (IsTextBlob(origem) && IsText(destino)))
+    // Text beside a text blob is read as a text blob; a CHAR's padding, which the blob keeps or
+    // the CHAR adds, does not count.
+    if ((IsText(origem) && IsTextBlob(destino)) || (IsTextBlob(origem) && IsText(destino))) {
+        const bool charSide = origem.sqlType == SQL_TEXT || destino.sqlType == SQL_TEXT;
         return QStringLiteral("CAST(%1 AS BLOB SUB_TYPE TEXT CHARACTER SET %2)")
-            .arg(column, bytes ? QStringLiteral("OCTETS") : QStringLiteral("UTF8"));
+            .arg(charSide ? QStringLiteral("TRIM(TRAILING FROM %1)").arg(column) : column,
+                 bytes ? QStringLiteral("OCTETS") : QStringLiteral("UTF8"));
+    }
     if (origem.charSet == destino.charSet) return text;
     if (IsTextBlob(origem) && IsTextBlob(destino))
         return bytes ? column : QStringLiteral("CAST(%1 AS BLOB SUB_TYPE TEXT CHARACTER SET UTF8)").arg(column);

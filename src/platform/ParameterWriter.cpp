@@ -1,6 +1,7 @@
 #include "ParameterWriter.h"
 
 #include "BlobTransfer.h"
+#include "CharacterSets.h"
 #include "FbApi.h"
 #include "MessageOffsets.h"
 
@@ -11,12 +12,39 @@ using namespace Firebird;
 
 namespace {
 
-// The type a value is sent with: its own, blobs and arrays as ids, an untyped NULL as text.
+// Bytes one character may take in a character set whose characters are of more than one byte.
+int WidestCharacter(unsigned charSet) { return charSet == csUtf8 ? 4 : charSet == csUnicodeFss ? 3 : 1; }
+
+// A CHAR of such a set comes in a buffer of as many bytes as its widest characters would take,
+// padded with blanks: as a CHAR of that many bytes the server would take every blank for a
+// character of the value, and a VARCHAR or a blob would keep them all. The value is its declared
+// characters, sent as a VARCHAR.
+bool IsWideChar(const TFieldValue& value) { return value.sqlType == SQL_TEXT && WidestCharacter(value.charSet) > 1; }
+
+QByteArray DeclaredCharacters(const TFieldValue& value) {
+    const unsigned characters = value.length / unsigned(WidestCharacter(value.charSet));
+    QByteArray text = value.data;
+    while (!text.isEmpty() && text.back() == ' ') text.chop(1);
+    // Both sets write a character as one lead byte and continuation bytes 10xxxxxx.
+    const auto written = unsigned(std::count_if(text.begin(), text.end(), [](char byte) { return (byte & 0xC0) != 0x80; }));
+    if (written < characters) text.append(qsizetype(characters - written), ' ');
+    return text;
+}
+
+// The type a value is sent with: its own, blobs and arrays as ids, an untyped NULL as text, a
+// CHAR of characters wider than a byte as a VARCHAR.
 TFieldValue SentShape(const TFieldValue& value) {
     TFieldValue shape{value.sqlType, value.subType, value.scale, value.length, value.charSet, false, {}};
     if (shape.sqlType == SQL_BLOB || shape.sqlType == SQL_ARRAY) shape.length = sizeof(ISC_QUAD);
     if (shape.sqlType == SQL_NULL || shape.sqlType == 0) shape = TFieldValue{SQL_TEXT, 0, 0, 1, 0, false, {}};
+    if (IsWideChar(value)) shape.sqlType = SQL_VARYING;
     return shape;
+}
+
+void PutVarying(unsigned char* slot, const QByteArray& text, unsigned length) {
+    const ISC_USHORT size = static_cast<ISC_USHORT>(std::min<qsizetype>(text.size(), length));
+    std::memcpy(slot, &size, sizeof size);
+    std::memcpy(slot + sizeof size, text.constData(), size);
 }
 
 }  // namespace
@@ -61,13 +89,12 @@ void ParameterWriter::Write(const std::vector<ParameterValue>& values, IAttachme
         if (value.isNull) continue;
         unsigned char* slot = buffer + offsets_[i];
         const unsigned length = signature_[i].length;
-        switch (value.sqlType) {
-        case SQL_VARYING: {
-            const ISC_USHORT size = static_cast<ISC_USHORT>(std::min<qsizetype>(value.data.size(), length));
-            std::memcpy(slot, &size, sizeof size);
-            std::memcpy(slot + sizeof size, value.data.constData(), size);
-            break;
+        if (IsWideChar(value)) {
+            PutVarying(slot, DeclaredCharacters(value), length);
+            continue;
         }
+        switch (value.sqlType) {
+        case SQL_VARYING: PutVarying(slot, value.data, length); break;
         case SQL_BLOB: {
             const ISC_QUAD id = WriteBlob(attachment, transaction, value, values[i].table, values[i].column);
             std::memcpy(slot, &id, sizeof id);

@@ -192,13 +192,15 @@ TEST_F(DataVerificationTest, ACopyIntoAnotherCharacterSetOrTypeVerifiesEqual) {
     };
     ConnectPair(ddl.arg(QStringLiteral("WIN1252"), QStringLiteral("INTEGER"), QStringLiteral("VARCHAR(5)"),
                         QStringLiteral("DOUBLE PRECISION"), QStringLiteral("WIN1252")) +
-                    QStringLiteral("CREATE TABLE MEDIDA (ID INTEGER NOT NULL PRIMARY KEY, N NUMERIC(9,2), OBS VARCHAR(10));"),
+                    QStringLiteral("CREATE TABLE MEDIDA (ID INTEGER NOT NULL PRIMARY KEY, N NUMERIC(9,2), OBS VARCHAR(10),"
+                                   " SIGLA CHAR(4) CHARACTER SET UTF8);"),
                 ddl.arg(QStringLiteral("UTF8"), QStringLiteral("BIGINT"), QStringLiteral("CHAR(8)"),
                         QStringLiteral("NUMERIC(18,4)"), QStringLiteral("ISO8859_1")) +
-                    QStringLiteral("CREATE TABLE MEDIDA (ID INTEGER NOT NULL PRIMARY KEY, N DOUBLE PRECISION, OBS BLOB SUB_TYPE TEXT);"),
+                    QStringLiteral("CREATE TABLE MEDIDA (ID INTEGER NOT NULL PRIMARY KEY, N DOUBLE PRECISION, OBS BLOB SUB_TYPE TEXT,"
+                                   " SIGLA BLOB SUB_TYPE TEXT CHARACTER SET UTF8);"),
                 // The server keeps 0.00015 as 0.0002: the float's error rounds up.
                 QStringLiteral("INSERT INTO PESSOA VALUES ('A', %1, %2, 30, 'SP', 0.00015);").arg(win1252("4A6FE36F"), win1252("61E7FA636172")) +
-                    QStringLiteral("INSERT INTO MEDIDA VALUES (1, 1.23, 'x '); INSERT INTO MEDIDA VALUES (2, 5, 'y');") +
+                    QStringLiteral("INSERT INTO MEDIDA VALUES (1, 1.23, 'x ', 'ç'); INSERT INTO MEDIDA VALUES (2, 5, 'y', NULL);") +
                     QStringLiteral("INSERT INTO PESSOA VALUES (%1, 'Ana', NULL, NULL, NULL, NULL);").arg(win1252("C7")) +
                     QStringLiteral("INSERT INTO SOLTA VALUES (%1, RPAD('', 300, %2), RPAD('', 8500, %2));")
                         .arg(win1252("E7E3"), win1252("E7")),
@@ -212,6 +214,8 @@ TEST_F(DataVerificationTest, ACopyIntoAnotherCharacterSetOrTypeVerifiesEqual) {
     Verify();
     const QStringList log = Log();
     EXPECT_TRUE(log.contains(QStringLiteral("Verificação MEDIDA: 1 iguais, 1 diferentes, 0 faltando, 0 sobrando"))) << log;
+    // A CHAR(4) is four characters, not the sixteen bytes its buffer takes.
+    EXPECT_EQ(Destino(QStringLiteral("SELECT CHAR_LENGTH(SIGLA) FROM MEDIDA WHERE ID = 1")), QStringLiteral("4"));
     EXPECT_TRUE(log.contains(QStringLiteral("Verificação PESSOA: 1 iguais, 1 diferentes, 0 faltando, 0 sobrando"))) << log;
     EXPECT_TRUE(log.contains(QStringLiteral("Verificação SOLTA: 1 iguais, 0 diferentes, 0 faltando, 0 sobrando"))) << log;
 }

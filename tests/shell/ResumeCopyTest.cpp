@@ -290,20 +290,27 @@ TEST_F(ResumeCopy, AKeyKeptInAnotherCharacterSetOrTypeFindsTheRowsAlreadyThere) 
         "CREATE TABLE SW (K VARCHAR(10) CHARACTER SET %1 NOT NULL PRIMARY KEY, X INTEGER);"
         "CREATE TABLE SC (K %2(10) CHARACTER SET %1 NOT NULL PRIMARY KEY, X INTEGER);");
     const QString linhas = QStringLiteral("INSERT INTO SW VALUES (%1, 1); INSERT INTO SC VALUES (%1, 1);");
+    // A DOUBLE key beside a NUMERIC(4,2) one: 500 does not fit, and is refused alone.
+    const QString medidas = QStringLiteral("CREATE TABLE SD (K %1 NOT NULL PRIMARY KEY);");
     // "é" in WIN1252's bytes on the source.
     QString origem, destino;
     for (const char* k : {"'a'", "CAST(x'E9' AS VARCHAR(1) CHARACTER SET WIN1252)", "'b'", "'z'"})
         origem += linhas.arg(QString::fromUtf8(k));
     for (const char* k : {"'é'", "'b'"}) destino += linhas.arg(QString::fromUtf8(k));
-    ConnectPair(tabelas.arg(QStringLiteral("WIN1252"), QStringLiteral("CHAR")),
-                tabelas.arg(QStringLiteral("UTF8"), QStringLiteral("VARCHAR")), origem, destino);
-    dialogs.OnModal = [](QDialog&) { return QDialog::Accepted; };   // "valor convertido"
+    ConnectPair(tabelas.arg(QStringLiteral("WIN1252"), QStringLiteral("CHAR")) + medidas.arg(QStringLiteral("DOUBLE PRECISION")),
+                tabelas.arg(QStringLiteral("UTF8"), QStringLiteral("VARCHAR")) + medidas.arg(QStringLiteral("NUMERIC(4,2)")),
+                origem + QStringLiteral("INSERT INTO SD VALUES (1.25); INSERT INTO SD VALUES (2.5); INSERT INTO SD VALUES (500);"),
+                destino + QStringLiteral("INSERT INTO SD VALUES (1.25);"));
+    dialogs.OnModal = [](QDialog&) { return QDialog::Accepted; };   // "valor convertido", "valor arredondado"
     SwitchOn();
     window.btnCheckAll->click();
     Import();
-    EXPECT_TRUE(Rejected().isEmpty()) << Log();
+    EXPECT_EQ(Rejected().size(), 1) << Log();
     EXPECT_TRUE(Log().contains(PassedOver("SW", 2))) << Log();
     EXPECT_TRUE(Log().contains(PassedOver("SC", 2))) << Log();
+    EXPECT_TRUE(Log().contains(PassedOver("SD", 1))) << Log();
+    EXPECT_EQ(DestinoCount("SD"), 2);
     window.btnVerificar->click();
     EXPECT_TRUE(Log().contains(QStringLiteral("Verificação SW: 4 iguais, 0 diferentes, 0 faltando, 0 sobrando"))) << Log();
 }
+
