@@ -1,5 +1,7 @@
 #include "ValueOrder.h"
 
+#include "CharacterSets.h"
+
 #include <ibase.h>
 
 #include <algorithm>
@@ -115,6 +117,17 @@ bool SameValue(const TFieldValue& a, const TFieldValue& b) {
 bool HoldsTheSourcesValue(const TFieldValue& held, const TFieldValue& source) {
     if (held.isNull || source.isNull) return held.isNull == source.isNull;
     if (held.charSet != source.charSet) return true;
+    // A CHAR's padding is no part of its value: a CHAR kept in a VARCHAR, or the other way, is the
+    // same text without it. Between two VARCHARs every blank counts.
+    if (KindOf(held) == Kind::Text && KindOf(source) == Kind::Text && (held.sqlType == SQL_TEXT || source.sqlType == SQL_TEXT)) {
+        const char pad = held.charSet == csOctets ? '\0' : ' ';
+        const auto unpadded = [pad](const QByteArray& text) {
+            qsizetype length = text.size();
+            while (length > 0 && text[length - 1] == pad) --length;
+            return text.left(length);
+        };
+        return unpadded(held.data) == unpadded(source.data);
+    }
     // A float and an exact number: the server rounds to the exact one's places, a half either way
     // as the float's own error falls.
     if (IsInteger(held) != IsInteger(source) && KindOf(held) == Kind::Number && KindOf(source) == Kind::Number) {

@@ -14,7 +14,7 @@ int CompareSortKeys(const TFieldValue& a, const TFieldValue& b);
 // text bytes.
 bool SameValue(const TFieldValue& a, const TFieldValue& b);
 
-// Whether a destination's column holds the source's value: the same value; a float and an exact
-// number, the float rounded to the exact one's places; in another character set, where bytes
-// cannot tell, any value.
+// Whether a destination's column holds the source's value: the same value; a CHAR's text, but for
+// its padding; a float and an exact number, the float rounded to the exact one's places; in another
+// character set, where bytes cannot tell, any value.
 bool HoldsTheSourcesValue(const TFieldValue& held, const TFieldValue& source);

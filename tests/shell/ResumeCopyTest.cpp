@@ -314,3 +314,24 @@ TEST_F(ResumeCopy, AKeyKeptInAnotherCharacterSetOrTypeFindsTheRowsAlreadyThere) 
     EXPECT_TRUE(Log().contains(QStringLiteral("Verificação SW: 4 iguais, 0 diferentes, 0 faltando, 0 sobrando"))) << Log();
 }
 
+// The rows of a cycle copied with the box on get their references in the second pass, though the
+// destination keeps the CHAR key as a VARCHAR: its value is the same without the padding (which
+// a CHAR of UTF8 reads as up to four blanks a character).
+TEST_F(ResumeCopy, ASecondPassFillsTheReferencesWhereTheDestinationKeepsACharKeyAsAVarchar) {
+    const QString ciclo = QStringLiteral(
+        "CREATE TABLE P (K %1(10) CHARACTER SET UTF8 NOT NULL PRIMARY KEY, Q_ID INTEGER, N VARCHAR(10));"
+        "CREATE TABLE Q (ID INTEGER NOT NULL PRIMARY KEY, P_K %1(10) CHARACTER SET UTF8 REFERENCES P);"
+        "ALTER TABLE P ADD FOREIGN KEY (Q_ID) REFERENCES Q;");
+    const QString um = QStringLiteral("INSERT INTO P VALUES ('a', NULL, 'pa'); INSERT INTO Q VALUES (1, 'a'); UPDATE P SET Q_ID = 1;");
+    ConnectPair(ciclo.arg(QStringLiteral("CHAR")), ciclo.arg(QStringLiteral("VARCHAR")),
+                um + QStringLiteral("INSERT INTO P VALUES ('b', NULL, 'pb'); INSERT INTO Q VALUES (2, 'b');"
+                                    "UPDATE P SET Q_ID = 2 WHERE K = 'b';"),
+                um);
+    ShowTab(window.TabConfiguracao);
+    window.cbbCopiarReferenciasCirculares->click();
+    SwitchOn();
+    window.btnCheckAll->click();
+    Import();
+    EXPECT_TRUE(Rejected().isEmpty()) << Log();
+    EXPECT_EQ(Destino(QStringLiteral("SELECT LIST(TRIM(K) || Q_ID) FROM (SELECT K, Q_ID FROM P ORDER BY K)")), QStringLiteral("a1,b2"));
+}
