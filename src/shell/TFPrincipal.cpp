@@ -436,7 +436,8 @@ bool TFPrincipal::TriggersOnBeforeClosing() {
         Dialogs().MessageBox(QStringLiteral("As triggers do destino continuam desativadas. Ativá-las antes de sair?"),
                              windowTitle(), MB_YESNO | MB_ICONQUESTION) != IDYES)
         return true;
-    btnHabilitarTrigger->click();
+    // Those of the destination connected, whatever path the field shows now.
+    RunGuarded([this] { import_->Commands().Run([this] { maintenance_->btnHabilitarTriggerClick(); }); });
     return lblTriggersDesativadas->isHidden();
 }
 

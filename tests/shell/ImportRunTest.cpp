@@ -305,6 +305,19 @@ TEST_F(ImportRunTest, ClosingAsksToStopTheImportThenToSwitchTheTriggersOnAgain) 
     EXPECT_EQ(DestinoCount("GRANDE"), InsertedWhenInterrupted(Log().last())) << Log();
 }
 
+// The triggers are the connected destination's, whatever path the field shows now.
+TEST_F(ImportRunTest, ClosingSwitchesTheTriggersOnThoughAnotherPathWasTypedSince) {
+    const QString ddl = Grande + QStringLiteral("SET TERM ^ ; CREATE TRIGGER OUTRA_BI FOR OUTRA BEFORE INSERT AS BEGIN END^ SET TERM ; ^");
+    Connect(ddl, ddl, {});
+    window.btnDesabilitarTrigger->click();
+    window.edtCaminhoDestino->setText(window.edtCaminhoDestino->text() + QStringLiteral(".outro"));
+    dialogs.AnswerQuestion(IDYES);
+    window.close();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(Destino(QStringLiteral("SELECT RDB$TRIGGER_INACTIVE FROM RDB$TRIGGERS WHERE RDB$TRIGGER_NAME = 'OUTRA_BI'")),
+              QStringLiteral("0"));
+}
+
 // A termination signal during an import does what "Sim" does, without asking.
 TEST_F(ImportRunTest, ATerminationSignalDuringAnImportStopsItWithoutAsking) {
     Connect(Grande, Grande, ManyRows(QStringLiteral("GRANDE"), 40000));
