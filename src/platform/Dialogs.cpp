@@ -25,11 +25,18 @@ QMessageBox::Icon IconOf(int flags) {
     }
 }
 
+// The window a box shows over: never another box, which may close first and take it along.
+QWidget* Owner() {
+    QWidget* owner = QApplication::activeWindow();
+    while (qobject_cast<QMessageBox*>(owner)) owner = owner->parentWidget();
+    return owner;
+}
+
 // The dialogs a person answers.
 class QtDialogProvider final : public DialogProvider {
 public:
     int MessageBox(const QString& text, const QString& caption, int flags) override {
-        auto box = std::make_unique<QMessageBox>(IconOf(flags), caption, text, QMessageBox::Ok, QApplication::activeWindow());
+        auto box = std::make_unique<QMessageBox>(IconOf(flags), caption, text, QMessageBox::Ok, Owner());
         // Server messages may hold '<' and '&': they are shown as they are.
         box->setTextFormat(Qt::PlainText);
         const QStringList lines = text.split(QLatin1Char('\n'));

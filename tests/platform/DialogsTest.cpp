@@ -35,7 +35,13 @@ TEST(Dialogs, AMessageShownWhileSomethingHandlesTheMessagesDoesNotHoldIt) {
     SetDialogProvider(nullptr);
     bool returned = false, heldByTheBox = false;
     QTimer::singleShot(0, [&] {
+        Dialogs().MessageBox(QStringLiteral("Primeira"), QStringLiteral("Atenção"), MB_ICONWARNING);
+        // A box shown while the first one is the active window outlives it.
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (qobject_cast<QMessageBox*>(widget)) QApplication::setActiveWindow(widget);
         Dialogs().MessageBox(QStringLiteral("Aguarde"), QStringLiteral("Atenção"), MB_ICONWARNING);
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->text() == QStringLiteral("Primeira")) box->close();
         returned = true;
     });
     // Without it, the test ends the box that would hold it.
@@ -48,8 +54,9 @@ TEST(Dialogs, AMessageShownWhileSomethingHandlesTheMessagesDoesNotHoldIt) {
     for (int turn = 0; turn < 10 && !returned; ++turn) WaitForMessages(100);
     EXPECT_TRUE(returned);
     EXPECT_FALSE(heldByTheBox);
+    WaitForMessages(10);   // the first box goes
     QMessageBox* shown = nullptr;
-    for (QWidget* widget : QApplication::topLevelWidgets())
+    for (QWidget* widget : QApplication::allWidgets())
         if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) shown = box;
     ASSERT_NE(shown, nullptr);
     EXPECT_EQ(shown->text(), QStringLiteral("Aguarde"));
