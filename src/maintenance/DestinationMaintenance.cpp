@@ -3,6 +3,7 @@
 #include "ExecutarDelecao.h"
 #include "GeneratorTransfer.h"
 #include "TriggerSwitch.h"
+#include "catalogue/ActivityLog.h"
 #include "catalogue/RecordsGuard.h"
 #include "catalogue/TTabela.h"
 #include "catalogue/TableNodes.h"
@@ -10,6 +11,7 @@
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/ENotice.h"
+#include "platform/ErrorGuard.h"
 
 #include <QTreeWidget>
 #include <functional>
@@ -95,7 +97,13 @@ bool DestinationMaintenance::EmptyMarkedTables() {
 
     BusyCursor busy;
     CommitRunningCopy();
-    RefuseRowsReferencingFromOutside(ordem, keys, workspace_);
+    try {
+        RefuseRowsReferencingFromOutside(ordem, keys, workspace_);
+    } catch (const std::exception& error) {
+        // Nothing was deleted: the log says why, as it does for a DELETE that failed.
+        RegistrarLog(QStringLiteral("Limpeza não efetuada: ") + ErrorMessage(error));
+        throw;
+    }
     ExecutarDelecao(ordem, keys, workspace_);
     return true;
 }

@@ -243,6 +243,7 @@ TEST_F(CleanupWindow, RowsOfATableOnlyTheDestinationHasReferencingOneToEmptyStop
     Clean();
     ASSERT_EQ(Afterwards().size(), 1);
     EXPECT_TRUE(Afterwards()[0].contains(QStringLiteral("EXTRA (referencia CLIENTE)"))) << Afterwards()[0].toStdString();
+    EXPECT_TRUE(LogFile().contains("Limpeza n\xC3\xA3o efetuada: A limpeza n\xC3\xA3o apagou nada")) << LogFile().toStdString();
     EXPECT_EQ(Rows(QStringLiteral("PEDIDO")), QStringLiteral("1"));
     EXPECT_EQ(Rows(QStringLiteral("CLIENTE")), QStringLiteral("1"));
 }
