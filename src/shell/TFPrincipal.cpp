@@ -415,7 +415,7 @@ void TFPrincipal::closeEvent(QCloseEvent* event) {
         stopping = true;
     }
     // An import told to stop ends the program whatever happens to the triggers.
-    if (asking && !TriggersOnBeforeClosing() && !stopping) {
+    if (asking && !TriggersOnBeforeLeaving(QStringLiteral("sair")) && !stopping) {
         event->ignore();
         return;
     }
@@ -431,14 +431,17 @@ void TFPrincipal::closeEvent(QCloseEvent* event) {
     event->ignore();
 }
 
-bool TFPrincipal::TriggersOnBeforeClosing() {
+bool TFPrincipal::TriggersOnBeforeLeaving(const QString& leaving) {
     if (lblTriggersDesativadas->isHidden() ||
-        Dialogs().MessageBox(QStringLiteral("As triggers do destino continuam desativadas. Ativá-las antes de sair?"),
+        Dialogs().MessageBox(QStringLiteral("As triggers do destino continuam desativadas. Ativá-las antes de %1?").arg(leaving),
                              windowTitle(), MB_YESNO | MB_ICONQUESTION) != IDYES)
         return true;
     // Those of the destination connected, whatever path the field shows now.
     RunGuarded([this] { import_->Commands().Run([this] { maintenance_->btnHabilitarTriggerClick(); }); });
-    return lblTriggersDesativadas->isHidden();
+    if (lblTriggersDesativadas->isHidden()) return true;
+    // A program ending anyway (an import told to stop) may leave no box on the screen to say so.
+    RegistrarLog(QStringLiteral("As triggers do destino continuam desativadas: \"Habilitar Triggers\" não foi concluído."));
+    return false;
 }
 
 void TFPrincipal::FormShow() {
@@ -476,6 +479,9 @@ void TFPrincipal::SetStatus(const QString& text) {
 }
 
 void TFPrincipal::btnConectaClick() {
+    // The destination connected is let go, and with it the red line of the triggers left off there,
+    // even by a connect that fails.
+    if (!RecordsGuard::Running() && !TriggersOnBeforeLeaving(QStringLiteral("conectar"))) return;
     // Connecting closes the connections and replaces every table record.
     RecordsGuard loading(RecordsGuard::Load);
     BusyCursor busy;

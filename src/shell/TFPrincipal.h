@@ -148,9 +148,10 @@ private:
     template <typename Signal, typename Sender>
     void Wire(Sender* sender, Signal signal, void (TFPrincipal::*handler)());
 
-    // Asks to switch on the destination's triggers this program left off, and does when told to;
-    // false when that failed, so that the window stays for the user to read why.
-    bool TriggersOnBeforeClosing();
+    // Before the window lets the destination go ("sair", "conectar"): asks to switch on the
+    // triggers this program left off there, and does when told to; false when that failed, so that
+    // the window stays as it is for the user to read why.
+    bool TriggersOnBeforeLeaving(const QString& leaving);
     // Widens the table pages when the trees' names and counts do not fit them.
     void FitTablePages();
     void SetStatus(const QString& text);

@@ -318,6 +318,20 @@ TEST_F(ImportRunTest, ClosingSwitchesTheTriggersOnThoughAnotherPathWasTypedSince
               QStringLiteral("0"));
 }
 
+// Conectar lets the destination go, and with it the red line, even when it fails.
+TEST_F(ImportRunTest, ConnectingAsksFirstToSwitchOnTheTriggersLeftOff) {
+    const QString ddl = Grande + QStringLiteral("SET TERM ^ ; CREATE TRIGGER OUTRA_BI FOR OUTRA BEFORE INSERT AS BEGIN END^ SET TERM ; ^");
+    Connect(ddl, ddl, {});
+    window.btnDesabilitarTrigger->click();
+    window.edtCaminhoOrigem->setText(window.edtCaminhoOrigem->text() + QStringLiteral(".nao-existe"));
+    dialogs.AnswerQuestion(IDYES);
+    window.btnConecta->click();
+    EXPECT_TRUE(Errors().contains(QStringLiteral("As triggers do destino continuam desativadas. Ativá-las antes de conectar?")))
+        << Errors().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(Destino(QStringLiteral("SELECT RDB$TRIGGER_INACTIVE FROM RDB$TRIGGERS WHERE RDB$TRIGGER_NAME = 'OUTRA_BI'")),
+              QStringLiteral("0"));
+}
+
 // A termination signal during an import does what "Sim" does, without asking.
 TEST_F(ImportRunTest, ATerminationSignalDuringAnImportStopsItWithoutAsking) {
     Connect(Grande, Grande, ManyRows(QStringLiteral("GRANDE"), 40000));
