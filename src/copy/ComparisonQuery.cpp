@@ -59,16 +59,32 @@ QString NumberType(const TFieldValue& shape) {
     return QStringLiteral("NUMERIC(%1,%2)").arg(digits).arg(-shape.scale);
 }
 
-// A float read as the exact number of shape keeps it. A float the number cannot hold (out of its
-// range, NaN, an infinity), which the copy could not insert either, is read as NULL rather than
-// end the reading with the server's overflow; so is one within a unit of the range's end.
+// An integer's digits with places of them after the point.
+QString WithPlaces(QString digits, int places) {
+    const QString sign = digits.startsWith(QLatin1Char('-')) ? QStringLiteral("-") : QString();
+    digits.remove(0, sign.size());
+    if (places <= 0) return sign + digits;
+    digits = digits.rightJustified(places + 1, QLatin1Char('0'));
+    return sign + digits.left(digits.size() - places) + QLatin1Char('.') + digits.right(places);
+}
+
+// The source's float read as the destination's exact number keeps it: only where the number can
+// hold it. Out of its range (NaN, an infinity) the copy could not insert it either, and it reads
+// as NULL rather than end the reading with the server's overflow. A 64-bit number's units are
+// weighed as floats, 2^63 left out: it is the nearest float to the top, and no 64-bit number.
 QString ExactFromFloat(const QString& column, const TFieldValue& shape) {
-    const QString greatest = shape.sqlType == SQL_SHORT ? QStringLiteral("32766")
-                             : shape.sqlType == SQL_LONG ? QStringLiteral("2147483646")
-                                                         : QStringLiteral("9223372036854775806");
-    const int places = std::min(int(greatest.size()) - 1, -shape.scale);
-    const QString limit = places > 0 ? greatest.left(greatest.size() - places) + QLatin1Char('.') + greatest.right(places) : greatest;
-    return QStringLiteral("CASE WHEN ABS(%1) < %2 THEN CAST(%1 AS %3) END").arg(column, limit, NumberType(shape));
+    QString range;
+    if (shape.sqlType == SQL_INT64) {
+        range = QStringLiteral("%1 * %2 >= -CAST(9223372036854775807 AS DOUBLE PRECISION)"
+                               " AND %1 * %2 < CAST(9223372036854775807 AS DOUBLE PRECISION)")
+                    .arg(column, QStringLiteral("1") + QString(-shape.scale, QLatin1Char('0')));
+    } else {
+        const bool small = shape.sqlType == SQL_SHORT;
+        range = QStringLiteral("%1 BETWEEN %2 AND %3")
+                    .arg(column, WithPlaces(small ? QStringLiteral("-32768") : QStringLiteral("-2147483648"), -shape.scale),
+                         WithPlaces(small ? QStringLiteral("32767") : QStringLiteral("2147483647"), -shape.scale));
+    }
+    return QStringLiteral("CASE WHEN %1 THEN CAST(%2 AS %3) END").arg(range, column, NumberType(shape));
 }
 
 // A column read alike from both databases. A number that is a float on one side and exact on the
@@ -78,8 +94,8 @@ QString ExactFromFloat(const QString& column, const TFieldValue& shape) {
 // bytes, NONE or OCTETS, which travel as they are); a CHAR beside a VARCHAR or a CHAR of another
 // length, without its padding; text beside a text blob, as a text blob.
 QString ReadAlike(const QString& column, const TFieldValue& origem, const TFieldValue& destino) {
-    if (IsFloat(origem) && IsExact(destino)) return ExactFromFloat(column, destino);
-    if (IsExact(origem) && IsFloat(destino)) return QStringLiteral("CAST(%1 AS %2)").arg(column, NumberType(destino));
+    if ((IsFloat(origem) && IsExact(destino)) || (IsExact(origem) && IsFloat(destino)))
+        return QStringLiteral("CAST(%1 AS %2)").arg(column, NumberType(destino));
     const bool padded = IsText(origem) && IsText(destino) && (origem.sqlType == SQL_TEXT || destino.sqlType == SQL_TEXT) &&
                         (origem.sqlType != destino.sqlType || origem.length != destino.length);
     const QString text = padded ? QStringLiteral("TRIM(TRAILING FROM %1)").arg(column) : column;
@@ -135,21 +151,26 @@ ComparisonQuery::ComparisonQuery(TSQLConnection& origem, TSQLConnection& destino
     const QString plain = QStringLiteral("SELECT ") + selected.join(QStringLiteral(", ")) + from;
     std::vector<ColumnShape> origemShapes = Describe(origem, plain);
     std::vector<ColumnShape> destinoShapes = Describe(destino, plain);
+    // The destination's exact number needs no guard the source's float does: each side reads its own.
+    QStringList destinoSelected = selected;
     bool readAlike = false;
     for (int column = 0; column < int(columns.size()); ++column) {
-        const QString alike =
-            ReadAlike(selected[column], origemShapes[size_t(column)].shape, destinoShapes[size_t(column)].shape);
+        const TFieldValue& origemShape = origemShapes[size_t(column)].shape;
+        const TFieldValue& destinoShape = destinoShapes[size_t(column)].shape;
+        const QString alike = ReadAlike(selected[column], origemShape, destinoShape);
         readAlike = readAlike || alike != selected[column];
-        selected[column] = alike;
+        destinoSelected[column] = alike;
+        selected[column] = IsFloat(origemShape) && IsExact(destinoShape) ? ExactFromFloat(selected[column], destinoShape) : alike;
     }
     read = selected;
     if (readAlike) {
         // Sorted as read; whether a column takes NULL stays the column's own.
-        const QString alike = QStringLiteral("SELECT ") + selected.join(QStringLiteral(", ")) + from;
-        for (auto [connection, shapes] : {std::pair{&origem, &origemShapes}, {&destino, &destinoShapes}}) {
-            const std::vector<ColumnShape> read = Describe(*connection, alike);
-            for (size_t i = 0; i < read.size(); ++i) (*shapes)[i].shape = read[i].shape;
-        }
+        const auto describeAsRead = [&](TSQLConnection& connection, std::vector<ColumnShape>& shapes, const QStringList& reading) {
+            const std::vector<ColumnShape> described = Describe(connection, QStringLiteral("SELECT ") + reading.join(QStringLiteral(", ")) + from);
+            for (size_t i = 0; i < described.size(); ++i) shapes[i].shape = described[i].shape;
+        };
+        describeAsRead(origem, origemShapes, selected);
+        describeAsRead(destino, destinoShapes, destinoSelected);
     }
 
     for (const QString& name : KeyColumns(origem, table)) keyColumns.push_back(int(columns.indexOf(name)));
@@ -158,21 +179,27 @@ ComparisonQuery::ComparisonQuery(TSQLConnection& origem, TSQLConnection& destino
     const bool keyMayBeNull = std::any_of(keyColumns.begin(), keyColumns.end(),
                                           [&](int column) { return !origemShapes[size_t(column)].required; });
 
+    QStringList destinoSortValues;
     const auto sortBy = [&](int column, std::vector<int>& order, bool inKey) {
-        QString value = SortValue(selected[column], origemShapes[size_t(column)], destinoShapes[size_t(column)], inKey);
-        if (value.isEmpty()) return;
+        const ColumnShape& origemColumn = origemShapes[size_t(column)];
+        const ColumnShape& destinoColumn = destinoShapes[size_t(column)];
+        QString origemValue = SortValue(selected[column], origemColumn, destinoColumn, inKey);
+        QString destinoValue = SortValue(destinoSelected[column], origemColumn, destinoColumn, inKey);
+        if (origemValue.isEmpty()) return;
         // An index walk would put -2^63 out of its place: the server sorts the values themselves
         // where a key column holds it, and always among the other columns, which no key orders.
-        const TFieldValue& origemShape = origemShapes[size_t(column)].shape;
-        const TFieldValue& destinoShape = destinoShapes[size_t(column)].shape;
-        const auto holdsLeast = [&](TSQLConnection& connection, const TFieldValue& shape) {
+        const auto holdsLeast = [&](TSQLConnection& connection, const TFieldValue& shape, const QString& value) {
             return StoredInt64(shape) && HoldsLeastInt64(connection, table, value, shape);
         };
-        if ((StoredInt64(origemShape) || StoredInt64(destinoShape)) &&
-            (!inKey || holdsLeast(origem, origemShape) || holdsLeast(destino, destinoShape)))
-            value = Unindexed(value);
+        if ((StoredInt64(origemColumn.shape) || StoredInt64(destinoColumn.shape)) &&
+            (!inKey || holdsLeast(origem, origemColumn.shape, origemValue) ||
+             holdsLeast(destino, destinoColumn.shape, destinoValue))) {
+            origemValue = Unindexed(origemValue);
+            destinoValue = Unindexed(destinoValue);
+        }
         order.push_back(int(selected.size() + sortValues.size()));
-        sortValues << value;
+        sortValues << origemValue;
+        destinoSortValues << destinoValue;
     };
     for (int column : keyColumns) sortBy(column, keyOrder, true);
     // Rows a key tells apart need nothing more; a NULL in a unique key tells none apart.
@@ -184,7 +211,12 @@ ComparisonQuery::ComparisonQuery(TSQLConnection& origem, TSQLConnection& destino
     QStringList orderBy;
     for (int position = 1; position <= int(sortValues.size()); ++position)
         orderBy << QStringLiteral("%1 NULLS FIRST").arg(selected.size() + position);
-    rows = QStringLiteral("SELECT ") + (selected + sortValues).join(QStringLiteral(", ")) + from;
-    if (!where.isEmpty()) rows += QStringLiteral(" WHERE ") + where;
-    if (!orderBy.isEmpty()) rows += QStringLiteral(" ORDER BY ") + orderBy.join(QStringLiteral(", "));
+    const auto rowsOf = [&](const QStringList& reading, const QStringList& sorting) {
+        QString text = QStringLiteral("SELECT ") + (reading + sorting).join(QStringLiteral(", ")) + from;
+        if (!where.isEmpty()) text += QStringLiteral(" WHERE ") + where;
+        if (!orderBy.isEmpty()) text += QStringLiteral(" ORDER BY ") + orderBy.join(QStringLiteral(", "));
+        return text;
+    };
+    origemRows = rowsOf(selected, sortValues);
+    rows = rowsOf(destinoSelected, destinoSortValues);
 }

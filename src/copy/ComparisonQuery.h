@@ -18,11 +18,12 @@ struct ComparisonQuery {
     ComparisonQuery(TSQLConnection& origem, TSQLConnection& destino, const QString& table, const QStringList& columns,
                     const QString& where = {});
 
-    QString rows;                  // the rows, sorted; the same text for both sides
+    QString origemRows;            // the source's rows, sorted
+    QString rows;                  // the destination's, sorted alike
     QStringList columns;           // the copied columns, a row's first values
-    QStringList read;              // how each of them is read, alike on both sides
+    QStringList read;              // how the source reads each of them, alike with the destination
     std::vector<int> keyColumns;   // positions among them of the key's columns; empty without a key
     std::vector<int> keyOrder;     // positions in a row of the key's sort values
     std::vector<int> restOrder;    // positions in a row of the other sort values
-    QStringList sortValues;        // what the rows are sorted by, in order, as the query writes it
+    QStringList sortValues;        // what the source's rows are sorted by, in order, as the query writes it
 };

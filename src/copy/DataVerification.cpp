@@ -77,7 +77,7 @@ bool DataVerification::Verify(TTabela& tabela) {
         waits.Run([&] { described.emplace(origem, destino, nome, tabela.FieldNames()->Items()); },
                   ServerWait::OnStop::Cancel);
         const ComparisonQuery& query = *described;
-        RowReadAhead origemRows(origem, query.rows);
+        RowReadAhead origemRows(origem, query.origemRows);
         RowReadAhead destinoRows(destino, query.rows);
         origemRows.Start();
         destinoRows.Start();

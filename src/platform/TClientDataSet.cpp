@@ -12,6 +12,9 @@
 
 #include <ibase.h>
 
+#include <cmath>
+#include <cstring>
+
 namespace {
 
 using Values = std::vector<TFieldValue>;
@@ -119,6 +122,29 @@ struct TClientDataSet::Impl : ConnectionClient {
             if (field->Required() && field->IsNull() && (field->ProviderFlags & pfInUpdate) &&
                 !field->OriginColumn().isEmpty())
                 throw EDatabaseError(QStringLiteral("O campo '%1' precisa de um valor").arg(field->FieldName()));
+    }
+
+    // A float kept in a 64-bit exact column must come to less than 2^63 of its units: the server's
+    // conversion of a parameter takes 2^63 itself (the nearest float to the top) for -2^63, and
+    // NaN for anything. Refused here, with the server's words for a value out of range.
+    void CheckExactRange() const {
+        for (const auto& field : fields) {
+            const TFieldValue& value = field->Value();
+            if (value.isNull || field->Shape().sqlType != SQL_INT64 || (value.sqlType != SQL_FLOAT && value.sqlType != SQL_DOUBLE))
+                continue;
+            double units = 0;
+            if (value.sqlType == SQL_FLOAT) {
+                float single = 0;
+                std::memcpy(&single, value.data.constData(), sizeof single);
+                units = single;
+            } else {
+                std::memcpy(&units, value.data.constData(), sizeof units);
+            }
+            units *= std::pow(10.0, -field->Shape().scale);
+            if (!(units >= -0x1p63 && units < 0x1p63))
+                throw EDatabaseError(QStringLiteral("numeric value is out of range: %1 na coluna %2")
+                                         .arg(field->AsString(), field->FieldName()));
+        }
     }
 
     // What becomes of a refused change: the handler says, with the refused row in the fields.
@@ -325,6 +351,7 @@ void TClientDataSet::Edit() {
 void TClientDataSet::Post() {
     if (d->state == TDataSetState::dsInsert) {
         d->CheckRequired();
+        d->CheckExactRange();
         Values values = d->CurrentValues();
         int row = -1;
         if (d->mode == OpenMode::AllRows) {
