@@ -69,9 +69,10 @@ QString WithPlaces(QString digits, int places) {
 }
 
 // The source's float read as the destination's exact number keeps it: only where the number can
-// hold it. Out of its range (NaN, an infinity) the copy could not insert it either, and it reads
-// as NULL rather than end the reading with the server's overflow. A 64-bit number's units are
-// weighed as floats, 2^63 left out: it is the nearest float to the top, and no 64-bit number.
+// hold it, rounded (within half a unit beyond either end). Out of that range (NaN, an infinity)
+// the copy could not insert it either, and it reads as NULL rather than end the reading with the
+// server's overflow. A 64-bit number's units are weighed as floats, 2^63 left out: it is the
+// nearest float to the top, and no 64-bit number.
 QString ExactFromFloat(const QString& column, const TFieldValue& shape) {
     QString range;
     if (shape.sqlType == SQL_INT64) {
@@ -79,10 +80,11 @@ QString ExactFromFloat(const QString& column, const TFieldValue& shape) {
                                " AND %1 * %2 < CAST(9223372036854775807 AS DOUBLE PRECISION)")
                     .arg(column, QStringLiteral("1") + QString(-shape.scale, QLatin1Char('0')));
     } else {
+        // The ends and half a unit: -32768.5 and 32767.5 units.
         const bool small = shape.sqlType == SQL_SHORT;
-        range = QStringLiteral("%1 BETWEEN %2 AND %3")
-                    .arg(column, WithPlaces(small ? QStringLiteral("-32768") : QStringLiteral("-2147483648"), -shape.scale),
-                         WithPlaces(small ? QStringLiteral("32767") : QStringLiteral("2147483647"), -shape.scale));
+        range = QStringLiteral("%1 > %2 AND %1 < %3")
+                    .arg(column, WithPlaces(small ? QStringLiteral("-327685") : QStringLiteral("-21474836485"), 1 - shape.scale),
+                         WithPlaces(small ? QStringLiteral("327675") : QStringLiteral("21474836475"), 1 - shape.scale));
     }
     return QStringLiteral("CASE WHEN %1 THEN CAST(%2 AS %3) END").arg(range, column, NumberType(shape));
 }

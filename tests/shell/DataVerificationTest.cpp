@@ -235,19 +235,21 @@ TEST_F(DataVerificationTest, ANegativeZeroKeyIsNamedApartFromZero) {
 // and 5000 in a NUMERIC(4,2) are refused; the edges themselves arrive, and a difference there is seen.
 TEST_F(DataVerificationTest, FloatsAtTheEdgeOfAnExactTypeArriveOrAreRefusedAndVerifyAsTheyAre) {
     const QString ddl = QStringLiteral("CREATE TABLE BORDA (ID INTEGER NOT NULL PRIMARY KEY, F %1, B %2);");
+    // 327.674 rounds to the top, 327.67.
     ConnectPair(ddl.arg(QStringLiteral("DOUBLE PRECISION"), QStringLiteral("DOUBLE PRECISION")),
                 ddl.arg(QStringLiteral("NUMERIC(4,2)"), QStringLiteral("BIGINT")),
                 QStringLiteral("INSERT INTO BORDA VALUES (1, 327.67, POWER(2, 63));"
                                "INSERT INTO BORDA VALUES (2, -327.68, -POWER(2, 63));"
-                               "INSERT INTO BORDA VALUES (3, 5000, 1); INSERT INTO BORDA VALUES (4, 327.66, 7);"),
+                               "INSERT INTO BORDA VALUES (3, 5000, 1); INSERT INTO BORDA VALUES (4, 327.66, 7);"
+                               "INSERT INTO BORDA VALUES (5, 327.674, 8);"),
                 {});
     dialogs.OnModal = [](QDialog&) { return QDialog::Accepted; };   // "valor arredondado"
     window.btnCheckAll->click();
     Import();
     EXPECT_EQ(Log().filter(QRegularExpression(QStringLiteral("BORDA.*(ERRO|out of range)"))).size(), 2) << Log();
     EXPECT_EQ(Destino(QStringLiteral("SELECT LIST(ID || ':' || F || ':' || B) FROM (SELECT * FROM BORDA ORDER BY ID)")),
-              QStringLiteral("2:-327.68:-9223372036854775808,4:327.66:7"));
+              QStringLiteral("2:-327.68:-9223372036854775808,4:327.66:7,5:327.67:8"));
     DatabaseFactory::Execute(destino, QStringLiteral("UPDATE BORDA SET F = 327.67 WHERE ID = 4;"));
     Verify();
-    EXPECT_TRUE(Log().contains(QStringLiteral("Verificação BORDA: 1 iguais, 1 diferentes, 2 faltando, 0 sobrando"))) << Log();
+    EXPECT_TRUE(Log().contains(QStringLiteral("Verificação BORDA: 2 iguais, 1 diferentes, 2 faltando, 0 sobrando"))) << Log();
 }
