@@ -3,6 +3,7 @@
 #include "TTabela.h"
 
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -64,6 +65,39 @@ bool BytesChecked(const ColumnType& origem, const ColumnType& destino) {
            (destino.characterSet == QLatin1String("UTF8") || destino.characterSet == QLatin1String("UNICODE_FSS"));
 }
 
+// Bytes a character of the set may take, where the bytes count (a column of NONE or OCTETS holds
+// as many bytes as its length).
+int WidestCharacter(const QString& characterSet) {
+    return characterSet == QLatin1String("UTF8") ? 4 : characterSet == QLatin1String("UNICODE_FSS") ? 3 : 1;
+}
+
+// The longest text the server writes for a value of the column; none for a blob, whose text has
+// no bound.
+std::optional<int> LongestText(const ColumnType& column) {
+    switch (FamilyOf(column)) {
+    case Family::Exact: return int(std::ceil(Bits(column) * std::log10(2.0))) + 3;   // sign, point, leading zero
+    case Family::Float: return Bits(column) == 24 ? 15 : 23;
+    case Family::Date: return 10;
+    case Family::Time: return 13;
+    case Family::Timestamp: return 25;
+    case Family::Text: return column.characterLength;
+    case Family::Blob: return std::nullopt;
+    default: return column.fieldType == 23 ? std::optional<int>(5) : std::nullopt;   // BOOLEAN
+    }
+}
+
+// Every value of the source's type has a place in the destination's: a DATE or a TIME in a
+// TIMESTAMP, anything in a text blob, anything whose text fits a text column.
+bool AlwaysConverts(const ColumnType& origem, const ColumnType& destino) {
+    const Family from = FamilyOf(origem);
+    const Family to = FamilyOf(destino);
+    if ((from == Family::Date || from == Family::Time) && to == Family::Timestamp) return true;
+    if (to == Family::Blob) return destino.subType == 1;
+    if (to != Family::Text) return false;
+    const std::optional<int> longest = LongestText(origem);
+    return longest && *longest <= destino.characterLength;
+}
+
 // What becomes of the source's values in the destination's column.
 QList<Consequence> ValueChanges(const ColumnType& origem, const ColumnType& destino) {
     const Family from = FamilyOf(origem);
@@ -73,19 +107,23 @@ QList<Consequence> ValueChanges(const ColumnType& origem, const ColumnType& dest
         if (destino.scale > origem.scale) changes << Consequence::ValorArredondado;
         if (Largest(origem) > Largest(destino)) changes << Consequence::RegistrosRecusados;
     } else if (from == Family::Float && to == Family::Float) {
-        if (Bits(destino) < Bits(origem)) changes << Consequence::ValorArredondado;
+        // A DOUBLE beyond a FLOAT's range is refused.
+        if (Bits(destino) < Bits(origem)) changes << Consequence::ValorArredondado << Consequence::RegistrosRecusados;
     } else if (from == Family::Exact && to == Family::Float) {
         // Whole numbers the mantissa holds arrive exactly.
         if (origem.scale != 0 || Bits(origem) > Bits(destino)) changes << Consequence::ValorArredondado;
     } else if (from == Family::Float && to == Family::Exact) {
-        changes << Consequence::ValorArredondado;
+        // A float may be beyond any exact number's range.
+        changes << Consequence::ValorArredondado << Consequence::RegistrosRecusados;
     } else if (from == Family::Timestamp && to == Family::Date) {
         changes << Consequence::HoraDescartada;
     } else if (from == Family::Timestamp && to == Family::Time) {
         changes << Consequence::DataDescartada;
     } else if (from == Family::Text && to == Family::Text) {
         if (Transliterated(origem, destino)) changes << Consequence::ValorConvertido;
-        if (destino.characterLength < origem.characterLength || BytesChecked(origem, destino) ||
+        const bool fewerBytes = TravelsAsBytes(destino.characterSet) &&
+                                destino.characterLength < origem.characterLength * WidestCharacter(origem.characterSet);
+        if (destino.characterLength < origem.characterLength || fewerBytes || BytesChecked(origem, destino) ||
             MayLackCharacters(origem, destino))
             changes << Consequence::RegistrosRecusados;
     } else if (from == Family::Blob && to == Family::Blob) {
@@ -97,8 +135,10 @@ QList<Consequence> ValueChanges(const ColumnType& origem, const ColumnType& dest
                 changes << Consequence::RegistrosRecusados;
         }
     } else if (from != to || origem.fieldType != destino.fieldType) {
-        // A DATE widens into a TIMESTAMP; any other change of type converts the value.
+        // A DATE widens into a TIMESTAMP; any other change of type converts the value, and refuses
+        // those it has no place for (a text too long, 'abc' into a number, a BOOLEAN into a number).
         if (!(from == Family::Date && to == Family::Timestamp)) changes << Consequence::ValorConvertido;
+        if (!AlwaysConverts(origem, destino)) changes << Consequence::RegistrosRecusados;
     }
     return changes;
 }

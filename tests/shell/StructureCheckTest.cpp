@@ -11,7 +11,7 @@ const QString OrigemDdl = QStringLiteral(
     "CREATE TABLE VALORES (ID INTEGER NOT NULL PRIMARY KEY, PRECO NUMERIC(15,4), PESO DOUBLE PRECISION,"
     " TAXA NUMERIC(9,2), CONTADOR INTEGER, MOMENTO TIMESTAMP, INSTANTE TIMESTAMP, DIA DATE,"
     " TEXTO VARCHAR(20) CHARACTER SET WIN1252, BRUTO VARCHAR(20) CHARACTER SET OCTETS, NOTA BLOB SUB_TYPE TEXT,"
-    " TOTAL COMPUTED BY (ID * 2));"
+    " TOTAL COMPUTED BY (ID * 2), LIGADO BOOLEAN, CODIGO INTEGER);"
     "CREATE TABLE RECUSA (ID INTEGER NOT NULL PRIMARY KEY, QUANTIDADE BIGINT, NOME VARCHAR(40), OBS VARCHAR(10),"
     " CRU VARCHAR(10) CHARACTER SET NONE, LATIM VARCHAR(10) CHARACTER SET UTF8, FSS VARCHAR(10) CHARACTER SET UTF8);"
     "CREATE TABLE SEM_COLUNA (ID INTEGER NOT NULL PRIMARY KEY, INTACTA_ID INTEGER REFERENCES INTACTA, EMAIL VARCHAR(40));"
@@ -23,7 +23,7 @@ const QString DestinoDdl = QStringLiteral(
     "CREATE TABLE VALORES (ID INTEGER NOT NULL PRIMARY KEY, PRECO NUMERIC(15,2), PESO NUMERIC(15,3),"
     " TAXA DOUBLE PRECISION, CONTADOR DOUBLE PRECISION, MOMENTO DATE, INSTANTE TIME, DIA TIMESTAMP,"
     " TEXTO VARCHAR(20) CHARACTER SET UTF8, BRUTO VARCHAR(20) CHARACTER SET WIN1252, NOTA BLOB SUB_TYPE BINARY,"
-    " TOTAL INTEGER);"
+    " TOTAL INTEGER, LIGADO SMALLINT, CODIGO VARCHAR(5));"
     "CREATE TABLE RECUSA (ID INTEGER NOT NULL PRIMARY KEY, QUANTIDADE INTEGER, NOME VARCHAR(20),"
     " OBS VARCHAR(10) NOT NULL, EXIGIDA INTEGER NOT NULL, COM_PADRAO INTEGER DEFAULT 0 NOT NULL,"
     " CRU VARCHAR(10) CHARACTER SET UTF8, LATIM VARCHAR(10) CHARACTER SET WIN1252,"
@@ -35,7 +35,7 @@ const QString DestinoDdl = QStringLiteral(
 const QString Linhas = QStringLiteral(
     "INSERT INTO INTACTA VALUES (1, 'um');"
     "INSERT INTO VALORES VALUES (1, 1.2345, 2.5, 1.25, 7, '2024-05-06 13:45:00', '2024-05-06 13:45:00',"
-    " '2024-05-06', 'texto', 'bruto', 'nota');"
+    " '2024-05-06', 'texto', 'bruto', 'nota', NULL, 12345);"
     "INSERT INTO RECUSA VALUES (1, 5, 'nome', NULL, 'cru', NULL, NULL);"
     "INSERT INTO SEM_COLUNA VALUES (1, 1, 'a@b.c'); INSERT INTO SEM_TABELA VALUES (1);"
     "INSERT INTO CALCULADA VALUES (1, 2); INSERT INTO CICLO VALUES (1, NULL);");
@@ -53,12 +53,14 @@ const QStringList Differences = {
     "SEM_COLUNA", "  EMAIL | VARCHAR(40) | ausente | tabela não será copiada",
     "SEM_TABELA", "  (tabela) | tabela | ausente | tabela não será copiada",
     "VALORES", "  PRECO | NUMERIC(15,4) | NUMERIC(15,2) | valor arredondado",
-    "  PESO | DOUBLE PRECISION | NUMERIC(15,3) | valor arredondado",
+    "  PESO | DOUBLE PRECISION | NUMERIC(15,3) | valor arredondado, registros recusados",
     "  TAXA | NUMERIC(9,2) | DOUBLE PRECISION | valor arredondado",
     "  MOMENTO | TIMESTAMP | DATE | hora descartada",
     "  INSTANTE | TIMESTAMP | TIME | data descartada",
     "  TEXTO | VARCHAR(20) CHARACTER SET WIN1252 | VARCHAR(20) CHARACTER SET UTF8 | valor convertido",
     "  NOTA | BLOB SUB_TYPE TEXT CHARACTER SET NONE | BLOB SUB_TYPE BINARY | bytes copiados sem conversão",
+    "  LIGADO | BOOLEAN | SMALLINT | valor convertido, registros recusados",
+    "  CODIGO | INTEGER | VARCHAR(5) CHARACTER SET NONE | valor convertido, registros recusados",
     "  TOTAL | calculada | INTEGER | valor calculado não copiado"};
 
 class StructureCheck : public CopyWindow {
@@ -107,8 +109,8 @@ TEST_F(StructureCheck, NaoListsEveryDifferenceGroupedByTableAndSendsNothing) {
     ImportAnswering(QDialog::Rejected);
     EXPECT_EQ(listed, Differences);
     const QStringList log = Log();
-    ASSERT_EQ(log.size(), 20) << log;
-    EXPECT_EQ(log.filter(QStringLiteral("Estrutura diferente: ")).size(), 19);
+    ASSERT_EQ(log.size(), 22) << log;
+    EXPECT_EQ(log.filter(QStringLiteral("Estrutura diferente: ")).size(), 21);
     EXPECT_TRUE(log.contains(
         QStringLiteral("Estrutura diferente: VALORES.PRECO: origem NUMERIC(15,4), destino NUMERIC(15,2): valor arredondado")));
     EXPECT_EQ(log.last(), QStringLiteral("Importação cancelada: a estrutura do destino difere da origem"));
