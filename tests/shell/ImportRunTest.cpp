@@ -305,31 +305,37 @@ TEST_F(ImportRunTest, ClosingAsksToStopTheImportThenToSwitchTheTriggersOnAgain) 
     EXPECT_EQ(DestinoCount("GRANDE"), InsertedWhenInterrupted(Log().last())) << Log();
 }
 
+// The destination's triggers switched off by "Desabilitar Triggers", then the window asked to let
+// the destination go.
+class TriggersLeftOff : public CopyWindow {
+protected:
+    void SetUp() override {
+        const QString ddl = Grande + QStringLiteral("SET TERM ^ ; CREATE TRIGGER OUTRA_BI FOR OUTRA BEFORE INSERT AS BEGIN END^ SET TERM ; ^");
+        Connect(ddl, ddl, {});
+        window.btnDesabilitarTrigger->click();
+        dialogs.AnswerQuestion(IDYES);
+    }
+
+    QString Inactive() {
+        return Destino(QStringLiteral("SELECT RDB$TRIGGER_INACTIVE FROM RDB$TRIGGERS WHERE RDB$TRIGGER_NAME = 'OUTRA_BI'"));
+    }
+};
+
 // The triggers are the connected destination's, whatever path the field shows now.
-TEST_F(ImportRunTest, ClosingSwitchesTheTriggersOnThoughAnotherPathWasTypedSince) {
-    const QString ddl = Grande + QStringLiteral("SET TERM ^ ; CREATE TRIGGER OUTRA_BI FOR OUTRA BEFORE INSERT AS BEGIN END^ SET TERM ; ^");
-    Connect(ddl, ddl, {});
-    window.btnDesabilitarTrigger->click();
+TEST_F(TriggersLeftOff, ClosingSwitchesThemOnThoughAnotherPathWasTypedSince) {
     window.edtCaminhoDestino->setText(window.edtCaminhoDestino->text() + QStringLiteral(".outro"));
-    dialogs.AnswerQuestion(IDYES);
     window.close();
     EXPECT_FALSE(window.isVisible());
-    EXPECT_EQ(Destino(QStringLiteral("SELECT RDB$TRIGGER_INACTIVE FROM RDB$TRIGGERS WHERE RDB$TRIGGER_NAME = 'OUTRA_BI'")),
-              QStringLiteral("0"));
+    EXPECT_EQ(Inactive(), QStringLiteral("0"));
 }
 
 // Conectar lets the destination go, and with it the red line, even when it fails.
-TEST_F(ImportRunTest, ConnectingAsksFirstToSwitchOnTheTriggersLeftOff) {
-    const QString ddl = Grande + QStringLiteral("SET TERM ^ ; CREATE TRIGGER OUTRA_BI FOR OUTRA BEFORE INSERT AS BEGIN END^ SET TERM ; ^");
-    Connect(ddl, ddl, {});
-    window.btnDesabilitarTrigger->click();
+TEST_F(TriggersLeftOff, ConnectingAsksFirstToSwitchThemOn) {
     window.edtCaminhoOrigem->setText(window.edtCaminhoOrigem->text() + QStringLiteral(".nao-existe"));
-    dialogs.AnswerQuestion(IDYES);
     window.btnConecta->click();
     EXPECT_TRUE(Errors().contains(QStringLiteral("As triggers do destino continuam desativadas. Ativá-las antes de conectar?")))
         << Errors().join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(Destino(QStringLiteral("SELECT RDB$TRIGGER_INACTIVE FROM RDB$TRIGGERS WHERE RDB$TRIGGER_NAME = 'OUTRA_BI'")),
-              QStringLiteral("0"));
+    EXPECT_EQ(Inactive(), QStringLiteral("0"));
 }
 
 // A termination signal during an import does what "Sim" does, without asking.
